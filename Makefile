@@ -1,0 +1,56 @@
+# Set-up and everyday commands. `make run` and `make test` work on a fresh machine:
+# they find a Python 3.13+, create the venv, install what is needed and build.
+SHELL := /bin/bash
+PYTHON_BASE := $(shell scripts/find-python)
+VENV := .venv
+VPY := $(VENV)/bin/python
+ASAN_VENV := .venv-asan
+BUILD_DEPS := scikit-build-core cmake ninja
+TEST_DEPS := pytest hypothesis numpy
+NATIVE_BUILD := build/native
+
+.PHONY: run test test-asan native-tests bench wheel audit clean venv install
+
+$(VPY):
+	$(PYTHON_BASE) -m venv $(VENV)
+	$(VPY) -m pip install -q --upgrade pip
+	$(VPY) -m pip install -q $(BUILD_DEPS) $(TEST_DEPS)
+
+venv: $(VPY)
+
+# Rebuilds incrementally in build/release (see pyproject's build-dir).
+install: $(VPY)
+	$(VPY) -m pip install -q --no-build-isolation \
+	    -Cbuild-dir=build/release .
+
+run: install
+	$(VPY) examples/demo.py
+
+native-tests: $(VPY)
+	$(VENV)/bin/cmake -S . -B $(NATIVE_BUILD) -G Ninja -DVELMORA_EXTENSION=OFF -DVELMORA_NATIVE_TESTS=ON \
+	    -DCMAKE_MAKE_PROGRAM=$(abspath $(VENV))/bin/ninja >/dev/null
+	$(VENV)/bin/cmake --build $(NATIVE_BUILD)
+
+test: install native-tests
+	VELMORA_NATIVE_TESTS_DIR=$(NATIVE_BUILD) $(VPY) -m pytest -q
+
+# The same suite against a build with AddressSanitizer and UndefinedBehaviorSanitizer.
+# The interpreter itself is not instrumented, so the ASan runtime is preloaded and
+# leak detection (which would report the interpreter's own allocations) is off.
+test-asan:
+	scripts/test-asan
+
+wheel: $(VPY)
+	$(VPY) -m pip wheel -q --no-build-isolation --no-deps -w dist .
+
+audit: wheel
+	$(VPY) -m pip install -q abi3audit
+	$(VENV)/bin/abi3audit --strict --report dist/velmora_core_rs-*.whl
+	unzip -o -q dist/velmora_core_rs-*.whl -d build/wheel-contents
+	nm -D --defined-only build/wheel-contents/velmora_core_rs*.so
+
+bench: install
+	$(VPY) bench/run_all.py
+
+clean:
+	rm -rf build dist $(VENV) $(ASAN_VENV)

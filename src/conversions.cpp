@@ -1,0 +1,120 @@
+#include "conversions.hpp"
+
+#include <algorithm>
+
+#include "errors.hpp"
+#include "py_ref.hpp"
+#include "results.hpp"
+
+namespace velmora::py {
+namespace {
+
+// A length is only a sizing hint: a sequence may report any length it likes
+// (a lying __len__, a huge range) before a single item is read, so the
+// up-front reservation is capped and the vector grows normally beyond it.
+constexpr Py_ssize_t kMaxReservedItems = 1 << 20;
+
+bool append_float(PyObject* item, std::vector<double>& out) {
+    const double value = PyFloat_AsDouble(item);
+    if (value == -1.0 && PyErr_Occurred() != nullptr) return false;
+    out.push_back(value);
+    return true;
+}
+
+bool is_numpy_bool_type(PyTypeObject* type) {
+    PyRef module = steal(PyType_GetModuleName(type));
+    if (!module) {
+        PyErr_Clear();
+        return false;
+    }
+    if (!PyUnicode_Check(module.get()) || PyUnicode_CompareWithASCIIString(module.get(), "numpy") != 0)
+        return false;
+    PyRef name = steal(PyType_GetName(type));
+    if (!name) {
+        PyErr_Clear();
+        return false;
+    }
+    return PyUnicode_CompareWithASCIIString(name.get(), "bool_") == 0 ||
+           PyUnicode_CompareWithASCIIString(name.get(), "bool") == 0;
+}
+
+}  // namespace
+
+bool convert_f64_vector(PyObject* obj, std::vector<double>& out) {
+    out.clear();
+    if (PyUnicode_Check(obj)) {
+        PyErr_SetString(PyExc_TypeError, "Can't extract `str` to `Vec`");
+        return false;
+    }
+    if (!PySequence_Check(obj)) return raise_cannot_convert(obj, "Sequence");
+
+    const Py_ssize_t hint = PySequence_Size(obj);
+    if (hint < 0) PyErr_Clear();
+    else out.reserve(static_cast<std::size_t>(std::min(hint, kMaxReservedItems)));
+
+    PyRef iterator = steal(PyObject_GetIter(obj));
+    if (!iterator) return ensure_error_set();
+    while (PyRef item = steal(PyIter_Next(iterator.get()))) {
+        if (!append_float(item.get(), out)) return false;
+    }
+    return PyErr_Occurred() == nullptr;
+}
+
+bool convert_utf8(PyObject* obj, std::string_view& out) {
+    if (!PyUnicode_Check(obj)) return raise_cannot_convert(obj, "PyString");
+    Py_ssize_t size = 0;
+    const char* data = PyUnicode_AsUTF8AndSize(obj, &size);
+    if (data == nullptr) return ensure_error_set();
+    out = std::string_view(data, static_cast<std::size_t>(size));
+    return true;
+}
+
+bool convert_u64(PyObject* obj, std::uint64_t& out) {
+    PyRef index = steal(PyNumber_Index(obj));
+    if (!index) return ensure_error_set();
+    const unsigned long long value = PyLong_AsUnsignedLongLong(index.get());
+    if (value == static_cast<unsigned long long>(-1) && PyErr_Occurred() != nullptr) return false;
+    out = value;
+    return true;
+}
+
+bool convert_bool(PyObject* obj, bool& out) {
+    if (PyBool_Check(obj)) {
+        out = obj == Py_True;
+        return true;
+    }
+    PyTypeObject* type = Py_TYPE(obj);
+    if (!is_numpy_bool_type(type)) return raise_cannot_convert(obj, "PyBool");
+
+    // Look __bool__ up on the type and bind it to the object, as the interpreter does
+    // for special methods (an instance attribute of that name plays no part).
+    PyRef method = steal(PyObject_GetAttr(reinterpret_cast<PyObject*>(type), VELMORA_KEY("__bool__")));
+    if (!method) return ensure_error_set();
+    auto bind = reinterpret_cast<descrgetfunc>(PyType_GetSlot(Py_TYPE(method.get()), Py_tp_descr_get));
+    if (bind != nullptr) {
+        method = steal(bind(method.get(), obj, reinterpret_cast<PyObject*>(type)));
+        if (!method) return ensure_error_set();
+    }
+    PyRef result = steal(PyObject_CallNoArgs(method.get()));
+    if (!result) return ensure_error_set();
+    if (!PyBool_Check(result.get())) return raise_cannot_convert(result.get(), "PyBool");
+    out = result.get() == Py_True;
+    return true;
+}
+
+bool check_tuple_of_length(PyObject* obj, Py_ssize_t length) {
+    if (!PyTuple_Check(obj)) return raise_cannot_convert(obj, "PyTuple");
+    const Py_ssize_t actual = PyTuple_Size(obj);
+    if (actual != length) {
+        PyErr_Format(PyExc_ValueError, "expected tuple of length %zd, but got tuple of length %zd", length,
+                     actual);
+        return false;
+    }
+    return true;
+}
+
+bool check_dict(PyObject* obj) { return PyDict_Check(obj) ? true : raise_cannot_convert(obj, "PyDict"); }
+
+bool check_list(PyObject* obj) { return PyList_Check(obj) ? true : raise_cannot_convert(obj, "PyList"); }
+
+}  // namespace velmora::py

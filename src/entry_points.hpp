@@ -1,0 +1,60 @@
+// The thirteen functions the module registers. Each subsystem's *_py.cpp file
+// defines its own; module.cpp puts them in the function table.
+#pragma once
+
+#include <Python.h>
+
+#include <exception>
+#include <new>
+
+#include "fatal.hpp"
+
+namespace velmora::py {
+
+using KeywordsEntry = PyObject* (*)(PyObject* self, PyObject* args, PyObject* kwargs);
+using NoArgsEntry = PyObject* (*)(PyObject* self, PyObject* unused);
+
+// C++ exceptions must not unwind into the interpreter. None is expected (the cores
+// do not throw); running out of memory is an internal fault like any other.
+template <KeywordsEntry Impl>
+PyObject* guarded(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
+    try {
+        return Impl(self, args, kwargs);
+    } catch (const std::bad_alloc&) {
+        VELMORA_FATAL("out of memory");
+    } catch (...) {
+        VELMORA_FATAL("unexpected C++ exception");
+    }
+}
+
+template <NoArgsEntry Impl>
+PyObject* guarded_noargs(PyObject* self, PyObject* unused) noexcept {
+    try {
+        return Impl(self, unused);
+    } catch (const std::bad_alloc&) {
+        VELMORA_FATAL("out of memory");
+    } catch (...) {
+        VELMORA_FATAL("unexpected C++ exception");
+    }
+}
+
+// probes_py.cpp
+PyObject* is_rust_core_active(PyObject* self, PyObject* unused);
+PyObject* get_core_version(PyObject* self, PyObject* unused);
+// kinematics/features_py.cpp
+PyObject* extract_features_rs(PyObject* self, PyObject* args, PyObject* kwargs);
+// curvature/curvature_py.cpp
+PyObject* evaluate_curvature_naturalness_rs(PyObject* self, PyObject* args, PyObject* kwargs);
+PyObject* evaluate_curvature_zerocopy_rs(PyObject* self, PyObject* args, PyObject* kwargs);
+// keystrokes/keystrokes_py.cpp
+PyObject* evaluate_keystroke_dynamics_rs(PyObject* self, PyObject* args, PyObject* kwargs);
+// nonce_cache/state_engine_py.cpp
+PyObject* consume_nonce_rs(PyObject* self, PyObject* args, PyObject* kwargs);
+PyObject* is_ip_banned_rs(PyObject* self, PyObject* args, PyObject* kwargs);
+PyObject* ban_ip_rs(PyObject* self, PyObject* args, PyObject* kwargs);
+PyObject* unban_ip_rs(PyObject* self, PyObject* args, PyObject* kwargs);
+PyObject* hydrate_bans_rs(PyObject* self, PyObject* args, PyObject* kwargs);
+PyObject* clear_state_engine_rs(PyObject* self, PyObject* unused);
+PyObject* get_state_engine_stats_rs(PyObject* self, PyObject* unused);
+
+}  // namespace velmora::py

@@ -1,0 +1,36 @@
+// Readers for content that must never raise (telemetry, keystroke records):
+// each yields a value or nothing, and any error the interpreter reported on the
+// way is discarded, so no exception is ever left pending.
+#pragma once
+
+#include <Python.h>
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "py_ref.hpp"
+
+namespace velmora::py {
+
+// float(obj) as PyFloat_AsDouble does it: float, int, bool, __float__, __index__.
+// A genuine -1.0 is a value; only a reported error makes it absent.
+std::optional<double> read_float(PyObject* obj);
+
+// PyLong_AsLongLong: int, bool, __index__; a float or an out-of-range int is absent.
+std::optional<std::int64_t> read_int(PyObject* obj);
+
+// Exactly bool, or a NumPy bool scalar whose __bool__ returns a bool.
+std::optional<bool> read_bool(PyObject* obj);
+
+// A str (or subclass) with a UTF-8 encoding, borrowed from the object.
+std::optional<std::string_view> read_utf8(PyObject* obj);
+
+// The dict's own lookup (a subclass's __getitem__/__missing__ is never consulted).
+// Absent when the key is missing or the lookup reported an error.
+PyRef dict_get(PyObject* dict, PyObject* key);
+
+// List item by index; absent (error discarded) when it cannot be fetched.
+PyRef list_get(PyObject* list, Py_ssize_t index);
+
+}  // namespace velmora::py

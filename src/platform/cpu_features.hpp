@@ -1,0 +1,9 @@
+// Processor features, probed once per process.
+#pragma once
+
+namespace velmora::platform {
+
+// True when the CPU and the OS support 256-bit AVX registers.
+bool cpu_has_avx();
+
+}  // namespace velmora::platform
