@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <vector>
 
 #include "curvature/curvature.hpp"
 #include "curvature/curvature_kernels.hpp"
@@ -19,17 +18,18 @@ CurvatureReport evaluate_curvature(std::span<const double> x, std::span<const do
     const std::size_t n = std::min({x.size(), y.size(), t.size()});
     if (n < kMinimumSamples) return {};
 
-    const PathMotion m = path_motion(x, y, t, n);
+    PathWorkspace w(n);
+    fill_steps(x, y, t, w);
+    fill_accelerations(w);
     // Acceleration k is paired with the velocity of the later step, k+1.
-    std::vector<double> kappa(n - 2);
-    select_curvature_kernel()({m.vx.data() + 1, m.vy.data() + 1, m.ax.data(), m.ay.data()}, kappa.data(),
-                              kappa.size());
-    const std::vector<double> rate = curvature_rates(kappa, m.tm);
+    select_curvature_kernel()({w.vx.data() + 1, w.vy.data() + 1, w.ax.data(), w.ay.data()}, w.kappa.data(),
+                              w.kappa.size());
+    fill_curvature_rates(w);
 
-    const MeanVariance curvature = population_stats(kappa);
-    const MeanVariance rates = population_stats(rate);
+    const MeanVariance curvature = population_stats(w.kappa);
+    const MeanVariance rates = population_stats(w.rate);
     return {curvature.mean, curvature.variance, rates.variance,
-            curvature_score(curvature.mean, curvature.variance, rates.variance, kappa)};
+            curvature_score(curvature.mean, curvature.variance, rates.variance, w.kappa)};
 }
 
 }  // namespace velmora::curvature

@@ -2,30 +2,42 @@
 
 namespace velmora::curvature {
 
-PathMotion path_motion(std::span<const double> x, std::span<const double> y, std::span<const double> t,
-                       std::size_t n) {
-    const std::size_t steps = n - 1;
-    PathMotion m{std::vector<double>(steps), std::vector<double>(steps), std::vector<double>(steps),
-                 std::vector<double>(steps - 1), std::vector<double>(steps - 1), std::vector<double>(steps - 1)};
-    for (std::size_t k = 0; k < steps; ++k) {
-        // Equal, decreasing or NaN times all give the floor.
-        m.dt[k] = floored(t[k + 1] - t[k], kTimeStepFloor);
-        m.vx[k] = (x[k + 1] - x[k]) / m.dt[k];
-        m.vy[k] = (y[k + 1] - y[k]) / m.dt[k];
-    }
-    for (std::size_t k = 0; k + 1 < steps; ++k) {
-        m.tm[k] = (m.dt[k + 1] + m.dt[k]) * 0.5;
-        m.ax[k] = (m.vx[k + 1] - m.vx[k]) / m.tm[k];
-        m.ay[k] = (m.vy[k + 1] - m.vy[k]) / m.tm[k];
-    }
-    return m;
+PathWorkspace::PathWorkspace(std::size_t n) {
+    const std::size_t steps = n - 1, inner = n - 2, rates = n - 3;
+    // Every element is written before it is read, so the storage is left uninitialised.
+    storage_ = std::make_unique_for_overwrite<double[]>(3 * steps + 4 * inner + rates);
+    double* next = storage_.get();
+    auto carve = [&next](std::size_t length) {
+        std::span<double> s(next, length);
+        next += length;
+        return s;
+    };
+    dt = carve(steps), vx = carve(steps), vy = carve(steps);
+    tm = carve(inner), ax = carve(inner), ay = carve(inner), kappa = carve(inner);
+    rate = carve(rates);
 }
 
-std::vector<double> curvature_rates(std::span<const double> kappa, std::span<const double> tm) {
-    std::vector<double> rate(kappa.size() - 1);
-    for (std::size_t k = 0; k < rate.size(); ++k)
-        rate[k] = (kappa[k + 1] - kappa[k]) / floored(tm[k + 1], kTimeStepFloor);
-    return rate;
+void fill_steps(std::span<const double> x, std::span<const double> y, std::span<const double> t,
+                PathWorkspace& w) {
+    for (std::size_t k = 0; k < w.dt.size(); ++k) {
+        // Equal, decreasing or NaN times all give the floor.
+        w.dt[k] = floored(t[k + 1] - t[k], kTimeStepFloor);
+        w.vx[k] = (x[k + 1] - x[k]) / w.dt[k];
+        w.vy[k] = (y[k + 1] - y[k]) / w.dt[k];
+    }
+}
+
+void fill_accelerations(PathWorkspace& w) {
+    for (std::size_t k = 0; k < w.tm.size(); ++k) {
+        w.tm[k] = (w.dt[k + 1] + w.dt[k]) * 0.5;
+        w.ax[k] = (w.vx[k + 1] - w.vx[k]) / w.tm[k];
+        w.ay[k] = (w.vy[k + 1] - w.vy[k]) / w.tm[k];
+    }
+}
+
+void fill_curvature_rates(PathWorkspace& w) {
+    for (std::size_t k = 0; k < w.rate.size(); ++k)
+        w.rate[k] = (w.kappa[k + 1] - w.kappa[k]) / floored(w.tm[k + 1], kTimeStepFloor);
 }
 
 }  // namespace velmora::curvature
