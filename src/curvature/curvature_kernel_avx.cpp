@@ -11,6 +11,8 @@ void curvature_kernel_avx(CurvatureInputs in, double* kappa, std::size_t count) 
     const __m256d regulariser = _mm256_set1_pd(kSpeedRegulariser);
     // std::fabs clears the sign bit and nothing else (NaN payloads kept).
     const __m256d magnitude_mask = _mm256_castsi256_pd(_mm256_set1_epi64x(0x7fffffffffffffff));
+    const __m256d canonical_nan =
+        _mm256_castsi256_pd(_mm256_set1_epi64x(static_cast<long long>(kCanonicalNaNBits)));
     std::size_t k = 0;
     for (; k + 4 <= count; k += 4) {
         const __m256d vx = _mm256_loadu_pd(in.vx + k);
@@ -22,7 +24,8 @@ void curvature_kernel_avx(CurvatureInputs in, double* kappa, std::size_t count) 
         const __m256d cross = _mm256_sub_pd(_mm256_mul_pd(vx, ay), _mm256_mul_pd(vy, ax));
         const __m256d value =
             _mm256_div_pd(_mm256_and_pd(cross, magnitude_mask), _mm256_mul_pd(s, _mm256_sqrt_pd(s)));
-        _mm256_storeu_pd(kappa + k, value);
+        const __m256d is_nan = _mm256_cmp_pd(value, value, _CMP_UNORD_Q);
+        _mm256_storeu_pd(kappa + k, _mm256_blendv_pd(value, canonical_nan, is_nan));
     }
     for (; k < count; ++k) kappa[k] = curvature_at(in, k);
 }

@@ -5,7 +5,12 @@
 //     kappa[k] = |vx[k]*ay[k] - vy[k]*ax[k]| / (s * sqrt(s))
 // with the same operations in the same order (no fused multiply-add, correctly
 // rounded square root, |.| by clearing the sign bit exactly as std::fabs does),
-// so all three produce bit-identical results. Callers pass the velocities of the
+// so all three produce bit-identical results.
+//
+// A NaN result is always written as the quiet NaN 0x7ff8000000000000. When both
+// operands of a commutative instruction are NaNs the hardware propagates the first
+// one, and which operand comes first is the register allocator's choice, so NaN
+// payloads would otherwise differ between the kernels (and between builds). Callers pass the velocities of the
 // later step (vx + 1, vy + 1) so that acceleration k meets velocity k+1.
 #pragma once
 
