@@ -9,7 +9,7 @@ namespace velmora::curvature {
 
 void curvature_kernel_avx(CurvatureInputs in, double* kappa, std::size_t count) {
     const __m256d regulariser = _mm256_set1_pd(kSpeedRegulariser);
-    // std::fabs clears the sign bit and nothing else (NaN payloads kept).
+    // As std::fabs: clear the sign bit and nothing else.
     const __m256d magnitude_mask = _mm256_castsi256_pd(_mm256_set1_epi64x(0x7fffffffffffffff));
     const __m256d canonical_nan =
         _mm256_castsi256_pd(_mm256_set1_epi64x(static_cast<long long>(kCanonicalNaNBits)));

@@ -7,7 +7,7 @@ namespace velmora::curvature {
 
 void curvature_kernel_sse2(CurvatureInputs in, double* kappa, std::size_t count) {
     const __m128d regulariser = _mm_set1_pd(kSpeedRegulariser);
-    // std::fabs clears the sign bit and nothing else (NaN payloads kept).
+    // As std::fabs: clear the sign bit and nothing else.
     const __m128d magnitude_mask = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffff));
     const __m128d canonical_nan = _mm_castsi128_pd(_mm_set1_epi64x(static_cast<long long>(kCanonicalNaNBits)));
     std::size_t k = 0;
