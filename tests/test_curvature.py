@@ -335,10 +335,3 @@ def test_matches_reference_exactly_on_random_paths(points, sorted_times):
         # Same operations in the same order on IEEE doubles: equal to the last bit.
         assert result == expected
 
-
-@settings(max_examples=100, deadline=None)
-@given(st.lists(coordinate, min_size=4, max_size=30), st.integers(0, 8), st.integers(0, 8))
-def test_unequal_lengths_match_reference(xs, drop_y, drop_t):
-    y = [v * 0.5 for v in xs][: max(0, len(xs) - drop_y)]
-    t = [16.0 * i for i in range(len(xs) - drop_t)]
-    assert ZEROCOPY(xs, y, t) == reference(xs, y, t)
