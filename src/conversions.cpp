@@ -1,6 +1,9 @@
 #include "conversions.hpp"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
+#include <string_view>
 
 #include "errors.hpp"
 #include "py_ref.hpp"
@@ -53,6 +56,54 @@ bool append_tuple_items(PyObject* tuple, std::vector<double>& out) {
     return true;
 }
 
+// NumPy's ndarray, recognised by module and name (numpy is not a build dependency)
+// and remembered once seen: the type lives as long as numpy, which is never unloaded.
+bool is_exact_ndarray(PyObject* obj) {
+    static PyTypeObject* ndarray_type = nullptr;
+    PyTypeObject* type = Py_TYPE(obj);
+    if (ndarray_type != nullptr) return type == ndarray_type;
+    PyRef module = steal(PyType_GetModuleName(type));
+    PyRef name = steal(PyType_GetName(type));
+    if (!module || !name) {
+        PyErr_Clear();
+        return false;
+    }
+    if (PyUnicode_CompareWithASCIIString(module.get(), "numpy") != 0 ||
+        PyUnicode_CompareWithASCIIString(name.get(), "ndarray") != 0)
+        return false;
+    ndarray_type = type;
+    return true;
+}
+
+// A one-dimensional native float64 ndarray yields numpy.float64 items whose float()
+// is exactly the stored double, so copying the doubles straight from the array's
+// memory gives the same vector without one Python object per item. Anything else
+// (other dtypes, byte orders or shapes, ndarray subclasses) takes the general path.
+// Returns false when this path does not apply; it never raises.
+// "<d" is the native order only on little-endian machines, the only ones built for.
+static_assert(std::endian::native == std::endian::little);
+bool copy_float64_array(PyObject* obj, std::vector<double>& out) {
+    if (!is_exact_ndarray(obj)) return false;
+    Py_buffer view;
+    if (PyObject_GetBuffer(obj, &view, PyBUF_STRIDES | PyBUF_FORMAT) < 0) {
+        PyErr_Clear();
+        return false;
+    }
+    const bool native_double = view.ndim == 1 && view.itemsize == 8 && view.format != nullptr &&
+                               (std::string_view(view.format) == "d" || std::string_view(view.format) == "=d" ||
+                                std::string_view(view.format) == "<d");
+    if (native_double) {
+        const auto* base = static_cast<const char*>(view.buf);
+        const Py_ssize_t count = view.shape[0];
+        const Py_ssize_t stride = view.strides[0];
+        out.resize(static_cast<std::size_t>(count));
+        for (Py_ssize_t i = 0; i < count; ++i)
+            std::memcpy(&out[static_cast<std::size_t>(i)], base + i * stride, sizeof(double));
+    }
+    PyBuffer_Release(&view);
+    return native_double;
+}
+
 }  // namespace
 
 bool convert_f64_vector(PyObject* obj, std::vector<double>& out) {
@@ -68,6 +119,7 @@ bool convert_f64_vector(PyObject* obj, std::vector<double>& out) {
     else out.reserve(static_cast<std::size_t>(std::min(hint, kMaxReservedItems)));
 
     if (PyTuple_CheckExact(obj)) return append_tuple_items(obj, out);
+    if (copy_float64_array(obj, out)) return true;
 
     PyRef iterator = steal(PyObject_GetIter(obj));
     if (!iterator) return ensure_error_set();

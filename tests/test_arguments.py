@@ -315,3 +315,23 @@ def test_no_exception_is_left_pending_after_any_refusal():
             call()
         # A pending error would surface as SystemError on the next C call.
         assert re.match(r"\d", core.get_core_version())
+
+
+def test_numpy_arrays_convert_like_their_items():
+    np = pytest.importorskip("numpy")
+    rng = np.random.default_rng(7)
+    x, y = rng.normal(size=64), rng.normal(size=64)
+    x[5], y[9] = np.nan, -0.0
+    t = np.arange(64.0)
+
+    class Sub(np.ndarray):
+        pass
+
+    variants = [x, x[::-3], x.astype(">f8"), x.astype(np.float32), np.asfortranarray(x), x.view(Sub),
+                x.astype(np.int64)]
+    for v in variants:
+        got = core.evaluate_curvature_zerocopy_rs(v, y[: len(v)], t[: len(v)])
+        want = core.evaluate_curvature_zerocopy_rs([float(i) for i in v], list(y[: len(v)]), list(t[: len(v)]))
+        assert repr(got) == repr(want)  # repr: NaN compares unequal to itself
+    raises_exactly(TypeError, "argument 'x': only 0-dimensional arrays can be converted to Python scalars",
+                   core.evaluate_curvature_naturalness_rs, np.zeros((3, 3)), [0.0], [0.0])
