@@ -328,7 +328,7 @@ def test_numpy_arrays_convert_like_their_items():
         pass
 
     variants = [x, x[::-3], x.astype(">f8"), x.astype(np.float32), np.asfortranarray(x), x.view(Sub),
-                x.astype(np.int64)]
+                np.arange(64, dtype=np.int64)]
     for v in variants:
         got = core.evaluate_curvature_zerocopy_rs(v, y[: len(v)], t[: len(v)])
         want = core.evaluate_curvature_zerocopy_rs([float(i) for i in v], list(y[: len(v)]), list(t[: len(v)]))
