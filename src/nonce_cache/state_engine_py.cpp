@@ -1,5 +1,6 @@
 // The state-engine functions: arguments are converted before the engine's lock is
 // taken, and results are built after it is released.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,13 +11,17 @@
 #include "conversions.hpp"
 #include "entry_points.hpp"
 #include "errors.hpp"
-#include "not_implemented.hpp"
+#include "nonce_cache/engine_slot.hpp"
 #include "py_ref.hpp"
+#include "results.hpp"
 
 namespace velmora::py {
 namespace {
 
-using BanList = std::vector<std::pair<std::string, std::uint64_t>>;
+using nonce_cache::EngineStats;
+using nonce_cache::StateEngine;
+using nonce_cache::state_engine_slot;
+using BanList = std::vector<nonce_cache::BanEntry>;
 
 // One (address, expiry) tuple of hydrate_bans_rs.
 bool convert_ban_pair(PyObject* item, BanList& out) {
@@ -56,7 +61,9 @@ PyObject* consume_nonce_rs(PyObject*, PyObject* args, PyObject* kwargs) {
     if (!bind_arguments(signature, args, kwargs, slots)) return nullptr;
     std::string_view nonce;
     if (!convert_utf8(slots[0], nonce)) return argument_error("nonce");
-    return not_implemented(signature.function);
+    const bool accepted =
+        state_engine_slot().with_engine_write([nonce](StateEngine& engine) { return engine.consume_nonce(nonce); });
+    return new_bool(accepted).release();
 }
 
 PyObject* is_ip_banned_rs(PyObject*, PyObject* args, PyObject* kwargs) {
@@ -65,7 +72,11 @@ PyObject* is_ip_banned_rs(PyObject*, PyObject* args, PyObject* kwargs) {
     if (!bind_arguments(signature, args, kwargs, slots)) return nullptr;
     std::string_view ip;
     if (!convert_utf8(slots[0], ip)) return argument_error("ip");
-    return not_implemented(signature.function);
+    auto& slot = state_engine_slot();
+    const std::uint64_t now = slot.clocks().unix_now_secs();  // before the lock
+    const bool banned =
+        slot.with_engine_read([ip, now](const StateEngine& engine) { return engine.is_banned(ip, now); });
+    return new_bool(banned).release();
 }
 
 PyObject* ban_ip_rs(PyObject*, PyObject* args, PyObject* kwargs) {
@@ -76,7 +87,10 @@ PyObject* ban_ip_rs(PyObject*, PyObject* args, PyObject* kwargs) {
     std::uint64_t duration_sec = 0;
     if (!convert_utf8(slots[0], ip)) return argument_error("ip");
     if (!convert_u64(slots[1], duration_sec)) return argument_error("duration_sec");
-    return not_implemented(signature.function);
+    auto& slot = state_engine_slot();
+    const std::uint64_t now = slot.clocks().unix_now_secs();  // before the lock
+    slot.with_engine_write([ip, now, duration_sec](StateEngine& engine) { engine.ban(ip, now, duration_sec); });
+    return new_none();
 }
 
 PyObject* unban_ip_rs(PyObject*, PyObject* args, PyObject* kwargs) {
@@ -85,7 +99,8 @@ PyObject* unban_ip_rs(PyObject*, PyObject* args, PyObject* kwargs) {
     if (!bind_arguments(signature, args, kwargs, slots)) return nullptr;
     std::string_view ip;
     if (!convert_utf8(slots[0], ip)) return argument_error("ip");
-    return not_implemented(signature.function);
+    state_engine_slot().with_engine_write([ip](StateEngine& engine) { engine.unban(ip); });
+    return new_none();
 }
 
 PyObject* hydrate_bans_rs(PyObject*, PyObject* args, PyObject* kwargs) {
@@ -94,13 +109,24 @@ PyObject* hydrate_bans_rs(PyObject*, PyObject* args, PyObject* kwargs) {
     if (!bind_arguments(signature, args, kwargs, slots)) return nullptr;
     BanList bans;
     if (!convert_ban_list(slots[0], bans)) return argument_error("bans");
-    return not_implemented(signature.function);
+    // The wall clock is read inside, under the lock: one `now` for every pair.
+    state_engine_slot().with_engine_write([&bans](StateEngine& engine) { engine.hydrate(std::move(bans)); });
+    return new_none();
 }
 
-PyObject* clear_state_engine_rs(PyObject*, PyObject*) { return not_implemented("clear_state_engine_rs"); }
+PyObject* clear_state_engine_rs(PyObject*, PyObject*) {
+    state_engine_slot().with_engine_write([](StateEngine& engine) { engine.clear(); });
+    return new_none();
+}
 
 PyObject* get_state_engine_stats_rs(PyObject*, PyObject*) {
-    return not_implemented("get_state_engine_stats_rs");
+    const EngineStats stats =
+        state_engine_slot().with_engine_read([](const StateEngine& engine) { return engine.stats(); });
+    return DictBuilder()
+        .add(VELMORA_KEY("current_bucket_nonces"), new_u64(stats.current_bucket_nonces))
+        .add(VELMORA_KEY("previous_bucket_nonces"), new_u64(stats.previous_bucket_nonces))
+        .add(VELMORA_KEY("active_ip_bans"), new_u64(stats.active_ip_bans))
+        .finish();
 }
 
 }  // namespace velmora::py
