@@ -6,8 +6,8 @@ check is chosen to hold whatever second boundary it happens to straddle.
 """
 
 import gc
-import subprocess
 import os
+import subprocess
 import sys
 import textwrap
 import threading
