@@ -1,0 +1,27 @@
+#include "kinematics/segment_series.hpp"
+
+#include <cmath>
+
+namespace velmora::kinematics {
+
+SegmentSeries build_segment_series(std::span<const MousePoint> track) {
+    SegmentSeries s;
+    if (track.size() < 2) return s;
+    const std::size_t o = track.size() - 1;
+    s.dist.resize(o);
+    s.step.resize(o);
+    s.speed.resize(o);
+    for (std::size_t j = 0; j < o; ++j) {
+        const MousePoint& p0 = track[j];
+        const MousePoint& p1 = track[j + 1];
+        const double dx = p1.x - p0.x;
+        const double dy = p1.y - p0.y;
+        s.dist[j] = std::sqrt(dx * dx + dy * dy);
+        const double dt = p1.t - p0.t;
+        s.step[j] = dt > kMinTimeStep ? dt : kMinTimeStep;
+        s.speed[j] = s.dist[j] / s.step[j];
+    }
+    return s;
+}
+
+}  // namespace velmora::kinematics
