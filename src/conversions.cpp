@@ -38,6 +38,21 @@ bool is_numpy_bool_type(PyTypeObject* type) {
            PyUnicode_CompareWithASCIIString(name.get(), "bool") == 0;
 }
 
+// Exact tuples are read by index rather than through an iterator object: the same
+// items in the same order (a tuple cannot change), without the iterator's indirect
+// call per item. Subclasses may override __iter__, so they take the general path.
+// (Lists gain nothing measurable this way, so they keep their iterator.)
+bool append_tuple_items(PyObject* tuple, std::vector<double>& out) {
+    const Py_ssize_t size = PyTuple_Size(tuple);
+    for (Py_ssize_t i = 0; i < size; ++i) {
+        // Borrowed: the tuple is immutable and the caller keeps it alive.
+        PyObject* item = PyTuple_GetItem(tuple, i);
+        if (item == nullptr) return ensure_error_set();
+        if (!append_float(item, out)) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool convert_f64_vector(PyObject* obj, std::vector<double>& out) {
@@ -51,6 +66,8 @@ bool convert_f64_vector(PyObject* obj, std::vector<double>& out) {
     const Py_ssize_t hint = PySequence_Size(obj);
     if (hint < 0) PyErr_Clear();
     else out.reserve(static_cast<std::size_t>(std::min(hint, kMaxReservedItems)));
+
+    if (PyTuple_CheckExact(obj)) return append_tuple_items(obj, out);
 
     PyRef iterator = steal(PyObject_GetIter(obj));
     if (!iterator) return ensure_error_set();

@@ -3,11 +3,25 @@
 
 #include "arguments.hpp"
 #include "conversions.hpp"
+#include "curvature/curvature.hpp"
 #include "entry_points.hpp"
 #include "errors.hpp"
-#include "not_implemented.hpp"
+#include "results.hpp"
 
 namespace velmora::py {
+namespace {
+
+// The score first, unlike the report's field order: callers read it first.
+PyObject* curvature_result(const curvature::CurvatureReport& report) {
+    return DictBuilder()
+        .add(VELMORA_KEY("curvature_score"), new_float(report.curvature_score))
+        .add(VELMORA_KEY("mean_curvature"), new_float(report.mean_curvature))
+        .add(VELMORA_KEY("curvature_var"), new_float(report.curvature_var))
+        .add(VELMORA_KEY("curvature_rate_var"), new_float(report.curvature_rate_var))
+        .finish();
+}
+
+}  // namespace
 
 PyObject* evaluate_curvature_naturalness_rs(PyObject*, PyObject* args, PyObject* kwargs) {
     static constexpr Signature<3> signature{"evaluate_curvature_naturalness_rs", {"x", "y", "t"}};
@@ -17,7 +31,7 @@ PyObject* evaluate_curvature_naturalness_rs(PyObject*, PyObject* args, PyObject*
     if (!convert_f64_vector(slots[0], x)) return argument_error("x");
     if (!convert_f64_vector(slots[1], y)) return argument_error("y");
     if (!convert_f64_vector(slots[2], t)) return argument_error("t");
-    return not_implemented(signature.function);
+    return curvature_result(curvature::evaluate_curvature(x, y, t));
 }
 
 PyObject* evaluate_curvature_zerocopy_rs(PyObject*, PyObject* args, PyObject* kwargs) {
@@ -29,7 +43,8 @@ PyObject* evaluate_curvature_zerocopy_rs(PyObject*, PyObject* args, PyObject* kw
     if (!convert_f64_vector(slots[0], x) || !convert_f64_vector(slots[1], y) ||
         !convert_f64_vector(slots[2], t))
         return nullptr;
-    return not_implemented(signature.function);
+    // The routine reads only the first min(|x|, |y|, |t|) values of each.
+    return curvature_result(curvature::evaluate_curvature(x, y, t));
 }
 
 }  // namespace velmora::py
