@@ -115,7 +115,7 @@ TEST_CASE("a long track keeps the 300 earliest points, in time order") {
     const MotionTrack track = build_motion_track(points);
     CHECK_EQ(track.size(), std::size_t{300});
     bool in_order = true;
-    for (std::size_t i = 0; i < track.size(); ++i) in_order = in_order && track[i].t == i * 10.0;
+    for (std::size_t i = 0; i < track.size(); ++i) in_order = in_order && track[i].t == static_cast<double>(i) * 10.0;
     CHECK(in_order);
     const MovementFeatures f = movement_features(track);
     CHECK_EQ(f.total_distance, 299.0);
@@ -180,8 +180,10 @@ TEST_CASE("alternating speeds put all power in the highest bin") {
 TEST_CASE("an odd length has (o - 1) / 2 bins") {
     // Equal power in bins 1 and 4 of nine samples: one bit, normalised by log2(4).
     std::vector<double> c(9);
-    for (std::size_t k = 0; k < c.size(); ++k)
-        c[k] = std::cos(6.283185307179586 * k / 9.0) + std::cos(6.283185307179586 * 4.0 * k / 9.0);
+    for (std::size_t k = 0; k < c.size(); ++k) {
+        const double a = 6.283185307179586 * static_cast<double>(k) / 9.0;
+        c[k] = std::cos(a) + std::cos(4.0 * a);
+    }
     const SpectralFeatures s = spectral_features(c, 0.0);
     CHECK_NEAR(s.spectral_entropy, 0.5, 1e-9);
     CHECK_NEAR(s.spectral_purity, 0.5, 1e-9);
