@@ -24,10 +24,16 @@ constexpr Py_ssize_t kMaxKeystrokeItems = 150;
 // Lookups go through process-wide interned keys: the dict's own lookup behaves exactly
 // as with a fresh str of the same text, without creating and hashing one per read.
 
-std::optional<double> float_at(PyObject* dict, PyObject* key) {
+// The float under `key`, written to `out`; false (and `out` untouched) when absent or
+// unreadable. An out-parameter rather than std::optional: this runs five times per
+// movement sample, and an optional<double> return goes through memory.
+inline bool float_at(PyObject* dict, PyObject* key, double& out) {
     PyRef value = dict_get(dict, key);
-    if (!value) return std::nullopt;
-    return read_float(value.get());
+    if (!value) return false;
+    const std::optional<double> v = read_float(value.get());
+    if (!v) return false;
+    out = *v;
+    return true;
 }
 
 std::optional<std::int64_t> int_at(PyObject* dict, PyObject* key) {
@@ -53,11 +59,12 @@ PyRef list_at(PyObject* dict, PyObject* key) {
 // apply when there is no browser dict at all.
 void read_browser(PyObject* browser, BrowserFacts& facts) {
     if (auto v = bool_at(browser, VELMORA_KEY("webdriver"))) facts.webdriver = *v;
-    const double width = float_at(browser, VELMORA_KEY("screen_width")).value_or(0.0);
+    double width = 0.0, height = 0.0;
+    float_at(browser, VELMORA_KEY("screen_width"), width);
     facts.screen_width = width;
-    if (auto height = float_at(browser, VELMORA_KEY("screen_height"))) {
-        facts.screen_height = *height;
-        facts.screen_valid = width > 0.0 && *height > 0.0;
+    if (float_at(browser, VELMORA_KEY("screen_height"), height)) {
+        facts.screen_height = height;
+        facts.screen_valid = width > 0.0 && height > 0.0;
     } else {
         facts.screen_height = 0.0;
         facts.screen_valid = false;
@@ -73,28 +80,32 @@ std::uint64_t list_length_at(PyObject* telemetry, PyObject* key) {
 }
 
 // The first of "t", "down", "time" that reads as a finite number.
-std::optional<double> keystroke_down(PyObject* record) {
+bool keystroke_down(PyObject* record, double& down) {
     for (PyObject* key : {VELMORA_KEY("t"), VELMORA_KEY("down"), VELMORA_KEY("time")}) {
-        std::optional<double> v = float_at(record, key);
-        if (v && std::isfinite(*v)) return v;
+        double v = 0.0;
+        if (float_at(record, key, v) && std::isfinite(v)) {
+            down = v;
+            return true;
+        }
     }
-    return std::nullopt;
+    return false;
 }
 
-std::optional<KeystrokeEvent> read_keystroke(PyObject* record) {
-    std::optional<double> down = keystroke_down(record);
-    if (!down) return std::nullopt;
-    KeystrokeEvent event;
-    event.down = *down;
+// Appends the event of `record`, unless it has no usable down time.
+void read_keystroke(PyObject* record, std::vector<KeystrokeEvent>& events) {
+    double down = 0.0;
+    if (!keystroke_down(record, down)) return;
+    KeystrokeEvent& event = events.emplace_back();
+    event.down = down;
     PyRef key = dict_get(record, VELMORA_KEY("key"));
     std::optional<std::string_view> text = key ? read_utf8(key.get()) : std::nullopt;
-    event.key = text ? std::string(*text) : std::string("unknown");
-    if (auto up = float_at(record, VELMORA_KEY("up"))) {
-        event.up = *up;
-    } else if (auto duration = float_at(record, VELMORA_KEY("duration_ms"))) {
-        event.up = event.down + *duration;
+    event.key = text ? *text : std::string_view("unknown");
+    double up = 0.0, duration = 0.0;
+    if (float_at(record, VELMORA_KEY("up"), up)) {
+        event.up = up;
+    } else if (float_at(record, VELMORA_KEY("duration_ms"), duration)) {
+        event.up = event.down + duration;
     }
-    return event;
 }
 
 // Lengths are taken once, up front: user code run by a conversion (__float__ and
@@ -105,8 +116,7 @@ void read_keystrokes(PyObject* list, std::vector<KeystrokeEvent>& events) {
     events.reserve(static_cast<std::size_t>(examined));
     for (Py_ssize_t i = 0; i < examined; ++i) {
         PyRef item = list_get(list, i);
-        if (!item || !PyDict_Check(item.get())) continue;
-        if (std::optional<KeystrokeEvent> event = read_keystroke(item.get())) events.push_back(std::move(*event));
+        if (item && PyDict_Check(item.get())) read_keystroke(item.get(), events);
     }
 }
 
@@ -118,13 +128,14 @@ void read_mouse_movements(PyObject* list, std::vector<MousePoint>& points) {
         if (!item || !PyDict_Check(item.get())) continue;
         PyObject* record = item.get();
         // All five are read before deciding, so every conversion runs as the client expects.
-        const std::optional<double> x = float_at(record, VELMORA_KEY("x"));
-        const std::optional<double> y = float_at(record, VELMORA_KEY("y"));
-        const std::optional<double> t = float_at(record, VELMORA_KEY("t"));
-        const double r = float_at(record, VELMORA_KEY("r")).value_or(0.0);
-        const double f = float_at(record, VELMORA_KEY("f")).value_or(0.0);
-        if (!x || !y || !t || !std::isfinite(*x) || !std::isfinite(*y) || !std::isfinite(*t)) continue;
-        points.push_back(MousePoint{*x, *y, *t, r, f});
+        MousePoint p;
+        const bool has_x = float_at(record, VELMORA_KEY("x"), p.x);
+        const bool has_y = float_at(record, VELMORA_KEY("y"), p.y);
+        const bool has_t = float_at(record, VELMORA_KEY("t"), p.t);
+        float_at(record, VELMORA_KEY("r"), p.r);
+        float_at(record, VELMORA_KEY("f"), p.f);
+        if (has_x && has_y && has_t && std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.t))
+            points.push_back(p);
     }
 }
 
