@@ -1,11 +1,12 @@
 #include "kinematics/spectrum.hpp"
 
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 #include "kinematics/series_stats.hpp"
+#include "kinematics/spectrum_kernel.hpp"
 #include "kinematics/twiddle_table.hpp"
+#include "platform/cpu_features.hpp"
 
 namespace velmora::kinematics {
 
@@ -16,35 +17,11 @@ constexpr double kMinTotalPower = 1e-9;
 // Bins with a smaller share contribute nothing measurable to the entropy.
 constexpr double kMinBinShare = 1e-12;
 
-// Two bins per register (SSE2 is the x86-64 baseline). Each lane runs the same
-// multiply and add/subtract in the same order as the reference, one bin per lane, so
-// the results are the reference's bit for bit; the lanes only let several bins'
-// dependency chains advance together.
-using Lane2 = double __attribute__((vector_size(16)));
-constexpr std::size_t kLanes = 2;
-constexpr std::size_t kVectorsPerBlock = kTwiddleBlock / kLanes;
-
-void transform_block(const double* row, const double* centred, std::size_t o, double* power,
-                     std::size_t first_bin, std::size_t bins) {
-    Lane2 re[kVectorsPerBlock] = {};
-    Lane2 im[kVectorsPerBlock] = {};
-    for (std::size_t k = 0; k < o; ++k, row += 2 * kTwiddleBlock) {
-        const double ck = centred[k];
-        const Lane2 c = {ck, ck};
-        for (std::size_t v = 0; v < kVectorsPerBlock; ++v) {
-            Lane2 cos_v, sin_v;
-            std::memcpy(&cos_v, row + v * kLanes, sizeof cos_v);
-            std::memcpy(&sin_v, row + kTwiddleBlock + v * kLanes, sizeof sin_v);
-            re[v] = re[v] + cos_v * c;
-            im[v] = im[v] - sin_v * c;
-        }
-    }
+void store_power(const BlockSums& sums, std::size_t block, std::size_t bins, double* power) {
     for (std::size_t lane = 0; lane < kTwiddleBlock; ++lane) {
-        const std::size_t j = first_bin + lane;
+        const std::size_t j = block * kTwiddleBlock + lane + 1;
         if (j > bins) break;
-        const double r = re[lane / kLanes][lane % kLanes];
-        const double i = im[lane / kLanes][lane % kLanes];
-        power[j - 1] = i * i + r * r;
+        power[j - 1] = sums.im[lane] * sums.im[lane] + sums.re[lane] * sums.re[lane];
     }
 }
 
@@ -65,13 +42,34 @@ void power_spectrum_reference(std::span<const double> centred, std::span<double>
     }
 }
 
-void power_spectrum(std::span<const double> centred, std::span<double> power) {
+SpectrumKernel fastest_spectrum_kernel() {
+    static const SpectrumKernel kernel = platform::cpu_has_avx() ? SpectrumKernel::avx : SpectrumKernel::sse2;
+    return kernel;
+}
+
+void power_spectrum_with(SpectrumKernel kernel, std::span<const double> centred, std::span<double> power) {
     // Longer series never come from a motion track; they are served, just not cached.
     if (centred.size() >= kMaxSeriesLength) return power_spectrum_reference(centred, power);
     const TwiddleTable& table = twiddle_table(centred.size());
-    for (std::size_t b = 0; b < table.blocks; ++b)
-        transform_block(table.block(b), centred.data(), table.length, power.data(), b * kTwiddleBlock + 1,
-                        table.bins);
+    const std::size_t o = table.length;
+    std::size_t b = 0;
+    if (kernel == SpectrumKernel::avx) {
+        for (; b + 1 < table.blocks; b += 2) {
+            BlockSums first, second;
+            transform_block_pair_avx(table.block(b), table.block(b + 1), centred.data(), o, first, second);
+            store_power(first, b, table.bins, power.data());
+            store_power(second, b + 1, table.bins, power.data());
+        }
+    }
+    for (; b < table.blocks; ++b) {
+        BlockSums sums;
+        transform_block_sse2(table.block(b), centred.data(), o, sums);
+        store_power(sums, b, table.bins, power.data());
+    }
+}
+
+void power_spectrum(std::span<const double> centred, std::span<double> power) {
+    power_spectrum_with(fastest_spectrum_kernel(), centred, power);
 }
 
 SpectralFeatures spectral_features(std::span<const double> speed, double mean_speed) {
@@ -79,10 +77,11 @@ SpectralFeatures spectral_features(std::span<const double> speed, double mean_sp
     const std::size_t o = speed.size();
     if (o < kMinSpectralSamples) return result;
 
-    std::vector<double> centred(o);
-    for (std::size_t k = 0; k < o; ++k) centred[k] = speed[k] - mean_speed;
     const std::size_t bins = o / 2;
-    std::vector<double> power(bins);
+    std::vector<double> work(o + bins);
+    const std::span<double> centred(work.data(), o);
+    const std::span<double> power(work.data() + o, bins);
+    for (std::size_t k = 0; k < o; ++k) centred[k] = speed[k] - mean_speed;
     power_spectrum(centred, power);
 
     const double total = sum_in_order(power);

@@ -26,4 +26,9 @@ SpectralFeatures spectral_features(std::span<const double> speed, double mean_sp
 void power_spectrum(std::span<const double> centred, std::span<double> power);
 void power_spectrum_reference(std::span<const double> centred, std::span<double> power);
 
+// The vector loops the fast path can run; power_spectrum uses the widest the processor has.
+enum class SpectrumKernel { sse2, avx };
+SpectrumKernel fastest_spectrum_kernel();
+void power_spectrum_with(SpectrumKernel kernel, std::span<const double> centred, std::span<double> power);
+
 }  // namespace velmora::kinematics
