@@ -51,8 +51,10 @@ void fill_keystrokes(const ParsedTelemetry& in, FeatureRecord& out) {
 
 void fill_curvature(const MotionTrack& track, FeatureRecord& out) {
     if (track.size() < kMinCurvaturePoints) return;
-    std::vector<double> x(track.size()), y(track.size()), t(track.size());
-    for (std::size_t i = 0; i < track.size(); ++i) {
+    const std::size_t m = track.size();
+    std::vector<double> columns(3 * m);
+    const std::span<double> x(columns.data(), m), y(columns.data() + m, m), t(columns.data() + 2 * m, m);
+    for (std::size_t i = 0; i < m; ++i) {
         x[i] = track[i].x;
         y[i] = track[i].y;
         t[i] = track[i].t;

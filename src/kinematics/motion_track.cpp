@@ -4,11 +4,8 @@
 
 namespace velmora::kinematics {
 
-namespace {
-bool earlier(const MousePoint& a, const MousePoint& b) { return a.t < b.t; }
-}  // namespace
-
 MotionTrack build_motion_track(std::span<const MousePoint> points) {
+    const auto earlier = [](const MousePoint& a, const MousePoint& b) { return a.t < b.t; };
     const std::size_t kept = std::min(points.size(), kTrackLimit);
     // Clients almost always send samples in time order; then the stable sort is the
     // identity and only the first `kept` samples need copying.

@@ -45,37 +45,61 @@ std::uint64_t count_submovements(std::span<const double> speed, double max_veloc
     return std::max<std::uint64_t>(peaks, 1);
 }
 
+// The sums below are the plain left-to-right sums of their lists. Sums that do not depend on
+// one another share a loop, so that their addition chains overlap instead of running one
+// after the other; each sum still adds its own terms in index order.
 MovementFeatures movement_features(std::span<const MousePoint> track) {
     MovementFeatures f;
     if (track.size() <= 2) return f;
 
     const SegmentSeries seg = build_segment_series(track);
-    const std::size_t o = seg.speed.size();
+    const std::size_t o = seg.size();
+    const std::span<const double> speed = seg.speed;
+    const std::span<const double> step = seg.step;
 
-    f.total_distance = sum_in_order(seg.dist);
-    f.straightness = straightness_of(track, f.total_distance);
-
-    f.avg_velocity = mean_of(seg.speed);
-    f.max_velocity = running_max_from_zero(seg.speed);
-    f.velocity_var = population_variance(seg.speed, f.avg_velocity);
-    f.dt_var = population_variance(seg.step, mean_of(seg.step));
-
-    f.terminal_decel_ratio = terminal_decel_ratio(seg.speed, f.max_velocity);
-    f.submovement_count = count_submovements(seg.speed, f.max_velocity);
-    f.spectral = spectral_features(seg.speed, f.avg_velocity);
+    double distance_sum = 0.0, speed_sum = 0.0, step_sum = 0.0, max_speed = 0.0;
+    for (std::size_t j = 0; j < o; ++j) {
+        distance_sum = distance_sum + seg.dist[j];
+        speed_sum = speed_sum + speed[j];
+        step_sum = step_sum + step[j];
+        if (speed[j] > max_speed) max_speed = speed[j];  // a NaN never replaces the maximum
+    }
+    f.total_distance = distance_sum;
+    f.straightness = straightness_of(track, distance_sum);
+    f.avg_velocity = speed_sum / static_cast<double>(o);
+    f.max_velocity = max_speed;
+    const double step_mean = step_sum / static_cast<double>(o);
 
     // Acceleration pairs a change of speed with the later segment's time step.
     std::vector<double> accel(o - 1);
-    for (std::size_t j = 0; j + 1 < o; ++j) accel[j] = (seg.speed[j + 1] - seg.speed[j]) / seg.step[j + 1];
-    f.avg_acceleration = mean_of(accel);
-    f.acceleration_var = population_variance(accel, f.avg_acceleration);
-
-    if (o > 2) {
-        double abs_jerk_sum = 0.0;
-        for (std::size_t j = 0; j + 2 < o; ++j)
-            abs_jerk_sum = abs_jerk_sum + std::fabs((accel[j + 1] - accel[j]) / seg.step[j + 2]);
-        f.avg_jerk = abs_jerk_sum / static_cast<double>(o - 2);
+    double accel_sum = 0.0;
+    for (std::size_t j = 0; j + 1 < o; ++j) {
+        accel[j] = (speed[j + 1] - speed[j]) / step[j + 1];
+        accel_sum = accel_sum + accel[j];
     }
+    f.avg_acceleration = accel_sum / static_cast<double>(o - 1);
+
+    double speed_sq = 0.0, step_sq = 0.0, accel_sq = 0.0, abs_jerk_sum = 0.0;
+    for (std::size_t j = 0; j < o; ++j) {
+        const double dv = speed[j] - f.avg_velocity;
+        speed_sq = speed_sq + dv * dv;
+        const double ds = step[j] - step_mean;
+        step_sq = step_sq + ds * ds;
+        if (j + 1 < o) {
+            const double da = accel[j] - f.avg_acceleration;
+            accel_sq = accel_sq + da * da;
+        }
+        // Jerk pairs a change of acceleration with the time step two segments on.
+        if (j + 2 < o) abs_jerk_sum = abs_jerk_sum + std::fabs((accel[j + 1] - accel[j]) / step[j + 2]);
+    }
+    f.velocity_var = speed_sq / static_cast<double>(o);
+    f.dt_var = step_sq / static_cast<double>(o);
+    f.acceleration_var = accel_sq / static_cast<double>(o - 1);
+    if (o > 2) f.avg_jerk = abs_jerk_sum / static_cast<double>(o - 2);
+
+    f.terminal_decel_ratio = terminal_decel_ratio(speed, f.max_velocity);
+    f.submovement_count = count_submovements(speed, f.max_velocity);
+    f.spectral = spectral_features(speed, f.avg_velocity);
     return f;
 }
 

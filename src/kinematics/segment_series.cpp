@@ -8,19 +8,23 @@ SegmentSeries build_segment_series(std::span<const MousePoint> track) {
     SegmentSeries s;
     if (track.size() < 2) return s;
     const std::size_t o = track.size() - 1;
-    s.dist.resize(o);
-    s.step.resize(o);
-    s.speed.resize(o);
+    s.storage.resize(3 * o);
+    double* dist = s.storage.data();
+    double* step = dist + o;
+    double* speed = step + o;
     for (std::size_t j = 0; j < o; ++j) {
         const MousePoint& p0 = track[j];
         const MousePoint& p1 = track[j + 1];
         const double dx = p1.x - p0.x;
         const double dy = p1.y - p0.y;
-        s.dist[j] = std::sqrt(dx * dx + dy * dy);
+        dist[j] = std::sqrt(dx * dx + dy * dy);
         const double dt = p1.t - p0.t;
-        s.step[j] = dt > kMinTimeStep ? dt : kMinTimeStep;
-        s.speed[j] = s.dist[j] / s.step[j];
+        step[j] = dt > kMinTimeStep ? dt : kMinTimeStep;
+        speed[j] = dist[j] / step[j];
     }
+    s.dist = {dist, o};
+    s.step = {step, o};
+    s.speed = {speed, o};
     return s;
 }
 

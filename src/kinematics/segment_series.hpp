@@ -11,11 +11,15 @@ namespace velmora::kinematics {
 // Floor for a segment's time step: equal or reversed timestamps never divide by zero.
 inline constexpr double kMinTimeStep = 0.1;
 
-// Segment j joins track points j and j + 1; each list has (points - 1) entries.
+// Segment j joins track points j and j + 1; each list has (points - 1) entries. The three
+// lists share one allocation.
 struct SegmentSeries {
-    std::vector<double> dist;
-    std::vector<double> step;
-    std::vector<double> speed;
+    std::vector<double> storage;
+    std::span<const double> dist;
+    std::span<const double> step;
+    std::span<const double> speed;
+
+    std::size_t size() const { return speed.size(); }
 };
 
 SegmentSeries build_segment_series(std::span<const MousePoint> track);
