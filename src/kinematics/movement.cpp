@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "kinematics/pairwise_math.hpp"
 #include "kinematics/segment_series.hpp"
 #include "kinematics/series_stats.hpp"
 
@@ -57,11 +58,23 @@ MovementFeatures movement_features(std::span<const MousePoint> track) {
     const std::span<const double> speed = seg.speed;
     const std::span<const double> step = seg.step;
 
-    double distance_sum = 0.0, speed_sum = 0.0, step_sum = 0.0, max_speed = 0.0;
+    // Acceleration pairs a change of speed with the later segment's time step, jerk a change
+    // of acceleration with the step two segments on. Differences first, then the quotients
+    // of a whole list at once.
+    std::vector<double> work(2 * o);
+    double* accel = work.data();
+    double* jerk = accel + o;
+    for (std::size_t j = 0; j + 1 < o; ++j) accel[j] = speed[j + 1] - speed[j];
+    divide_each(accel, step.data() + 1, accel, o - 1);
+    for (std::size_t j = 0; j + 2 < o; ++j) jerk[j] = accel[j + 1] - accel[j];
+    if (o > 2) divide_each(jerk, step.data() + 2, jerk, o - 2);
+
+    double distance_sum = 0.0, speed_sum = 0.0, step_sum = 0.0, accel_sum = 0.0, max_speed = 0.0;
     for (std::size_t j = 0; j < o; ++j) {
         distance_sum = distance_sum + seg.dist[j];
         speed_sum = speed_sum + speed[j];
         step_sum = step_sum + step[j];
+        if (j + 1 < o) accel_sum = accel_sum + accel[j];
         if (speed[j] > max_speed) max_speed = speed[j];  // a NaN never replaces the maximum
     }
     f.total_distance = distance_sum;
@@ -69,14 +82,6 @@ MovementFeatures movement_features(std::span<const MousePoint> track) {
     f.avg_velocity = speed_sum / static_cast<double>(o);
     f.max_velocity = max_speed;
     const double step_mean = step_sum / static_cast<double>(o);
-
-    // Acceleration pairs a change of speed with the later segment's time step.
-    std::vector<double> accel(o - 1);
-    double accel_sum = 0.0;
-    for (std::size_t j = 0; j + 1 < o; ++j) {
-        accel[j] = (speed[j + 1] - speed[j]) / step[j + 1];
-        accel_sum = accel_sum + accel[j];
-    }
     f.avg_acceleration = accel_sum / static_cast<double>(o - 1);
 
     double speed_sq = 0.0, step_sq = 0.0, accel_sq = 0.0, abs_jerk_sum = 0.0;
@@ -89,8 +94,7 @@ MovementFeatures movement_features(std::span<const MousePoint> track) {
             const double da = accel[j] - f.avg_acceleration;
             accel_sq = accel_sq + da * da;
         }
-        // Jerk pairs a change of acceleration with the time step two segments on.
-        if (j + 2 < o) abs_jerk_sum = abs_jerk_sum + std::fabs((accel[j + 1] - accel[j]) / step[j + 2]);
+        if (j + 2 < o) abs_jerk_sum = abs_jerk_sum + std::fabs(jerk[j]);
     }
     f.velocity_var = speed_sq / static_cast<double>(o);
     f.dt_var = step_sq / static_cast<double>(o);

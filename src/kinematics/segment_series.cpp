@@ -1,6 +1,6 @@
 #include "kinematics/segment_series.hpp"
 
-#include <cmath>
+#include "kinematics/pairwise_math.hpp"
 
 namespace velmora::kinematics {
 
@@ -17,11 +17,12 @@ SegmentSeries build_segment_series(std::span<const MousePoint> track) {
         const MousePoint& p1 = track[j + 1];
         const double dx = p1.x - p0.x;
         const double dy = p1.y - p0.y;
-        dist[j] = std::sqrt(dx * dx + dy * dy);
+        dist[j] = dx * dx + dy * dy;  // squared for now
         const double dt = p1.t - p0.t;
         step[j] = dt > kMinTimeStep ? dt : kMinTimeStep;
-        speed[j] = dist[j] / step[j];
     }
+    sqrt_each(dist, dist, o);
+    divide_each(dist, step, speed, o);
     s.dist = {dist, o};
     s.step = {step, o};
     s.speed = {speed, o};

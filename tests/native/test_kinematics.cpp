@@ -10,6 +10,7 @@
 
 #include "kinematics/feature_record.hpp"
 #include "kinematics/motion_track.hpp"
+#include "kinematics/pairwise_math.hpp"
 #include "kinematics/movement.hpp"
 #include "kinematics/segment_series.hpp"
 #include "kinematics/spectrum.hpp"
@@ -215,6 +216,26 @@ TEST_CASE("cached twiddle tables reproduce the literal transform bit for bit") {
     }
     CHECK_EQ(mismatches, 0);
     CHECK(compared > 0);
+}
+
+TEST_CASE("two-lane square roots and quotients equal the scalar ones") {
+    std::mt19937_64 rng(99);
+    std::uniform_real_distribution<double> unit(-1e6, 1e6);
+    int mismatches = 0;
+    for (std::size_t n : {0, 1, 2, 3, 8, 299}) {
+        std::vector<double> a(n), b(n), roots(n), quotients(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            a[i] = std::fabs(unit(rng)) * (i % 7 == 3 ? 1e-300 : 1.0);
+            b[i] = i % 11 == 5 ? 0.0 : unit(rng);
+        }
+        sqrt_each(a.data(), roots.data(), n);
+        divide_each(a.data(), b.data(), quotients.data(), n);
+        for (std::size_t i = 0; i < n; ++i) {
+            mismatches += check::bits_of(roots[i]) != check::bits_of(std::sqrt(a[i]));
+            mismatches += check::bits_of(quotients[i]) != check::bits_of(a[i] / b[i]);
+        }
+    }
+    CHECK_EQ(mismatches, 0);
 }
 
 TEST_CASE("touch statistics count positive radii and forces") {
