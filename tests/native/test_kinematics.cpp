@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "kinematics/feature_record.hpp"
@@ -189,6 +190,28 @@ TEST_CASE("an odd length has (o - 1) / 2 bins") {
     const SpectralFeatures s = spectral_features(c, 0.0);
     CHECK_NEAR(s.spectral_entropy, 0.5, 1e-9);
     CHECK_NEAR(s.spectral_purity, 0.5, 1e-9);
+}
+
+// Runs before the bit-identity case below, while most tables are still unbuilt.
+TEST_CASE("threads racing to build the same tables all get the same spectra") {
+    constexpr int kThreads = 4;
+    std::vector<double> c(299);
+    for (std::size_t k = 0; k < c.size(); ++k) c[k] = std::sin(0.37 * static_cast<double>(k * k % 101));
+    std::vector<std::vector<double>> results(kThreads);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i)
+        threads.emplace_back([&, i] {
+            for (std::size_t o = 160; o < 300; ++o) {
+                std::vector<double> power(o / 2);
+                power_spectrum(std::span<const double>(c.data(), o), power);
+                results[i].insert(results[i].end(), power.begin(), power.end());
+            }
+        });
+    for (std::thread& t : threads) t.join();
+    for (int i = 1; i < kThreads; ++i) CHECK(results[i] == results[0]);
+    std::vector<double> literal(149);
+    power_spectrum_reference(c, literal);
+    CHECK(std::equal(literal.begin(), literal.end(), results[0].end() - 149));
 }
 
 TEST_CASE("cached twiddle tables reproduce the literal transform bit for bit") {
