@@ -13,12 +13,29 @@
 
 namespace velmora::py {
 
+// The number readers, dict_get and list_get are inline: telemetry reading calls them a few
+// times per sample, and once inlined the std::optional never goes through memory.
+
 // float(obj) as PyFloat_AsDouble does it: float, int, bool, __float__, __index__.
 // A genuine -1.0 is a value; only a reported error makes it absent.
-std::optional<double> read_float(PyObject* obj);
+inline std::optional<double> read_float(PyObject* obj) {
+    const double value = PyFloat_AsDouble(obj);
+    if (value == -1.0 && PyErr_Occurred() != nullptr) {
+        PyErr_Clear();
+        return std::nullopt;
+    }
+    return value;
+}
 
 // PyLong_AsLongLong: int, bool, __index__; a float or an out-of-range int is absent.
-std::optional<std::int64_t> read_int(PyObject* obj);
+inline std::optional<std::int64_t> read_int(PyObject* obj) {
+    const long long value = PyLong_AsLongLong(obj);
+    if (value == -1 && PyErr_Occurred() != nullptr) {
+        PyErr_Clear();
+        return std::nullopt;
+    }
+    return value;
+}
 
 // Exactly bool, or a NumPy bool scalar whose __bool__ returns a bool.
 std::optional<bool> read_bool(PyObject* obj);
@@ -28,9 +45,17 @@ std::optional<std::string_view> read_utf8(PyObject* obj);
 
 // The dict's own lookup (a subclass's __getitem__/__missing__ is never consulted).
 // Absent when the key is missing or the lookup reported an error.
-PyRef dict_get(PyObject* dict, PyObject* key);
+inline PyRef dict_get(PyObject* dict, PyObject* key) {
+    PyObject* value = nullptr;
+    if (PyDict_GetItemRef(dict, key, &value) < 0) PyErr_Clear();
+    return steal(value);
+}
 
 // List item by index; absent (error discarded) when it cannot be fetched.
-PyRef list_get(PyObject* list, Py_ssize_t index);
+inline PyRef list_get(PyObject* list, Py_ssize_t index) {
+    PyRef item = steal(PyList_GetItemRef(list, index));
+    if (!item) PyErr_Clear();
+    return item;
+}
 
 }  // namespace velmora::py

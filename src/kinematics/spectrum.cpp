@@ -1,0 +1,100 @@
+#include "kinematics/spectrum.hpp"
+
+#include <cmath>
+#include <vector>
+
+#include "kinematics/series_stats.hpp"
+#include "kinematics/spectrum_kernel.hpp"
+#include "kinematics/twiddle_table.hpp"
+#include "platform/cpu_features.hpp"
+
+namespace velmora::kinematics {
+
+namespace {
+
+// Below this the centred speeds are constant up to rounding: no spectrum to speak of.
+constexpr double kMinTotalPower = 1e-9;
+// Bins with a smaller share contribute nothing measurable to the entropy.
+constexpr double kMinBinShare = 1e-12;
+
+void store_power(const BlockSums& sums, std::size_t block, std::size_t bins, double* power) {
+    for (std::size_t lane = 0; lane < kTwiddleBlock; ++lane) {
+        const std::size_t j = block * kTwiddleBlock + lane + 1;
+        if (j > bins) break;
+        power[j - 1] = sums.im[lane] * sums.im[lane] + sums.re[lane] * sums.re[lane];
+    }
+}
+
+}  // namespace
+
+void power_spectrum_reference(std::span<const double> centred, std::span<double> power) {
+    const std::size_t o = centred.size();
+    const std::size_t bins = o / 2;
+    for (std::size_t j = 1; j <= bins; ++j) {
+        double re = 0.0;
+        double im = 0.0;
+        for (std::size_t k = 0; k < o; ++k) {
+            const double a = twiddle_angle(j, k, o);
+            re = re + std::cos(a) * centred[k];
+            im = im - std::sin(a) * centred[k];
+        }
+        power[j - 1] = im * im + re * re;
+    }
+}
+
+SpectrumKernel fastest_spectrum_kernel() {
+    static const SpectrumKernel kernel = platform::cpu_has_avx() ? SpectrumKernel::avx : SpectrumKernel::sse2;
+    return kernel;
+}
+
+void power_spectrum_with(SpectrumKernel kernel, std::span<const double> centred, std::span<double> power) {
+    // Longer series never come from a motion track; they are served, just not cached.
+    if (centred.size() >= kMaxSeriesLength) return power_spectrum_reference(centred, power);
+    const TwiddleTable& table = twiddle_table(centred.size());
+    const std::size_t o = table.length;
+    std::size_t b = 0;
+    if (kernel == SpectrumKernel::avx) {
+        for (; b + 1 < table.blocks; b += 2) {
+            BlockSums first, second;
+            transform_block_pair_avx(table.block(b), table.block(b + 1), centred.data(), o, first, second);
+            store_power(first, b, table.bins, power.data());
+            store_power(second, b + 1, table.bins, power.data());
+        }
+    }
+    for (; b < table.blocks; ++b) {
+        BlockSums sums;
+        transform_block_sse2(table.block(b), centred.data(), o, sums);
+        store_power(sums, b, table.bins, power.data());
+    }
+}
+
+void power_spectrum(std::span<const double> centred, std::span<double> power) {
+    power_spectrum_with(fastest_spectrum_kernel(), centred, power);
+}
+
+SpectralFeatures spectral_features(std::span<const double> speed, double mean_speed) {
+    SpectralFeatures result;
+    const std::size_t o = speed.size();
+    if (o < kMinSpectralSamples) return result;
+
+    const std::size_t bins = o / 2;
+    std::vector<double> work(o + bins);
+    const std::span<double> centred(work.data(), o);
+    const std::span<double> power(work.data() + o, bins);
+    for (std::size_t k = 0; k < o; ++k) centred[k] = speed[k] - mean_speed;
+    power_spectrum(centred, power);
+
+    const double total = sum_in_order(power);
+    if (!(total > kMinTotalPower)) return result;
+    const double peak = running_max_from_zero(power);
+    double entropy_bits = 0.0;
+    for (double p_j : power) {
+        const double p = p_j / total;
+        if (p > kMinBinShare) entropy_bits = entropy_bits - std::log2(p) * p;
+    }
+    result.spectral_entropy = entropy_bits / std::log2(static_cast<double>(bins));
+    result.spectral_purity = peak / total;
+    return result;
+}
+
+}  // namespace velmora::kinematics

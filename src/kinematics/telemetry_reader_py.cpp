@@ -1,0 +1,160 @@
+#include "kinematics/telemetry_reader_py.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <string>
+
+#include "lenient_readers.hpp"
+#include "results.hpp"
+
+namespace velmora::py {
+
+namespace {
+
+using kinematics::BrowserFacts;
+using kinematics::MousePoint;
+using kinematics::ParsedTelemetry;
+using keystrokes::KeystrokeEvent;
+
+// Keystroke records beyond this are ignored: typing analysis needs no more, and it
+// bounds the work a single telemetry can cause.
+constexpr Py_ssize_t kMaxKeystrokeItems = 150;
+
+// Lookups go through process-wide interned keys: the dict's own lookup behaves exactly
+// as with a fresh str of the same text, without creating and hashing one per read.
+
+// The float under `key`, written to `out`; false (and `out` untouched) when absent or
+// unreadable. An out-parameter rather than std::optional: this runs five times per
+// movement sample, and an optional<double> return goes through memory.
+inline bool float_at(PyObject* dict, PyObject* key, double& out) {
+    PyRef value = dict_get(dict, key);
+    if (!value) return false;
+    const std::optional<double> v = read_float(value.get());
+    if (!v) return false;
+    out = *v;
+    return true;
+}
+
+std::optional<std::int64_t> int_at(PyObject* dict, PyObject* key) {
+    PyRef value = dict_get(dict, key);
+    if (!value) return std::nullopt;
+    return read_int(value.get());
+}
+
+std::optional<bool> bool_at(PyObject* dict, PyObject* key) {
+    PyRef value = dict_get(dict, key);
+    if (!value) return std::nullopt;
+    return read_bool(value.get());
+}
+
+// The value under `key` when it is a list (or subclass), else null.
+PyRef list_at(PyObject* dict, PyObject* key) {
+    PyRef value = dict_get(dict, key);
+    if (value && !PyList_Check(value.get())) return PyRef();
+    return value;
+}
+
+// A "browser" dict that lacks a key reads it as 0.0 / false, not as the defaults that
+// apply when there is no browser dict at all.
+void read_browser(PyObject* browser, BrowserFacts& facts) {
+    if (auto v = bool_at(browser, VELMORA_KEY("webdriver"))) facts.webdriver = *v;
+    double width = 0.0, height = 0.0;
+    float_at(browser, VELMORA_KEY("screen_width"), width);
+    facts.screen_width = width;
+    if (float_at(browser, VELMORA_KEY("screen_height"), height)) {
+        facts.screen_height = height;
+        facts.screen_valid = width > 0.0 && height > 0.0;
+    } else {
+        facts.screen_height = 0.0;
+        facts.screen_valid = false;
+    }
+    if (auto v = bool_at(browser, VELMORA_KEY("touch_supported"))) facts.touch_supported = *v;
+    if (auto v = int_at(browser, VELMORA_KEY("max_touch_points"))) facts.max_touch_points = *v;
+    if (auto v = int_at(browser, VELMORA_KEY("plugins_length"))) facts.plugins_length = *v;
+}
+
+std::uint64_t list_length_at(PyObject* telemetry, PyObject* key) {
+    PyRef list = list_at(telemetry, key);
+    return list ? static_cast<std::uint64_t>(PyList_Size(list.get())) : 0;
+}
+
+// The first of "t", "down", "time" that reads as a finite number.
+bool keystroke_down(PyObject* record, double& down) {
+    for (PyObject* key : {VELMORA_KEY("t"), VELMORA_KEY("down"), VELMORA_KEY("time")}) {
+        double v = 0.0;
+        if (float_at(record, key, v) && std::isfinite(v)) {
+            down = v;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Appends the event of `record`, unless it has no usable down time.
+void read_keystroke(PyObject* record, std::vector<KeystrokeEvent>& events) {
+    double down = 0.0;
+    if (!keystroke_down(record, down)) return;
+    KeystrokeEvent& event = events.emplace_back();
+    event.down = down;
+    PyRef key = dict_get(record, VELMORA_KEY("key"));
+    std::optional<std::string_view> text = key ? read_utf8(key.get()) : std::nullopt;
+    event.key = text ? *text : std::string_view("unknown");
+    double up = 0.0, duration = 0.0;
+    if (float_at(record, VELMORA_KEY("up"), up)) {
+        event.up = up;
+    } else if (float_at(record, VELMORA_KEY("duration_ms"), duration)) {
+        event.up = event.down + duration;
+    }
+}
+
+// Lengths are taken once, up front: user code run by a conversion (__float__ and
+// friends) may grow or shrink the list, and growing it must not keep the loop going.
+// Items that vanish meanwhile are simply skipped.
+void read_keystrokes(PyObject* list, std::vector<KeystrokeEvent>& events) {
+    const Py_ssize_t examined = std::min(PyList_Size(list), kMaxKeystrokeItems);
+    events.reserve(static_cast<std::size_t>(examined));
+    for (Py_ssize_t i = 0; i < examined; ++i) {
+        PyRef item = list_get(list, i);
+        if (item && PyDict_Check(item.get())) read_keystroke(item.get(), events);
+    }
+}
+
+void read_mouse_movements(PyObject* list, std::vector<MousePoint>& points) {
+    const Py_ssize_t length = PyList_Size(list);
+    points.reserve(static_cast<std::size_t>(length));
+    for (Py_ssize_t i = 0; i < length; ++i) {
+        PyRef item = list_get(list, i);
+        if (!item || !PyDict_Check(item.get())) continue;
+        PyObject* record = item.get();
+        // All five are read before deciding, so every conversion runs as the client expects.
+        MousePoint p;
+        const bool has_x = float_at(record, VELMORA_KEY("x"), p.x);
+        const bool has_y = float_at(record, VELMORA_KEY("y"), p.y);
+        const bool has_t = float_at(record, VELMORA_KEY("t"), p.t);
+        float_at(record, VELMORA_KEY("r"), p.r);
+        float_at(record, VELMORA_KEY("f"), p.f);
+        if (has_x && has_y && has_t && std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.t))
+            points.push_back(p);
+    }
+}
+
+}  // namespace
+
+ParsedTelemetry read_telemetry(PyObject* telemetry) {
+    ParsedTelemetry parsed;
+    if (!PyDict_Check(telemetry)) return parsed;
+
+    PyRef browser = dict_get(telemetry, VELMORA_KEY("browser"));
+    if (browser && PyDict_Check(browser.get())) read_browser(browser.get(), parsed.browser);
+    browser = PyRef();
+
+    parsed.click_count = list_length_at(telemetry, VELMORA_KEY("clicks"));
+    parsed.scroll_count = list_length_at(telemetry, VELMORA_KEY("scrolls"));
+    if (PyRef keys = list_at(telemetry, VELMORA_KEY("keystrokes"))) read_keystrokes(keys.get(), parsed.events);
+    if (PyRef moves = list_at(telemetry, VELMORA_KEY("mouse_movements")))
+        read_mouse_movements(moves.get(), parsed.points);
+    return parsed;
+}
+
+}  // namespace velmora::py
