@@ -1,0 +1,12 @@
+"""Run every benchmark in bench/ in turn (`make bench`)."""
+
+import pathlib
+import subprocess
+import sys
+
+HERE = pathlib.Path(__file__).parent
+SCRIPTS = ["bench_curvature.py", "bench_keystrokes.py", "bench_state_engine.py", "bench_features.py"]
+
+for name in SCRIPTS:
+    print(f"\n=== {name}", flush=True)
+    subprocess.run([sys.executable, str(HERE / name)], check=True)
