@@ -106,27 +106,26 @@ bool copy_float64_array(PyObject* obj, std::vector<double>& out) {
 
 }  // namespace
 
-bool convert_f64_vector(PyObject* obj, std::vector<double>& out) {
-    out.clear();
+bool check_vector_source(PyObject* obj, std::size_t& reserve) {
     if (PyUnicode_Check(obj)) {
         PyErr_SetString(PyExc_TypeError, "Can't extract `str` to `Vec`");
         return false;
     }
     if (!PySequence_Check(obj)) return raise_cannot_convert(obj, "Sequence");
-
     const Py_ssize_t hint = PySequence_Size(obj);
     if (hint < 0) PyErr_Clear();
-    else out.reserve(static_cast<std::size_t>(std::min(hint, kMaxReservedItems)));
+    reserve = static_cast<std::size_t>(std::clamp<Py_ssize_t>(hint, 0, kMaxReservedItems));
+    return true;
+}
 
+bool convert_f64_vector(PyObject* obj, std::vector<double>& out) {
+    out.clear();
+    std::size_t reserve = 0;
+    if (!check_vector_source(obj, reserve)) return false;
+    out.reserve(reserve);
     if (PyTuple_CheckExact(obj)) return append_tuple_items(obj, out);
     if (copy_float64_array(obj, out)) return true;
-
-    PyRef iterator = steal(PyObject_GetIter(obj));
-    if (!iterator) return ensure_error_set();
-    while (PyRef item = steal(PyIter_Next(iterator.get()))) {
-        if (!append_float(item.get(), out)) return false;
-    }
-    return PyErr_Occurred() == nullptr;
+    return for_each_item(obj, [&out](PyObject* item) { return append_float(item, out); });
 }
 
 bool convert_utf8(PyObject* obj, std::string_view& out) {

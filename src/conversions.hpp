@@ -6,9 +6,13 @@
 
 #include <Python.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
+
+#include "errors.hpp"
+#include "py_ref.hpp"
 
 namespace velmora::py {
 
@@ -17,6 +21,24 @@ namespace velmora::py {
 //   non-sequence   -> TypeError "'{type}' object cannot be converted to 'Sequence'"
 //   bad item       -> the interpreter's own exception for it
 bool convert_f64_vector(PyObject* obj, std::vector<double>& out);
+
+// The checks every vector conversion starts with: a str (or subclass) is refused with
+// "Can't extract `str` to `Vec`", a non-sequence with "'{type}' object cannot be
+// converted to 'Sequence'". On success `reserve` is the reported length as a sizing
+// hint only, capped so that an absurd length cannot reserve unbounded memory (0 when
+// asking for the length failed; that error is discarded).
+bool check_vector_source(PyObject* obj, std::size_t& reserve);
+
+// Calls `convert_item(item)` on each item in iteration order, stopping at the first
+// failure; an error raised by the iterator itself fails the conversion.
+template <class ConvertItem>
+bool for_each_item(PyObject* obj, ConvertItem&& convert_item) {
+    PyRef iterator = steal(PyObject_GetIter(obj));
+    if (!iterator) return ensure_error_set();
+    while (PyRef item = steal(PyIter_Next(iterator.get())))
+        if (!convert_item(item.get())) return false;
+    return PyErr_Occurred() == nullptr;
+}
 
 // A str (or subclass) as UTF-8, borrowed from the object (valid while `obj` lives).
 //   other types    -> TypeError "'{type}' object cannot be converted to 'PyString'"

@@ -36,21 +36,10 @@ bool convert_ban_pair(PyObject* item, BanList& out) {
 
 // The whole list, converted before anything is applied. Errors are not yet prefixed.
 bool convert_ban_list(PyObject* obj, BanList& out) {
-    if (PyUnicode_Check(obj)) {
-        PyErr_SetString(PyExc_TypeError, "Can't extract `str` to `Vec`");
-        return false;
-    }
-    if (!PySequence_Check(obj)) return raise_cannot_convert(obj, "Sequence");
-    const Py_ssize_t hint = PySequence_Size(obj);
-    if (hint < 0) PyErr_Clear();
-    else out.reserve(static_cast<std::size_t>(std::min<Py_ssize_t>(hint, 1 << 20)));
-
-    PyRef iterator = steal(PyObject_GetIter(obj));
-    if (!iterator) return ensure_error_set();
-    while (PyRef item = steal(PyIter_Next(iterator.get()))) {
-        if (!convert_ban_pair(item.get(), out)) return false;
-    }
-    return PyErr_Occurred() == nullptr;
+    std::size_t reserve = 0;
+    if (!check_vector_source(obj, reserve)) return false;
+    out.reserve(reserve);
+    return for_each_item(obj, [&out](PyObject* item) { return convert_ban_pair(item, out); });
 }
 
 }  // namespace
