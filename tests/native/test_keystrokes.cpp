@@ -184,6 +184,15 @@ TEST_CASE("the common digraph table") {
     CHECK(is_common_digraph('k', 'a'));
     CHECK(!is_common_digraph('h', 't'));
     CHECK(!is_common_digraph(' ', 't'));
+    // Every possible two-byte digraph: common exactly when listed.
+    std::size_t mismatches = 0;
+    for (int a = 0; a < 256; ++a)
+        for (int b = 0; b < 256; ++b) {
+            const char pair[2] = {static_cast<char>(a), static_cast<char>(b)};
+            const bool listed = distinct.count(std::string_view(pair, 2)) == 1;
+            if (is_common_digraph(pair[0], pair[1]) != listed) ++mismatches;
+        }
+    CHECK_EQ(mismatches, std::size_t{0});
 }
 
 TEST_CASE("lower-casing to one byte: exactly ASCII and KELVIN SIGN, over all code points") {
