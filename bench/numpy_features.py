@@ -9,6 +9,8 @@ import math
 
 import numpy as np
 
+from numpy_curvature import numpy_curvature
+
 DEFAULTS = {
     "mouse_points": 0, "total_distance": 0.0, "straightness": 1.0, "avg_velocity": 0.0,
     "max_velocity": 0.0, "velocity_var": 0.0, "avg_acceleration": 0.0, "acceleration_var": 0.0,
@@ -154,28 +156,6 @@ def keystroke_features(events, rec):
                key_interval_avg=flight_mean, key_interval_var=flight_var)
 
 
-def curvature_features(x, y, t, rec):
-    dt = np.maximum(np.diff(t), 0.1)
-    vx, vy = np.diff(x) / dt, np.diff(y) / dt
-    tm = (dt[1:] + dt[:-1]) * 0.5
-    ax, ay = np.diff(vx) / tm, np.diff(vy) / tm
-    s = vx[1:] ** 2 + vy[1:] ** 2 + 1e-6
-    kappa = np.abs(vx[1:] * ay - vy[1:] * ax) / (s * np.sqrt(s))
-    rate = np.diff(kappa) / np.maximum(tm[1:], 0.1)
-    mean, var, rate_var = float(kappa.mean()), float(kappa.var()), float(rate.var())
-    if mean < 1e-6 and var < 1e-7:
-        score = 0.95
-    elif var < 1e-4 and rate_var < 1e-8:
-        score = 0.9
-    elif var > 10 or rate_var > 5:
-        score = 0.85
-    elif np.count_nonzero(kappa > 0.1) > kappa.size // 2 and rate_var > 2:
-        score = 0.75
-    else:
-        score = 0.1
-    rec.update(curvature_score=score, mean_curvature=mean, curvature_var=var, curvature_rate_var=rate_var)
-
-
 def spectral_features(speed, mean, rec):
     o = speed.size
     if o < 8:
@@ -197,7 +177,7 @@ def movement_features(pts, rec):
     track = pts[np.argsort(pts[:, 2], kind="stable")[:300]]
     x, y, t = track[:, 0], track[:, 1], track[:, 2]
     if track.shape[0] >= 4:
-        curvature_features(x, y, t, rec)
+        rec.update(numpy_curvature(x, y, t))
     dist = np.hypot(np.diff(x), np.diff(y))
     step = np.maximum(np.diff(t), 0.1)
     speed = dist / step

@@ -181,8 +181,4 @@ bool check_tuple_of_length(PyObject* obj, Py_ssize_t length) {
     return true;
 }
 
-bool check_dict(PyObject* obj) { return PyDict_Check(obj) ? true : raise_cannot_convert(obj, "PyDict"); }
-
-bool check_list(PyObject* obj) { return PyList_Check(obj) ? true : raise_cannot_convert(obj, "PyList"); }
-
 }  // namespace velmora::py

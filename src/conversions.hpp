@@ -58,8 +58,4 @@ bool convert_bool(PyObject* obj, bool& out);
 //   other length   -> ValueError "expected tuple of length {n}, but got tuple of length {m}"
 bool check_tuple_of_length(PyObject* obj, Py_ssize_t length);
 
-// Type checks on the subclass flags, with the "cannot be converted" TypeError on refusal.
-bool check_dict(PyObject* obj);
-bool check_list(PyObject* obj);
-
 }  // namespace velmora::py
