@@ -9,7 +9,7 @@ BUILD_DEPS := scikit-build-core cmake ninja
 TEST_DEPS := pytest hypothesis numpy
 NATIVE_BUILD := build/native
 
-.PHONY: run test test-asan native-tests bench wheel audit clean venv install
+.PHONY: run test test-asan native-tests bench wheel audit clean venv install setup-system
 
 $(VPY):
 	$(PYTHON_BASE) -m venv $(VENV)
@@ -31,7 +31,11 @@ native-tests: $(VPY)
 	    -DCMAKE_MAKE_PROGRAM=$(abspath $(VENV))/bin/ninja >/dev/null
 	$(VENV)/bin/cmake --build $(NATIVE_BUILD)
 
-test: install native-tests
+# The Debian programs the tests run for real (redis-server, chromium, cross toolchains).
+setup-system:
+	scripts/setup-system
+
+test: setup-system install native-tests
 	VELMORA_NATIVE_TESTS_DIR=$(NATIVE_BUILD) $(VPY) -m pytest -q
 
 # The same suite against a build with AddressSanitizer and UndefinedBehaviorSanitizer.
