@@ -6,7 +6,6 @@ VENV := .venv
 VPY := $(VENV)/bin/python
 ASAN_VENV := .venv-asan
 BUILD_DEPS := scikit-build-core cmake ninja
-TEST_DEPS := pytest hypothesis numpy
 NATIVE_BUILD := build/native
 
 .PHONY: run test test-asan native-tests bench wheel audit clean venv install setup-system
@@ -14,12 +13,14 @@ NATIVE_BUILD := build/native
 $(VPY):
 	$(PYTHON_BASE) -m venv $(VENV)
 	$(VPY) -m pip install -q --upgrade pip
-	$(VPY) -m pip install -q $(BUILD_DEPS) $(TEST_DEPS)
+	$(VPY) -m pip install -q $(BUILD_DEPS)
 
 venv: $(VPY)
 
 # Rebuilds incrementally in build/release (see pyproject's build-dir).
+# The test group and the extras are re-checked each time (quick when nothing changed).
 install: $(VPY)
+	$(VPY) -m pip install -q --group test
 	$(VPY) -m pip install -q --no-build-isolation \
 	    -Cbuild-dir=build/release .
 
