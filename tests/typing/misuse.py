@@ -1,5 +1,5 @@
-"""Deliberate misuses. Every line marked `# error` must be reported by mypy and by pyright,
-and no other line; tests/test_typing.py checks both."""
+"""Deliberate misuses. mypy and pyright must each report exactly the lines that end in an
+error comment; tests/test_typing.py checks both."""
 
 import velmora_core_rs as core
 
