@@ -64,9 +64,10 @@ def extract_features_rs(telemetry: Telemetry) -> FeatureRecord:
       time is ``up`` or down + ``duration_ms``; ``type`` is not consulted. Milliseconds.
     - ``clicks`` and ``scrolls``: only the length of each list is counted.
     - ``browser``: without a ``browser`` dict the session counts as a non-webdriver browser
-      with a valid 1024 x 768 screen, one plugin and no touch. A ``browser`` dict that lacks
-      ``screen_width`` or ``screen_height`` gives ``screen_width`` 0.0 / ``screen_valid``
-      False. Flags must be real ``bool`` (or NumPy bool) values; 0 and 1 do not count.
+      with a valid 1024 x 768 screen, one plugin and no touch. Inside a ``browser`` dict a
+      missing ``screen_width`` reads as 0.0, and a missing or non-positive width or height
+      makes ``screen_valid`` False. Flags must be real ``bool`` (or NumPy bool) values: 0
+      and 1 do not count.
 
     Missing data gives neutral values, never missing keys: with an empty dict,
     ``straightness``, ``terminal_decel_ratio`` and ``spectral_entropy`` are 1.0,

@@ -74,7 +74,7 @@ def keystrokes() -> None:
 def state() -> None:
     assert core.consume_nonce_rs("nonce-1") and not core.consume_nonce_rs(nonce="nonce-1")
     core.ban_ip_rs("192.0.2.7", 60)
-    core.ban_ip_rs(ip="192.0.2.8", duration_sec=True)
+    core.ban_ip_rs(ip="192.0.2.8", duration_sec=3600)
     assert core.is_ip_banned_rs("192.0.2.7")
     core.unban_ip_rs("192.0.2.7")
     bans: list[BanEntry] = [("192.0.2.9", 2**40)]
