@@ -10,7 +10,7 @@ import math
 from collections.abc import Callable
 from dataclasses import dataclass
 from importlib import resources
-from typing import Final
+from typing import Final, NamedTuple
 
 from velmora_core.state import arguments
 from velmora_core.state.base import StateEngineStats
@@ -37,8 +37,7 @@ def _load(name: str) -> Script:
 SCRIPTS: Final = {name: _load(name) for name in OPERATIONS}
 
 
-@dataclass(frozen=True)
-class Call:
+class Call(NamedTuple):  # a tuple: the cheapest record to build on every call
     script: Script
     args: tuple[bytes, ...]
 
@@ -77,6 +76,8 @@ class Calls:
         return Call(SCRIPTS[name], self._now() + args)
 
     def consume_nonce(self, nonce: object) -> Call:
+        if type(nonce) is str:  # the common case, spared the general conversion's calls
+            return self._call("consume_nonce", nonce.encode())
         return self._call("consume_nonce", arguments.argument("nonce", arguments.utf8, nonce))
 
     def ban_ip(self, ip: object, duration_sec: object) -> Call:
@@ -85,6 +86,8 @@ class Calls:
         return self._call("ban_ip", address, digits20(duration))
 
     def is_ip_banned(self, ip: object) -> Call:
+        if type(ip) is str:
+            return self._call("is_ip_banned", ip.encode())
         return self._call("is_ip_banned", arguments.argument("ip", arguments.utf8, ip))
 
     def unban_ip(self, ip: object) -> Call:
