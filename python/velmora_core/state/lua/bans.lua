@@ -1,31 +1,11 @@
--- Shared head of every state-engine script (each operation's file is appended).
---
--- KEYS: 1 nonces of the current bucket (set), 2 nonces of the previous bucket (set),
--- 3 bucket start (hash: s = seconds, us = microseconds), 4 ban end by address (hash),
--- 5 ban ends in expiry order (sorted set). All five share one hash tag.
--- ARGV[1..3]: the caller's clock (wall seconds as 20 digits, bucket clock seconds,
--- microseconds), or ARGV[1] == '' for the server's own TIME. The operation's
--- arguments follow from ARGV[4].
+-- Ban helpers, for the scripts that read or change bans.
 --
 -- Ban ends are unsigned 64-bit second counts, up to 2^64 - 1. Lua numbers are
 -- doubles, exact only up to 2^53, so a ban end is never held as a number: it is a
 -- decimal string zero-padded to 20 digits. Two such strings order like their values;
 -- before() compares them as two 10-digit halves (each exact as a double), and the
 -- sorted set orders its members "<20 digits><address>" bytewise (all scores are 0).
-local CURRENT, PREVIOUS, START, BANS, ENDS = KEYS[1], KEYS[2], KEYS[3], KEYS[4], KEYS[5]
-local BUCKET_US = 60000000
 local U64_MAX = '18446744073709551615'
-
-if redis.replicate_commands then redis.replicate_commands() end  -- TIME before writes (Redis < 5)
-
-local NOW, bucket_s, bucket_us
-if ARGV[1] == '' then
-  local t = redis.call('TIME')
-  NOW = string.rep('0', 20 - #t[1]) .. t[1]
-  bucket_s, bucket_us = t[1], t[2]
-else
-  NOW, bucket_s, bucket_us = ARGV[1], ARGV[2], ARGV[3]
-end
 
 -- a < b for two 20-digit ends.
 local function before(a, b)
@@ -42,14 +22,6 @@ local function add_capped(a, b)
   if lo >= 1e10 then lo, hi = lo - 1e10, hi + 1 end
   if hi > 1844674407 or (hi == 1844674407 and lo > 3709551615) then return U64_MAX end
   return string.format('%010.0f%010.0f', hi, lo)
-end
-
--- The engine exists from the first operation on a namespace: its bucket timer starts then.
-local function bucket_start()
-  local start = redis.call('HMGET', START, 's', 'us')
-  if start[1] then return start end
-  redis.call('HSET', START, 's', bucket_s, 'us', bucket_us)
-  return {bucket_s, bucket_us}
 end
 
 -- Members of ENDS below this bound end at or before NOW: addresses are UTF-8, which
