@@ -24,7 +24,9 @@ def __getattr__(name: str) -> object:
     # The Redis engines import redis-py, an optional dependency: load them on first use,
     # so the local engine works without it.
     if name in ("RedisStateEngine", "AsyncRedisStateEngine"):
-        from velmora_core.state import redis_engine
-
+        try:
+            from velmora_core.state import redis_engine
+        except ImportError as error:
+            raise ImportError(f"{name} needs redis-py: pip install 'velmora_core_rs[redis]'") from error
         return getattr(redis_engine, name)
     raise AttributeError(f"module {__name__!r} has no attribute {name!r}")
