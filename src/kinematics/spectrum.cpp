@@ -1,6 +1,7 @@
 #include "kinematics/spectrum.hpp"
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "kinematics/series_stats.hpp"
@@ -50,7 +51,8 @@ SpectrumKernel fastest_spectrum_kernel() {
 void power_spectrum_with(SpectrumKernel kernel, std::span<const double> centred, std::span<double> power) {
     // Longer series never come from a motion track; they are served, just not cached.
     if (centred.size() >= kMaxSeriesLength) return power_spectrum_reference(centred, power);
-    const TwiddleTable& table = twiddle_table(centred.size());
+    const std::shared_ptr<const TwiddleTable> held = twiddle_table(centred.size());
+    const TwiddleTable& table = *held;
     const std::size_t o = table.length;
     std::size_t b = 0;
     if (kernel == SpectrumKernel::avx) {

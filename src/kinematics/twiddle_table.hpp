@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 
 namespace velmora::kinematics {
 
@@ -27,8 +29,24 @@ struct TwiddleTable {
 // The angle of bin j at sample k, exactly as the reference transform forms it.
 double twiddle_angle(std::size_t j, std::size_t k, std::size_t o);
 
-// The table for series length o (kMinSpectralSamples <= o < kMaxSeriesLength), built on
-// first use and kept for the life of the process.
-const TwiddleTable& twiddle_table(std::size_t o);
+// Tables are cached per series length within a fixed memory budget per process. All 292
+// possible lengths would take about 71 MiB; when a new table does not fit, the least
+// recently used ones are dropped first. A dropped length is simply built again when it
+// returns, with the same values.
+inline constexpr std::size_t kTwiddleCacheBudget = std::size_t{16} << 20;
+
+// What the table for length o counts against the budget: its values plus allocation slack.
+std::size_t twiddle_table_bytes(std::size_t o);
+
+// The table for series length o (kMinSpectralSamples <= o < kMaxSeriesLength), from the
+// cache or built now. The handle keeps the table alive even if the cache drops it meanwhile.
+std::shared_ptr<const TwiddleTable> twiddle_table(std::size_t o);
+
+struct TwiddleCacheStats {
+    std::size_t bytes = 0;     // counted as twiddle_table_bytes, never above kTwiddleCacheBudget
+    std::size_t tables = 0;    // lengths currently cached
+    std::uint64_t builds = 0;  // tables built since the process started (misses)
+};
+TwiddleCacheStats twiddle_cache_stats();
 
 }  // namespace velmora::kinematics

@@ -1,0 +1,69 @@
+// Reading a plain record dict (a movement sample, a keystroke record) in one pass over
+// its items instead of one hashed lookup per field.
+//
+// The pass is taken only when it cannot be told apart from the lookups: the record is
+// exactly a dict, every key is exactly a str (so comparing keys runs no code of the
+// client's), and every value under a field that is read as a number is exactly a float
+// or an int (so converting it runs no code either). Any other record is read by lookups
+// as before, so conversion order and the side effects of user objects stay as they were.
+#pragma once
+
+#include <Python.h>
+
+#include <array>
+#include <cstdint>
+
+#include "py_ref.hpp"
+
+namespace velmora::py {
+
+// Every field the record readers look at. The numeric ones come first.
+enum class Field : std::uint8_t { x, y, t, r, f, down, time, up, duration_ms, key, type };
+inline constexpr std::size_t kFieldCount = 11;
+inline constexpr std::size_t kNumericFields = 9;
+
+// The fields of one record as the lenient readers would have read them.
+struct RecordValues {
+    std::array<double, kNumericFields> number{};
+    std::uint16_t numbers_present = 0;     // bit i: number[i] was read (key present, conversion succeeded)
+    std::array<PyRef, kFieldCount - kNumericFields> text;  // the value under "key" / "type", if any
+
+    bool has(Field field) const { return (numbers_present >> static_cast<unsigned>(field)) & 1u; }
+    // The float reader's result for a numeric field: false when absent or unreadable.
+    bool get(Field field, double& out) const {
+        if (!has(field)) return false;
+        out = number[static_cast<std::size_t>(field)];
+        return true;
+    }
+    PyObject* text_of(Field field) const { return text[static_cast<std::size_t>(field) - kNumericFields].get(); }
+};
+
+// One per call: remembers which field each key object names, so that the key strings of a
+// JSON decoder (equal to the field names but not the same objects) are compared by text
+// once per call, not once per record. Holds references to the keys it remembers.
+class RecordScanner {
+public:
+    RecordScanner() = default;
+    RecordScanner(const RecordScanner&) = delete;
+    RecordScanner& operator=(const RecordScanner&) = delete;
+    ~RecordScanner();
+
+    // Fills `values` and returns true when `record` qualifies for the one-pass read (see
+    // the top of this file); otherwise returns false, and `record` must be read by lookups.
+    bool scan(PyObject* record, RecordValues& values);
+
+private:
+    static constexpr std::int8_t kUnknownKey = -1;
+    static constexpr std::int8_t kNotPlainKey = -2;
+    static constexpr std::size_t kSlots = 32;  // direct-mapped by address; a miss only costs a text compare
+
+    std::int8_t field_of(PyObject* key);
+
+    struct Slot {
+        PyObject* key = nullptr;
+        std::int8_t field = kUnknownKey;
+    };
+    std::array<Slot, kSlots> memo_{};
+};
+
+}  // namespace velmora::py
