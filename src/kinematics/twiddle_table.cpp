@@ -1,8 +1,10 @@
 #include "kinematics/twiddle_table.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 #include <new>
+#include <vector>
 
 namespace velmora::kinematics {
 
@@ -40,66 +42,89 @@ std::shared_ptr<const TwiddleTable> build_table(std::size_t o) {
     return std::shared_ptr<const TwiddleTable>(table, free_table);
 }
 
-// One slot per series length. Calls normally arrive with the interpreter lock held, which
-// already serialises them, but the cache does not rely on it: a mutex guards the slots,
-// and a table is built under it, so the budget holds at every moment (a dropped table
-// outlives the cache only while a concurrent caller still computes with it). Building
-// takes about o * o sin/cos evaluations, far more than a lookup; the linear scan for the
-// least recently used slot runs only then.
-struct Slot {
-    std::shared_ptr<const TwiddleTable> table;
-    std::uint64_t last_use = 0;
-};
+}  // namespace
 
-struct Cache {
-    std::mutex mutex;
+struct TwiddleCache::State {
+    struct Slot {
+        std::shared_ptr<const TwiddleTable> table;
+        std::uint64_t uses = 0;      // requests since the last halving, plus half of the earlier ones
+        std::uint64_t last_use = 0;  // request number
+    };
+
+    explicit State(std::size_t bytes) : budget(bytes) {}
+
+    // Lengths whose tables are dropped to make `need` bytes of room for a table with `uses`,
+    // or false when that would take a table at least as used.
+    bool plan_room(std::size_t need, std::uint64_t uses, std::vector<Slot*>& victims) {
+        std::size_t bytes = stats.bytes;
+        while (bytes + need > budget) {
+            Slot* victim = nullptr;
+            for (Slot& s : slots) {
+                if (!s.table || std::find(victims.begin(), victims.end(), &s) != victims.end()) continue;
+                if (victim == nullptr || s.uses < victim->uses ||
+                    (s.uses == victim->uses && s.last_use < victim->last_use))
+                    victim = &s;
+            }
+            if (victim == nullptr || victim->uses >= uses) return false;
+            victims.push_back(victim);
+            bytes -= twiddle_table_bytes(victim->table->length);
+        }
+        return true;
+    }
+
+    const std::size_t budget;
+    mutable std::mutex mutex;
     Slot slots[kMaxSeriesLength];
-    std::uint64_t clock = 0;
     TwiddleCacheStats stats;
 };
 
-// Lives for the whole process and is never destroyed, so no exit-time ordering applies.
-Cache& cache() {
-    static Cache* const instance = new Cache;
-    return *instance;
-}
+TwiddleCache::TwiddleCache(std::size_t budget) : state_(std::make_unique<State>(budget)) {}
+TwiddleCache::~TwiddleCache() = default;
 
-void drop_least_recent(Cache& c) {
-    Slot* oldest = nullptr;
-    for (Slot& slot : c.slots)
-        if (slot.table && (oldest == nullptr || slot.last_use < oldest->last_use)) oldest = &slot;
-    c.stats.bytes -= twiddle_table_bytes(oldest->table->length);
-    c.stats.tables -= 1;
-    oldest->table.reset();
-}
-
-}  // namespace
-
-std::size_t twiddle_table_bytes(std::size_t o) {
-    // Slack: page rounding of a large allocation, the alignment and the small records.
-    constexpr std::size_t kSlack = 4096;
-    return blocks_of(o) * o * 2 * kTwiddleBlock * sizeof(double) + kSlack;
-}
-
-std::shared_ptr<const TwiddleTable> twiddle_table(std::size_t o) {
-    Cache& c = cache();
-    const std::lock_guard<std::mutex> lock(c.mutex);
-    Slot& slot = c.slots[o];
-    slot.last_use = ++c.clock;
+std::shared_ptr<const TwiddleTable> TwiddleCache::table(std::size_t o) {
+    State& st = *state_;
+    const std::lock_guard<std::mutex> lock(st.mutex);
+    const std::uint64_t now = ++st.stats.requests;
+    if (now % kAgingPeriod == 0)
+        for (State::Slot& s : st.slots) s.uses /= 2;
+    State::Slot& slot = st.slots[o];
+    slot.uses += 1;
+    slot.last_use = now;
     if (slot.table) return slot.table;
+
     const std::size_t need = twiddle_table_bytes(o);
-    while (c.stats.tables > 0 && c.stats.bytes + need > kTwiddleCacheBudget) drop_least_recent(c);
+    std::vector<State::Slot*> victims;
+    if (need > st.budget || !st.plan_room(need, slot.uses, victims)) {
+        st.stats.not_cached += 1;
+        return nullptr;
+    }
+    for (State::Slot* victim : victims) {
+        st.stats.bytes -= twiddle_table_bytes(victim->table->length);
+        st.stats.tables -= 1;
+        victim->table.reset();
+    }
     slot.table = build_table(o);
-    c.stats.bytes += need;
-    c.stats.tables += 1;
-    c.stats.builds += 1;
+    st.stats.bytes += need;
+    st.stats.tables += 1;
+    st.stats.builds += 1;
     return slot.table;
 }
 
-TwiddleCacheStats twiddle_cache_stats() {
-    Cache& c = cache();
-    const std::lock_guard<std::mutex> lock(c.mutex);
-    return c.stats;
+TwiddleCacheStats TwiddleCache::stats() const {
+    const std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->stats;
+}
+
+TwiddleCache& twiddle_cache() {
+    static TwiddleCache* const instance = new TwiddleCache(kTwiddleCacheBudget);
+    return *instance;
+}
+
+std::size_t twiddle_table_bytes(std::size_t o) {
+    // Slack, measured: a large aligned allocation costs up to two pages beyond its values
+    // (page rounding, the allocator's header and the alignment), plus the small records.
+    constexpr std::size_t kSlack = 8192;
+    return blocks_of(o) * o * 2 * kTwiddleBlock * sizeof(double) + kSlack;
 }
 
 double twiddle_angle(std::size_t j, std::size_t k, std::size_t o) {
