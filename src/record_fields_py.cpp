@@ -1,6 +1,5 @@
 #include "record_fields_py.hpp"
 
-#include <cstring>
 #include <string_view>
 
 #include "results.hpp"
@@ -22,22 +21,17 @@ const std::array<PyObject*, kFieldCount>& interned_names() {
     return names;
 }
 
-std::size_t slot_of(PyObject* key, std::size_t slots) {
-    std::uintptr_t bits = 0;
-    std::memcpy(&bits, &key, sizeof bits);
-    return ((bits >> 4) ^ (bits >> 10)) & (slots - 1);
-}
-
 }  // namespace
 
 RecordScanner::~RecordScanner() {
-    for (Slot& slot : memo_) Py_XDECREF(slot.key);
+    for (Slot(&set)[2] : memo_) {
+        Py_XDECREF(set[0].key);
+        Py_XDECREF(set[1].key);
+    }
 }
 
-std::int8_t RecordScanner::field_of(PyObject* key) {
+std::int8_t RecordScanner::classify(PyObject* key) {
     if (!PyUnicode_CheckExact(key)) return kNotPlainKey;
-    Slot& slot = memo_[slot_of(key, kSlots)];
-    if (slot.key == key) return slot.field;
 
     std::int8_t field = kUnknownKey;
     const auto& names = interned_names();
@@ -51,9 +45,12 @@ std::int8_t RecordScanner::field_of(PyObject* key) {
             field = static_cast<std::int8_t>(i);
     }
 
+    // The newcomer takes the first way, the first way's key the second.
+    Slot* set = memo_[set_of(key)];
     Py_INCREF(key);
-    Py_XDECREF(slot.key);
-    slot = Slot{key, field};
+    Py_XDECREF(set[1].key);
+    set[1] = set[0];
+    set[0] = Slot{key, field};
     return field;
 }
 

@@ -24,7 +24,7 @@ inline constexpr std::size_t kNumericFields = 9;
 
 // The fields of one record as the lenient readers would have read them.
 struct RecordValues {
-    std::array<double, kNumericFields> number{};
+    std::array<double, kNumericFields> number;  // meaningful only where numbers_present says so
     std::uint16_t numbers_present = 0;     // bit i: number[i] was read (key present, conversion succeeded)
     std::array<PyRef, kFieldCount - kNumericFields> text;  // the value under "key" / "type", if any
 
@@ -55,15 +55,28 @@ public:
 private:
     static constexpr std::int8_t kUnknownKey = -1;
     static constexpr std::int8_t kNotPlainKey = -2;
-    static constexpr std::size_t kSlots = 32;  // direct-mapped by address; a miss only costs a text compare
+    // Two ways per set, so that a few keys that meet in one set do not evict each other on
+    // every record; a miss costs one classification (address, then text compare).
+    static constexpr unsigned kSetBits = 5;
 
-    std::int8_t field_of(PyObject* key);
+    // The field `key` names; remembered per key object, so that the common case is one compare.
+    std::int8_t field_of(PyObject* key) {
+        const Slot* set = memo_[set_of(key)];
+        if (set[0].key == key) return set[0].field;  // only exact str keys are remembered
+        if (set[1].key == key) return set[1].field;
+        return classify(key);
+    }
+    static std::size_t set_of(PyObject* key) {
+        const auto bits = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(key) >> 4);
+        return static_cast<std::size_t>((bits * 0x9E3779B97F4A7C15ull) >> (64 - kSetBits));
+    }
+    std::int8_t classify(PyObject* key);
 
     struct Slot {
         PyObject* key = nullptr;
         std::int8_t field = kUnknownKey;
     };
-    std::array<Slot, kSlots> memo_{};
+    Slot memo_[std::size_t{1} << kSetBits][2] = {};
 };
 
 }  // namespace velmora::py

@@ -136,10 +136,9 @@ void read_keystrokes(PyObject* list, RecordScanner& scanner, std::vector<Keystro
     events.reserve(static_cast<std::size_t>(examined));
     for (Py_ssize_t i = 0; i < examined; ++i) {
         PyRef item = list_get(list, i);
-        if (!item || !PyDict_Check(item.get())) continue;
-        RecordValues values;
-        if (scanner.scan(item.get(), values)) read_keystroke(values, events);
-        else read_keystroke(item.get(), events);
+        if (!item) continue;
+        if (RecordValues values; scanner.scan(item.get(), values)) read_keystroke(values, events);
+        else if (PyDict_Check(item.get())) read_keystroke(item.get(), events);
     }
 }
 
@@ -148,7 +147,7 @@ void read_mouse_movements(PyObject* list, RecordScanner& scanner, std::vector<Mo
     points.reserve(static_cast<std::size_t>(length));
     for (Py_ssize_t i = 0; i < length; ++i) {
         PyRef item = list_get(list, i);
-        if (!item || !PyDict_Check(item.get())) continue;
+        if (!item) continue;
         PyObject* record = item.get();
         MousePoint p;
         bool has_x = false, has_y = false, has_t = false;
@@ -158,7 +157,7 @@ void read_mouse_movements(PyObject* list, RecordScanner& scanner, std::vector<Mo
             has_t = values.get(Field::t, p.t);
             values.get(Field::r, p.r);
             values.get(Field::f, p.f);
-        } else {
+        } else if (PyDict_Check(record)) {
             // All five are read before deciding, so every conversion runs as the client expects.
             has_x = float_at(record, VELMORA_KEY("x"), p.x);
             has_y = float_at(record, VELMORA_KEY("y"), p.y);
