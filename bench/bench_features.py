@@ -121,35 +121,44 @@ def rss_every_length():
     print(json.dumps({"before": before, "after": rss_kib()}))
 
 
-def budget_cost(bench, sessions, rng):
-    """µs per power spectrum over a stream of series lengths: 16 MiB cache vs every table cached."""
+def budget_cost(bench, sessions, rng, rounds):
+    """µs per power spectrum over a stream of series lengths, with a cache of 16 MiB (and, for
+    comparison, 26 MiB) against one that keeps every table; best of interleaved rounds."""
     real = [o for o in (bench.series_length(t) for t in sessions) if o >= 8]
     streams = [
-        (f"real lengths, replayed in order", real * max(1, 3000 // len(real))),
-        ("real lengths, random order", [rng.choice(real) for _ in range(3000)]),
-        ("uniform 8-299", [rng.randrange(8, 300) for _ in range(3000)]),
+        ("real lengths, replayed in order", real * max(1, 2000 // len(real))),
+        ("real lengths, random order", [rng.choice(real) for _ in range(2000)]),
+        ("uniform 8-299", [rng.randrange(8, 300) for _ in range(2000)]),
     ]
-    budget = 16 << 20
-    print(f"\nWhat the 16 MiB twiddle-cache budget costs (µs per power spectrum after a warm-up of the same stream;"
-          f" {len(set(real))} distinct real lengths)\n")
-    header = f"{'stream':<34}{'unlimited':>11}{'16 MiB':>9}{'+µs':>8}{'built':>8}{'untabled':>10}{'peak MiB':>10}"
+    budgets = [1 << 40, 16 << 20, 26 << 20]
+    print(f"\nWhat the 16 MiB twiddle-cache budget costs (µs per power spectrum after a warm-up of the same stream,"
+          f" best of {rounds} interleaved rounds; {len(set(real))} distinct real lengths)\n")
+    header = (f"{'stream':<34}{'unlimited':>11}{'16 MiB':>9}{'+µs':>8}{'built':>8}{'untabled':>10}{'peak MiB':>10}"
+              f"{'26 MiB':>9}")
     print(header)
     print("-" * len(header))
     for name, lengths in streams:
+        # Replays warm up in the same order; random streams on another draw from the same lengths.
         warm = lengths if "in order" in name else [rng.choice(lengths) for _ in lengths]
-        unlimited = bench.spectrum_stream(sorted(set(lengths)), lengths, 1 << 40)[0] / 1000
-        ns, built, untabled, peak = bench.spectrum_stream(warm, lengths, budget)
+        best = [None] * len(budgets)
+        for _ in range(rounds):
+            for i, budget in enumerate(budgets):
+                result = bench.spectrum_stream(warm, lengths, budget)
+                if best[i] is None or result[0] < best[i][0]:
+                    best[i] = result
+        unlimited, (ns, built, untabled, peak), larger = best[0][0] / 1000, best[1], best[2][0] / 1000
         print(f"{name:<34}{unlimited:>11.1f}{ns / 1000:>9.1f}{ns / 1000 - unlimited:>8.1f}{built:>8}{untabled:>10}"
-              f"{peak / 2**20:>10.1f}")
+              f"{peak / 2**20:>10.1f}{larger:>9.1f}")
 
 
 def max_relative_difference(a, b):
-    worst = 0.0
+    """The largest relative difference over the features, and the feature it is in."""
+    worst = (0.0, "")
     for key, va in a.items():
         vb = b[key]
         if va == vb or (isinstance(va, float) and math.isnan(va) and math.isnan(vb)):
             continue
-        worst = max(worst, abs(va - vb) / max(abs(va), abs(vb), 1e-300))
+        worst = max(worst, (abs(va - vb) / max(abs(va), abs(vb), 1e-300), key))
     return worst
 
 
@@ -201,11 +210,12 @@ def main():
     print(f"\nRSS of a fresh process after one telemetry of every length 9-301: {rss['before'] / 1024:.1f} MiB"
           f" -> {rss['after'] / 1024:.1f} MiB (+{(rss['after'] - rss['before']) / 1024:.1f} MiB)")
 
-    budget_cost(bench, samples, random.Random(3))
+    budget_cost(bench, samples, random.Random(3), rounds=1 if args.quick else 3)
 
-    worst = max(max_relative_difference(core.extract_features_rs(t), extract_features_numpy(t))
-                for _, tels in cases for t in tels)
-    print(f"\nNumPy version vs extract_features_rs: largest relative difference over all features {worst:.1e}")
+    worst, key = max(max_relative_difference(core.extract_features_rs(t), extract_features_numpy(t))
+                     for _, tels in cases for t in tels)
+    print(f"\nNumPy version vs extract_features_rs: largest relative difference over all features {worst:.1e}"
+          f"{f' ({key})' if key else ''}")
 
 
 if __name__ == "__main__":

@@ -142,6 +142,8 @@ void read_keystrokes(PyObject* list, RecordScanner& scanner, std::vector<Keystro
     }
 }
 
+// A plain sample (exact dict, str keys, float/int values) is read in one pass over its
+// items; any other dict by one lookup per field, which gives the same point.
 void read_mouse_movements(PyObject* list, RecordScanner& scanner, std::vector<MousePoint>& points) {
     const Py_ssize_t length = PyList_Size(list);
     points.reserve(static_cast<std::size_t>(length));
