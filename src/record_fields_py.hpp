@@ -3,9 +3,11 @@
 //
 // The pass is taken only when it cannot be told apart from the lookups: the record is
 // exactly a dict, every key is exactly a str (so comparing keys runs no code of the
-// client's), and every value under a field that is read as a number is exactly a float
-// or an int (so converting it runs no code either). Any other record is read by lookups
-// as before, so conversion order and the side effects of user objects stay as they were.
+// client's), every value under a field that is read as a number is exactly a float or an
+// int, and every value under a text field ("key", "type") is exactly a str or no str at
+// all (so reading them runs no code either). An int too large for a double is unreadable,
+// as float() of it fails. Any other record is read by lookups as before, so conversion
+// order and the side effects of user objects stay as they were.
 #pragma once
 
 #include <Python.h>
@@ -25,7 +27,7 @@ inline constexpr std::size_t kNumericFields = 9;
 // The fields of one record as the lenient readers would have read them.
 struct RecordValues {
     std::array<double, kNumericFields> number;  // meaningful only where numbers_present says so
-    std::uint16_t numbers_present = 0;     // bit i: number[i] was read (key present, conversion succeeded)
+    std::uint16_t numbers_present = 0;  // bit i: number[i] was read (key present, conversion succeeded)
     std::array<PyRef, kFieldCount - kNumericFields> text;  // the value under "key" / "type", if any
 
     bool has(Field field) const { return (numbers_present >> static_cast<unsigned>(field)) & 1u; }
