@@ -30,5 +30,9 @@ void power_spectrum_reference(std::span<const double> centred, std::span<double>
 enum class SpectrumKernel { sse2, avx };
 SpectrumKernel fastest_spectrum_kernel();
 void power_spectrum_with(SpectrumKernel kernel, std::span<const double> centred, std::span<double> power);
+// The same with tables from `cache` instead of the process-wide one.
+class TwiddleCache;
+void power_spectrum_with(SpectrumKernel kernel, TwiddleCache& cache, std::span<const double> centred,
+                         std::span<double> power);
 
 }  // namespace velmora::kinematics
