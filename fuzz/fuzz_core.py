@@ -70,7 +70,7 @@ def length_of(value: Any) -> int | None:
 
 def fuzz_curvature(gen: Gen) -> None:
     args = [gen.number_sequence() for _ in range(3)]
-    results = []
+    results: list[dict[str, float] | None] = []
     for evaluate in (core.evaluate_curvature_naturalness_rs, core.evaluate_curvature_zerocopy_rs):
         try:
             result = evaluate(*args)
@@ -251,8 +251,8 @@ def tolerant(function: Callable[..., Any], make: Callable[[Gen], Any]) -> Callab
 
 FUNCTIONS: list[Callable[..., Any]] = [getattr(core, n) for n in core.__all__]
 TARGETS: list[Callable[[Gen], None]] = [
-    lambda gen: (core.is_rust_core_active() is True) or fail("is_rust_core_active"),
-    lambda gen: (core.get_core_version() == VERSION) or fail("get_core_version"),
+    lambda gen: check(core.is_rust_core_active() is True, "is_rust_core_active"),
+    lambda gen: check(core.get_core_version() == VERSION, "get_core_version"),
     lenient(core.extract_features_rs, Gen.telemetry, FEATURES),
     fuzz_curvature,
     fuzz_curvature_errors,
@@ -269,8 +269,8 @@ TARGETS: list[Callable[[Gen], None]] = [
 ]
 
 
-def fail(what: str) -> bool:
-    raise AssertionError(what)
+def check(condition: bool, what: str) -> None:
+    assert condition, what
 
 
 def TestOneInput(data: bytes) -> None:
