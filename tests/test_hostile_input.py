@@ -10,7 +10,10 @@ import os
 import subprocess
 import sys
 
+import numpy as np
 import pytest
+
+import velmora_core_rs as core
 
 SANITIZED = bool(os.environ.get("VELMORA_SANITIZED"))
 needs_plain_allocator = pytest.mark.skipif(
@@ -103,9 +106,6 @@ def test_input_too_large_for_memory_raises_memory_error(case):
 
 @needs_plain_allocator
 def test_broadcast_array_of_a_trillion_items_raises_instead_of_aborting():
-    np = pytest.importorskip("numpy")
-    import velmora_core_rs as core
-
     huge = np.broadcast_to(np.float64(1.0), (2**40,))
     for evaluate in (core.evaluate_curvature_naturalness_rs, core.evaluate_curvature_zerocopy_rs):
         with pytest.raises(MemoryError):
