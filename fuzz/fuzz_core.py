@@ -229,23 +229,21 @@ def call_anything(gen: Gen) -> None:
         pass
 
 
-def one(function: Callable[..., Any], make: Callable[[Gen], Any], check: Callable[[Any], None]) -> Callable[[Gen], None]:
+def lenient(function: Callable[..., Any], make: Callable[[Gen], Any], baseline: dict[str, Any]) -> Callable[[Gen], None]:
+    """Functions that read content leniently: no content may make them raise."""
     def target(gen: Gen) -> None:
-        check(function(make(gen)))
+        same_shape(function(make(gen)), baseline)
     return target
 
 
-def lenient(function: Callable[..., Any], make: Callable[[Gen], Any], baseline: dict[str, Any]) -> Callable[[Gen], None]:
-    """Functions that read content leniently: no content may make them raise."""
-    return one(function, make, lambda result: same_shape(result, baseline))
-
-
-def tolerant(function: Callable[..., Any], make: Callable[[Gen], Any]) -> Callable[[Gen], None]:
+def tolerant(function: Callable[..., Any], make: Callable[[Gen], Any], result_type: type) -> Callable[[Gen], None]:
+    """Functions that convert their argument: an argument error, or a result of `result_type`."""
     def target(gen: Gen) -> None:
         try:
-            function(make(gen))
+            result = function(make(gen))
         except ARGUMENT_ERRORS:
-            pass
+            return
+        assert type(result) is result_type, result
     return target
 
 
@@ -259,10 +257,10 @@ TARGETS: list[Callable[[Gen], None]] = [
     lenient(core.evaluate_keystroke_dynamics_rs, lambda g: [g.keystroke_record() for _ in range(g.size(8, 300))],
             KEYSTROKES),
     lenient(core.evaluate_keystroke_dynamics_rs, lambda g: g.value(3), KEYSTROKES),
-    tolerant(core.consume_nonce_rs, lambda g: g.text() if g.fdp.ConsumeBool() else g.value(1)),
-    tolerant(core.is_ip_banned_rs, lambda g: g.text() if g.fdp.ConsumeBool() else g.value(1)),
-    tolerant(core.unban_ip_rs, lambda g: g.value(1)),
-    tolerant(core.hydrate_bans_rs, lambda g: g.value(3)),
+    tolerant(core.consume_nonce_rs, lambda g: g.text() if g.fdp.ConsumeBool() else g.value(1), bool),
+    tolerant(core.is_ip_banned_rs, lambda g: g.text() if g.fdp.ConsumeBool() else g.value(1), bool),
+    tolerant(core.unban_ip_rs, lambda g: g.value(1), type(None)),
+    tolerant(core.hydrate_bans_rs, lambda g: g.value(3), type(None)),
     lambda gen: EngineModel().stats(),
     fuzz_state_engine,
     call_anything,
