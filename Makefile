@@ -63,5 +63,12 @@ audit: wheel
 bench: install
 	$(VPY) bench/run_all.py
 
+# Coverage-guided fuzzing of all thirteen functions against a clang ASan+UBSan build
+# (fuzz/run, docs/hostile-input.md). CI runs a short one: make fuzz FUZZ_SECONDS=60
+FUZZ_SECONDS ?= 600
+.PHONY: fuzz
+fuzz:
+	FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run
+
 clean:
 	rm -rf build dist $(VENV) $(ASAN_VENV)

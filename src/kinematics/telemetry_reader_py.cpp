@@ -22,6 +22,9 @@ using keystrokes::KeystrokeEvent;
 // bounds the work a single telemetry can cause.
 constexpr Py_ssize_t kMaxKeystrokeItems = 150;
 
+// Room reserved for movement samples before any is read (40 bytes each).
+constexpr Py_ssize_t kMaxReservedPoints = 1 << 16;
+
 // Lookups go through process-wide interned keys: the dict's own lookup behaves exactly
 // as with a fresh str of the same text, without creating and hashing one per read.
 
@@ -146,7 +149,9 @@ void read_keystrokes(PyObject* list, RecordScanner& scanner, std::vector<Keystro
 // items; any other dict by one lookup per field, which gives the same point.
 void read_mouse_movements(PyObject* list, RecordScanner& scanner, std::vector<MousePoint>& points) {
     const Py_ssize_t length = PyList_Size(list);
-    points.reserve(static_cast<std::size_t>(length));
+    // Reserved up to a cap only: the list may hold anything but movement dicts, and
+    // its length alone must not size an allocation. Real points grow the vector.
+    points.reserve(static_cast<std::size_t>(std::min(length, kMaxReservedPoints)));
     for (Py_ssize_t i = 0; i < length; ++i) {
         PyRef item = list_get(list, i);
         if (!item) continue;
