@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <vector>
@@ -20,7 +21,8 @@ void free_table(const TwiddleTable* table) {
 }
 
 std::shared_ptr<const TwiddleTable> build_table(std::size_t o) {
-    auto* table = new TwiddleTable;
+    // Owned until handed to the shared_ptr, so a failed values allocation leaks nothing.
+    auto table = std::make_unique<TwiddleTable>();
     table->length = o;
     table->bins = o / 2;
     table->blocks = blocks_of(o);
@@ -39,7 +41,7 @@ std::shared_ptr<const TwiddleTable> build_table(std::size_t o) {
         }
     }
     table->values = values;
-    return std::shared_ptr<const TwiddleTable>(table, free_table);
+    return std::shared_ptr<const TwiddleTable>(table.release(), free_table);
 }
 
 }  // namespace
