@@ -76,6 +76,8 @@ public:
 private:
     // Before a new address is added: when the table has reached the threshold, drops the
     // entries expired at `now_secs` and sets the next threshold to twice what is left.
+    // The sweep alone never allocates; make_room_for_ban may also shrink the bucket array.
+    bool sweep_expired_bans(std::uint64_t now_secs) noexcept;
     void make_room_for_ban(std::uint64_t now_secs);
 
     EngineClocks clocks_;
