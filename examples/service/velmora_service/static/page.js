@@ -37,8 +37,8 @@
       $("score").textContent = `(score ${body.score.toFixed(2)})`;
       $("reasons").textContent = body.reasons.length ? "Rules that fired: " + body.reasons.join("; ") : "No rule fired.";
       const f = body.features;
-      $("summary").textContent = `${f.mouse_points} pointer samples, ${f.key_count} key presses, ` +
-        `${f.click_count} clicks; curvature score ${f.curvature_score}, webdriver ${f.webdriver}`;
+      $("summary").textContent = `Pointer samples: ${f.mouse_points}; key presses: ${f.key_count}; ` +
+        `clicks: ${f.click_count}; curvature score: ${f.curvature_score}; webdriver: ${f.webdriver}`;
     } else {
       $("verdict").textContent = `refused (${outcome.status})`;
       $("verdict").className = "refused";
