@@ -63,18 +63,23 @@ def browser() -> Iterator[WebDriver]:
         driver.quit()
 
 
+def new_mouse() -> PointerInput:
+    # Selenium leaves these few methods unannotated.
+    return PointerInput(interaction.POINTER_MOUSE, "mouse")  # type: ignore[no-untyped-call]
+
+
 def move_along(driver: WebDriver, moves: list[Move]) -> None:
-    mouse = PointerInput(interaction.POINTER_MOUSE, "mouse")
+    mouse = new_mouse()
     for x, y, duration in moves:
         mouse.create_pointer_move(duration=duration, x=x, y=y, origin="viewport")
     ActionBuilder(driver, mouse=mouse).perform()
 
 
 def click_in_place(driver: WebDriver) -> None:
-    mouse = PointerInput(interaction.POINTER_MOUSE, "mouse")
-    mouse.create_pointer_down(button=0)
+    mouse = new_mouse()
+    mouse.create_pointer_down(button=0)  # type: ignore[no-untyped-call]
     mouse.create_pause(0.06)
-    mouse.create_pointer_up(0)
+    mouse.create_pointer_up(0)  # type: ignore[no-untyped-call]
     ActionBuilder(driver, mouse=mouse).perform()
 
 
