@@ -1,5 +1,6 @@
 """The reference service over real HTTP: nonces, verdicts and refusals, and two workers on Redis."""
 
+import http.client
 import itertools
 import json
 import subprocess
@@ -136,25 +137,36 @@ def test_several_workers_refuse_the_in_process_engine() -> None:
     assert "in-process state engine" in run.stderr and "--state redis" in run.stderr
 
 
-def _fresh(method: str, url: str, **kwargs: Any) -> httpx.Response:
-    # One client per request: a new TCP connection, which either worker may accept.
-    with httpx.Client() as client:
-        return client.request(method, url, **kwargs)
+def _fresh(port: int, method: str, path: str, body: Any = None) -> tuple[int, dict[str, Any], str]:
+    """One request on a new TCP connection (either worker may accept it): status, JSON, worker."""
+    conn = http.client.HTTPConnection("127.0.0.1", port, timeout=30)
+    try:
+        conn.request(method, path, body=None if body is None else json.dumps(body),
+                     headers={"Content-Type": "application/json"})
+        r = conn.getresponse()
+        return r.status, json.loads(r.read()), r.getheader("X-Velmora-Worker", "")
+    finally:
+        conn.close()
 
 
 def test_two_workers_on_redis_accept_each_nonce_once() -> None:
-    with redis_server() as port, running_service(
-            "--workers", "2", "--state", "redis", "--redis-url", f"redis://127.0.0.1:{port}/0") as base:
-        nonces = [_fresh("GET", base + "/nonce").json()["nonce"] for _ in range(200)]
+    with redis_server() as redis_port, running_service(
+            "--workers", "2", "--state", "redis", "--redis-url", f"redis://127.0.0.1:{redis_port}/0") as base:
+        port = int(base.rsplit(":", 1)[1])
+        nonces = [_fresh(port, "GET", "/nonce")[1]["nonce"] for _ in range(200)]
         assert len(set(nonces)) == 200
         workers: set[str] = set()
+        crossed = 0  # replays answered by the other worker than the first use
         for value in nonces:
-            first = _fresh("POST", base + "/verdict", json={"nonce": value, "telemetry": HUMAN})
-            replay = _fresh("POST", base + "/verdict", json={"nonce": value, "telemetry": HUMAN})
-            assert (first.status_code, first.json()["verdict"]) == (200, "human")
-            assert replay.status_code == 409 and "already been used" in replay.json()["error"]
-            workers |= {first.headers["X-Velmora-Worker"], replay.headers["X-Velmora-Worker"]}
+            body = {"nonce": value, "telemetry": HUMAN}
+            status, answer, first_worker = _fresh(port, "POST", "/verdict", body)
+            assert (status, answer.get("verdict")) == (200, "human"), answer
+            status, answer, replay_worker = _fresh(port, "POST", "/verdict", body)
+            assert status == 409 and "already been used" in answer["error"]
+            workers |= {first_worker, replay_worker}
+            crossed += first_worker != replay_worker
         assert len(workers) == 2, "both workers should have served requests"
+        assert crossed > 0, "no replay reached the other worker"
 
 
 def test_non_finite_features_are_sent_as_null(service: str) -> None:
