@@ -39,6 +39,12 @@ setup-system:
 test: setup-system install native-tests
 	VELMORA_NATIVE_TESTS_DIR=$(NATIVE_BUILD) $(VPY) -m pytest -q
 
+# The static checks alone (they also run in `make test`): mypy --strict and pyright on
+# velmora_core and a typed sample, the misuse file's expected errors, stubtest of the stubs.
+.PHONY: typecheck
+typecheck: install
+	$(VPY) -m pytest -q tests/test_typing.py tests/test_records.py
+
 # The same suite against a build with AddressSanitizer and UndefinedBehaviorSanitizer.
 # The interpreter itself is not instrumented, so the ASan runtime is preloaded and
 # leak detection (which would report the interpreter's own allocations) is off.
