@@ -6,7 +6,7 @@ Run it with ``serve.py`` (several workers, Redis, a shared secret), or directly 
 
 import os
 import pathlib
-from collections.abc import AsyncIterator, Callable
+from collections.abc import AsyncGenerator, Callable, Mapping
 from contextlib import asynccontextmanager
 from typing import Any
 
@@ -16,21 +16,21 @@ from starlette.requests import Request
 from starlette.responses import FileResponse, JSONResponse, Response
 from starlette.routing import Mount, Route
 from starlette.staticfiles import StaticFiles
-from velmora_core.records import FEATURE_NAMES
+from velmora_core.records import FEATURE_NAMES, Telemetry
 
 from velmora_service import settings as config
 from velmora_service.engines import AsyncStateEngine, open_engine
 from velmora_service.intake import BodyTooLarge, MalformedBody, jsonable, parse_verdict, read_limited
 from velmora_service.nonces import NonceCheck, NonceSigner
-from velmora_service.policy import RULE_TEXTS, decide
+from velmora_service.policy import decide
 
 STATIC = pathlib.Path(__file__).parent / "static"
 WORKER = str(os.getpid())
 
-Analyzer = Callable[[dict[str, Any]], dict[str, Any]]
+Analyzer = Callable[[Telemetry], Mapping[str, object]]
 
 # The benchmark baseline's stand-in for the feature record: same keys, no computation.
-_FIXED_RECORD: dict[str, Any] = {name: 0.0 for name in FEATURE_NAMES}
+_FIXED_RECORD: dict[str, object] = {name: 0.0 for name in FEATURE_NAMES}
 
 
 def _json(payload: dict[str, Any], status: int = 200) -> JSONResponse:
@@ -62,7 +62,7 @@ class Service:
         return self._engine
 
     @asynccontextmanager
-    async def lifespan(self, _app: Starlette) -> AsyncIterator[None]:
+    async def lifespan(self, _app: Starlette) -> AsyncGenerator[None]:
         async with open_engine(self.settings) as engine:
             self._engine = engine
             yield
@@ -103,7 +103,7 @@ class Service:
         return _json({
             "verdict": decision.verdict,
             "score": decision.score,
-            "reasons": [RULE_TEXTS[r] for r in decision.reasons],
+            "reasons": list(decision.reasons),
             "features": jsonable(features),
         })
 

@@ -5,7 +5,7 @@ tables, a few microseconds under the interpreter lock), so it is called directly
 the event loop; the Redis engine is the asyncio one, shared by every worker.
 """
 
-from collections.abc import AsyncIterator
+from collections.abc import AsyncGenerator
 from contextlib import asynccontextmanager
 from typing import Protocol
 
@@ -50,7 +50,7 @@ class NoEngine:
 
 
 @asynccontextmanager
-async def open_engine(settings: Settings) -> AsyncIterator[AsyncStateEngine]:
+async def open_engine(settings: Settings) -> AsyncGenerator[AsyncStateEngine]:
     """The engine for one worker's lifetime (the Redis connection pool is closed after)."""
     if settings.skip_module:
         yield NoEngine()

@@ -4,7 +4,9 @@ import json
 import math
 from collections.abc import AsyncIterator, Mapping
 from dataclasses import dataclass
-from typing import Any
+from typing import cast
+
+from velmora_core.records import Telemetry
 
 
 class BodyTooLarge(Exception):
@@ -18,7 +20,7 @@ class MalformedBody(Exception):
 @dataclass(frozen=True)
 class VerdictRequest:
     nonce: str
-    telemetry: dict[str, Any]
+    telemetry: Telemetry
 
 
 async def read_limited(headers: Mapping[str, str], stream: AsyncIterator[bytes], limit: int) -> bytes:
@@ -55,13 +57,15 @@ def parse_verdict(body: bytes) -> VerdictRequest:
         raise MalformedBody("body is not valid JSON") from None
     if not isinstance(data, dict):
         raise MalformedBody("body must be a JSON object")
-    nonce = data.get("nonce")
-    telemetry = data.get("telemetry")
+    fields = cast(dict[str, object], data)  # JSON object keys are strings
+    nonce = fields.get("nonce")
+    telemetry = fields.get("telemetry")
     if not isinstance(nonce, str):
         raise MalformedBody("'nonce' must be a string")
     if not isinstance(telemetry, dict):
         raise MalformedBody("'telemetry' must be an object")
-    return VerdictRequest(nonce, telemetry)
+    # Its content is whatever the client sent; the extension reads it leniently.
+    return VerdictRequest(nonce, cast(Telemetry, telemetry))
 
 
 def jsonable(record: Mapping[str, object]) -> dict[str, object]:

@@ -8,7 +8,7 @@ automation is automated.
 """
 
 import math
-from collections.abc import Mapping
+from collections.abc import Callable, Mapping
 from dataclasses import dataclass
 from typing import Literal
 
@@ -31,42 +31,46 @@ def _num(features: Mapping[str, object], key: str) -> float:
     return float(value)
 
 
-# (reason, weight, test). Comparisons with NaN are false, so a NaN feature never fires.
-_RULES: tuple[tuple[str, float, str], ...] = (
-    ("webdriver", 1.0, "navigator.webdriver is true"),
-    ("no_input", 0.5, "fewer than 3 pointer samples and no key presses"),
-    ("scripted_typing", 0.5, "keystroke timing looks automated (keystroke_score >= 0.5, 5+ keys)"),
-    ("geometric_path", 0.4, "pointer path is a straight line or has constant curvature"),
-    ("fixed_sampling", 0.3, "pointer samples at a fixed interval (dt_var < 1 ms^2, 20+ samples)"),
-    ("no_plugins", 0.2, "navigator.plugins is empty"),
-    ("invalid_screen", 0.2, "screen size missing or not positive"),
+Features = Mapping[str, object]
+
+
+@dataclass(frozen=True)
+class Rule:
+    weight: float
+    text: str
+    # Comparisons with NaN are false, so a NaN feature never makes a rule fire.
+    fires: Callable[[Features], bool]
+
+
+def _no_input(f: Features) -> bool:
+    return _num(f, "mouse_points") < 3 and _num(f, "key_count") == 0
+
+
+def _scripted_typing(f: Features) -> bool:
+    return _num(f, "key_count") >= 5 and _num(f, "keystroke_score") >= 0.5
+
+
+def _geometric_path(f: Features) -> bool:
+    return _num(f, "mouse_points") >= 4 and _num(f, "curvature_score") in (0.95, 0.9)
+
+
+def _fixed_sampling(f: Features) -> bool:
+    return _num(f, "mouse_points") >= 20 and _num(f, "dt_var") < 1.0
+
+
+RULES: tuple[Rule, ...] = (
+    Rule(1.0, "navigator.webdriver is true", lambda f: f.get("webdriver") is True),
+    Rule(0.5, "fewer than 3 pointer samples and no key presses", _no_input),
+    Rule(0.5, "keystroke timing looks automated (keystroke_score >= 0.5, 5+ keys)", _scripted_typing),
+    Rule(0.4, "pointer path is a straight line or has constant curvature", _geometric_path),
+    Rule(0.3, "pointer samples at a fixed interval (dt_var < 1 ms^2, 20+ samples)", _fixed_sampling),
+    Rule(0.2, "navigator.plugins is empty", lambda f: _num(f, "plugins_length") == 0),
+    Rule(0.2, "screen size missing or not positive", lambda f: f.get("screen_valid") is False),
 )
-RULE_TEXTS: Mapping[str, str] = {name: text for name, _, text in _RULES}
-
-
-def _fires(name: str, f: Mapping[str, object]) -> bool:
-    points = _num(f, "mouse_points")
-    keys = _num(f, "key_count")
-    match name:
-        case "webdriver":
-            return f.get("webdriver") is True
-        case "no_input":
-            return points < 3 and keys == 0
-        case "scripted_typing":
-            return keys >= 5 and _num(f, "keystroke_score") >= 0.5
-        case "geometric_path":
-            return points >= 4 and _num(f, "curvature_score") in (0.95, 0.9)
-        case "fixed_sampling":
-            return points >= 20 and _num(f, "dt_var") < 1.0
-        case "no_plugins":
-            return _num(f, "plugins_length") == 0
-        case "invalid_screen":
-            return f.get("screen_valid") is False
-    raise ValueError(f"unknown rule {name!r}")
 
 
 def decide(features: Mapping[str, object]) -> Decision:
     """Score one feature record (the dict of ``extract_features_rs``)."""
-    reasons = tuple(name for name, _, _ in _RULES if _fires(name, features))
-    score = round(min(1.0, sum(weight for name, weight, _ in _RULES if name in reasons)), 6)
-    return Decision("bot" if score >= THRESHOLD else "human", score, reasons)
+    fired = [rule for rule in RULES if rule.fires(features)]
+    score = round(min(1.0, sum(rule.weight for rule in fired)), 6)
+    return Decision("bot" if score >= THRESHOLD else "human", score, tuple(rule.text for rule in fired))

@@ -6,7 +6,7 @@ import socket
 import subprocess
 import tempfile
 import time
-from collections.abc import Iterator
+from collections.abc import Generator
 
 
 def free_port() -> int:
@@ -23,7 +23,7 @@ def _answers_ping(port: int) -> bool:
 
 
 @contextlib.contextmanager
-def private_redis() -> Iterator[str]:
+def private_redis() -> Generator[str]:
     """Start redis-server on a free loopback port; yield its URL; stop it afterwards."""
     exe = shutil.which("redis-server")
     if exe is None:
