@@ -11,6 +11,7 @@ from typing import Any
 
 import httpx
 import pytest
+import redis
 import velmora_core_rs
 
 from redis_server import redis_server
@@ -167,6 +168,13 @@ def test_two_workers_on_redis_accept_each_nonce_once() -> None:
             crossed += first_worker != replay_worker
         assert len(workers) == 2, "both workers should have served requests"
         assert crossed > 0, "no replay reached the other worker"
+
+        # Without the store the service fails closed.
+        redis.Redis(port=redis_port).shutdown(nosave=True)
+        fresh = _fresh(port, "GET", "/nonce")
+        assert fresh[0] == 503 and "unavailable" in fresh[1]["error"]
+        status, answer, _ = _fresh(port, "POST", "/verdict", {"nonce": nonces[0], "telemetry": HUMAN})
+        assert status == 503
 
 
 def test_non_finite_features_are_sent_as_null(service: str) -> None:

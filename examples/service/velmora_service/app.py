@@ -6,6 +6,7 @@ Run it with ``serve.py`` (several workers, Redis, a shared secret), or directly 
 
 import os
 import pathlib
+import sys
 from collections.abc import AsyncGenerator, Callable, Mapping
 from contextlib import asynccontextmanager
 from typing import Any
@@ -17,6 +18,7 @@ from starlette.responses import FileResponse, JSONResponse, Response
 from starlette.routing import Mount, Route
 from starlette.staticfiles import StaticFiles
 from velmora_core.records import FEATURE_NAMES, Telemetry
+from velmora_core.state import StateEngineUnavailable
 
 from velmora_service import settings as config
 from velmora_service.engines import AsyncStateEngine, open_engine
@@ -40,6 +42,13 @@ def _json(payload: dict[str, Any], status: int = 200) -> JSONResponse:
 
 def _error(status: int, message: str) -> JSONResponse:
     return _json({"error": message}, status)
+
+
+async def _engine_unavailable(_request: Request, exc: Exception) -> Response:
+    # Fail closed: without the store nobody can tell whether a nonce is new or an
+    # address banned, so nothing is served until it is back.
+    print(f"velmora service: {exc}", file=sys.stderr, flush=True)
+    return _error(503, "state engine unavailable, try again later")
 
 
 def client_address(request: Request) -> str:
@@ -118,4 +127,5 @@ def create_app(settings: config.Settings | None = None) -> Starlette:
         Route("/verdict", service.verdict, methods=["POST"]),
         Mount("/static", StaticFiles(directory=STATIC), name="static"),
     ]
-    return Starlette(routes=routes, lifespan=service.lifespan)
+    return Starlette(routes=routes, lifespan=service.lifespan,
+                     exception_handlers={StateEngineUnavailable: _engine_unavailable})
