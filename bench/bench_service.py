@@ -3,8 +3,9 @@
     .venv/bin/python bench/bench_service.py [--duration 30] [--concurrency 16] [--workers 1] [--rounds 1]
 
 Starts examples/service/serve.py on a free loopback port twice: once as is, once with
---skip-module (the same handler without any velmora_core_rs call: no feature extraction,
-no replay guard, no ban table; a fixed feature record instead). Each run keeps
+--skip-module (the same handler without any velmora_core_rs call: a fixed feature record
+instead of the extraction, and on the in-process engine no replay guard or ban table;
+the Redis engine, not part of the module, stays). Each run keeps
 --concurrency requests in flight from an async httpx client for --duration seconds and
 reports requests/s, p50/p99 latency and errors. The bodies cycle through the bundled
 sample sessions (examples/data), each with a fresh nonce signed here under the server's

@@ -40,7 +40,8 @@ def parse_args(argv: list[str]) -> argparse.Namespace:
                    help="comma-separated proxy addresses whose X-Forwarded-For is believed; "
                         "off by default, so the client address is the TCP peer")
     p.add_argument("--skip-module", action="store_true",
-                   help="benchmark baseline: answer /verdict without calling velmora_core_rs")
+                   help="benchmark baseline: answer /verdict without calling velmora_core_rs "
+                        "(a fixed feature record; on the local engine no replay guard or bans)")
     p.add_argument("--log-level", default="info")
     return p.parse_args(argv)
 

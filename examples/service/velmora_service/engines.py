@@ -37,7 +37,8 @@ class LocalEngine:
 
 
 class NoEngine:
-    """Benchmark baseline: accepts every nonce and bans nobody, without the extension."""
+    """Benchmark baseline in place of the in-process engine: accepts every nonce and bans
+    nobody, without calling the extension."""
 
     async def consume_nonce(self, nonce: str) -> bool:
         return True
@@ -52,8 +53,8 @@ class NoEngine:
 @asynccontextmanager
 async def open_engine(settings: Settings) -> AsyncGenerator[AsyncStateEngine]:
     """The engine for one worker's lifetime (the Redis connection pool is closed after)."""
-    if settings.skip_module:
-        yield NoEngine()
+    if settings.skip_module and settings.state == "local":
+        yield NoEngine()  # the in-process engine is the module's own tables
     elif settings.state == "local":
         yield LocalEngine()
     else:

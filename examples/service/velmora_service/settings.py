@@ -30,7 +30,8 @@ class Settings:
     nonce_secret: bytes = b""
     ban_seconds: int = DEFAULT_BAN_SECONDS
     max_body_bytes: int = DEFAULT_MAX_BODY_BYTES
-    # Benchmark baseline only: answer /verdict without calling velmora_core_rs.
+    # Benchmark baseline only: answer /verdict without calling velmora_core_rs (a fixed
+    # feature record; with the local engine, no replay guard or bans either).
     skip_module: bool = False
 
     def validate(self) -> None:
