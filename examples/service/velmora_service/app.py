@@ -4,9 +4,9 @@ Run it with ``serve.py`` (several workers, Redis, a shared secret), or directly 
 ``uvicorn --factory velmora_service.app:create_app`` for one worker.
 """
 
+import logging
 import os
 import pathlib
-import sys
 from collections.abc import AsyncGenerator, Callable, Mapping
 from contextlib import asynccontextmanager
 from typing import Any
@@ -26,6 +26,7 @@ from velmora_service.intake import BodyTooLarge, MalformedBody, jsonable, parse_
 from velmora_service.nonces import NonceCheck, NonceSigner
 from velmora_service.policy import decide
 
+_log = logging.getLogger("velmora.service")
 STATIC = pathlib.Path(__file__).parent / "static"
 WORKER = str(os.getpid())
 
@@ -47,7 +48,7 @@ def _error(status: int, message: str) -> JSONResponse:
 async def _engine_unavailable(_request: Request, exc: Exception) -> Response:
     # Fail closed: without the store nobody can tell whether a nonce is new or an
     # address banned, so nothing is served until it is back.
-    print(f"velmora service: {exc}", file=sys.stderr, flush=True)
+    _log.error("%s", exc)
     return _error(503, "state engine unavailable, try again later")
 
 
