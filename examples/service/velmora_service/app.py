@@ -1,7 +1,8 @@
 """The Starlette application: the page, ``GET /nonce`` and ``POST /verdict``.
 
-Run it with ``serve.py`` (several workers, Redis, a shared secret), or directly with
-``uvicorn --factory velmora_service.app:create_app`` for one worker.
+Run it with ``serve.py`` (several workers, Redis, a shared secret), or for one worker
+directly with ``uvicorn --factory --no-proxy-headers --app-dir examples/service
+velmora_service.app:create_app`` (uvicorn otherwise believes X-Forwarded-For from 127.0.0.1).
 """
 
 import logging
