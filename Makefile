@@ -8,7 +8,7 @@ ASAN_VENV := .venv-asan
 BUILD_DEPS := scikit-build-core cmake ninja
 NATIVE_BUILD := build/native
 
-.PHONY: run test test-asan native-tests bench wheel audit clean venv install setup-system
+.PHONY: run test test-asan native-tests bench wheel audit clean venv install setup-system serve
 
 $(VPY):
 	$(PYTHON_BASE) -m venv $(VENV)
@@ -59,6 +59,12 @@ audit: wheel
 	$(VENV)/bin/abi3audit --strict --report dist/velmora_core_rs-*.whl
 	unzip -o -q dist/velmora_core_rs-*.whl -d build/wheel-contents
 	nm -D --defined-only build/wheel-contents/velmora_core_rs*.so
+
+# The reference service (examples/service): a private Redis and 2 workers on loopback.
+SERVE_PORT ?= 8000
+serve: install
+	scripts/setup-system redis
+	$(VPY) examples/service/serve.py --workers 2 --start-redis --port $(SERVE_PORT)
 
 bench: install
 	$(VPY) bench/run_all.py
