@@ -8,7 +8,7 @@ ASAN_VENV := .venv-asan
 BUILD_DEPS := scikit-build-core cmake ninja
 NATIVE_BUILD := build/native
 
-.PHONY: run test test-asan native-tests bench wheel audit clean venv install setup-system
+.PHONY: run test test-asan test-cross native-tests bench wheel audit clean venv install setup-system
 
 $(VPY):
 	$(PYTHON_BASE) -m venv $(VENV)
@@ -44,6 +44,12 @@ test: setup-system install native-tests
 # leak detection (which would report the interpreter's own allocations) is off.
 test-asan:
 	scripts/test-asan
+
+# The native core tests and a golden-output comparison on every target this machine runs:
+# x86-64 (GCC, Clang), AArch64 under qemu-user (GCC, Clang), Windows x64 (MinGW) under Wine.
+test-cross: $(VPY)
+	scripts/setup-system cross
+	scripts/test-cross
 
 wheel: $(VPY)
 	$(VPY) -m pip wheel -q --no-build-isolation --no-deps -w dist .
