@@ -11,8 +11,13 @@
 #endif
 #include <windows.h>
 #elif defined(__linux__)
-#include <linux/futex.h>
 #include <sys/syscall.h>
+#if __has_include(<linux/futex.h>)
+#include <linux/futex.h>
+#else  // C libraries built without the kernel headers (musl): the values are kernel ABI
+#define FUTEX_WAIT_PRIVATE 128
+#define FUTEX_WAKE_PRIVATE 129
+#endif
 #include <unistd.h>
 
 #include <cerrno>
