@@ -39,6 +39,12 @@ setup-system:
 test: setup-system install native-tests
 	VELMORA_NATIVE_TESTS_DIR=$(NATIVE_BUILD) $(VPY) -m pytest -q
 
+# The static checks alone (they also run in `make test`): mypy --strict and pyright on
+# velmora_core and a typed sample, the misuse file's expected errors, stubtest of the stubs.
+.PHONY: typecheck
+typecheck: install
+	$(VPY) -m pytest -q tests/test_typing.py tests/test_records.py
+
 # The same suite against a build with AddressSanitizer and UndefinedBehaviorSanitizer.
 # The interpreter itself is not instrumented, so the ASan runtime is preloaded and
 # leak detection (which would report the interpreter's own allocations) is off.
@@ -67,6 +73,13 @@ audit: wheel
 
 bench: install
 	$(VPY) bench/run_all.py
+
+# Coverage-guided fuzzing of all thirteen functions against a clang ASan+UBSan build
+# (fuzz/run, docs/hostile-input.md). CI runs a short one: make fuzz FUZZ_SECONDS=60
+FUZZ_SECONDS ?= 600
+.PHONY: fuzz
+fuzz:
+	FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run
 
 clean:
 	rm -rf build dist $(VENV) $(ASAN_VENV)

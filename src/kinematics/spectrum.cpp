@@ -1,6 +1,7 @@
 #include "kinematics/spectrum.hpp"
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "kinematics/series_stats.hpp"
@@ -86,10 +87,18 @@ BlockKernel single_block_kernel(SpectrumKernel kernel) {
 }  // namespace
 
 void power_spectrum_with(SpectrumKernel kernel, std::span<const double> centred, std::span<double> power) {
+    power_spectrum_with(kernel, twiddle_cache(), centred, power);
+}
+
+void power_spectrum_with(SpectrumKernel kernel, TwiddleCache& cache, std::span<const double> centred,
+                         std::span<double> power) {
     const BlockKernel one_block = single_block_kernel(kernel);
     // Longer series never come from a motion track; they are served, just not cached.
     if (centred.size() >= kMaxSeriesLength) return power_spectrum_reference(centred, power);
-    const TwiddleTable& table = twiddle_table(centred.size());
+    // A length the cache does not keep costs what building its table would.
+    const std::shared_ptr<const TwiddleTable> held = cache.table(centred.size());
+    if (!held) return power_spectrum_reference(centred, power);
+    const TwiddleTable& table = *held;
     const std::size_t o = table.length;
     std::size_t b = 0;
 #if defined(VELMORA_ARCH_X86_64)

@@ -34,5 +34,9 @@ std::vector<SpectrumKernel> runnable_spectrum_kernels();
 SpectrumKernel fastest_spectrum_kernel();
 // `kernel` must be one of runnable_spectrum_kernels(); any other is an internal fault.
 void power_spectrum_with(SpectrumKernel kernel, std::span<const double> centred, std::span<double> power);
+// The same with tables from `cache` instead of the process-wide one.
+class TwiddleCache;
+void power_spectrum_with(SpectrumKernel kernel, TwiddleCache& cache, std::span<const double> centred,
+                         std::span<double> power);
 
 }  // namespace velmora::kinematics

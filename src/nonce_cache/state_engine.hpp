@@ -6,6 +6,7 @@
 // (exclusively for the non-const ones).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -61,6 +62,10 @@ public:
     // Sizes of both buckets and the number of bans still in force. Never rotates.
     EngineStats stats() const;
 
+    // The number of ban entries at which the next new address first sweeps out the
+    // expired ones (see ban_table.cpp).
+    std::size_t ban_sweep_threshold() const { return ban_sweep_at_; }
+
     // Read-only views, for diagnostics and tests.
     const NonceSet& current_bucket() const { return current_bucket_; }
     const NonceSet& previous_bucket() const { return previous_bucket_; }
@@ -68,11 +73,16 @@ public:
     const BanMap& ip_bans() const { return ip_bans_; }
 
 private:
+    // Before a new address is added: when the table has reached the threshold, drops the
+    // entries expired at `now_secs` and sets the next threshold to twice what is left.
+    void make_room_for_ban(std::uint64_t now_secs);
+
     EngineClocks clocks_;
     NonceSet current_bucket_;
     NonceSet previous_bucket_;
     std::uint64_t bucket_start_;
     BanMap ip_bans_;
+    std::size_t ban_sweep_at_ = kBanTableReservation;
 };
 
 }  // namespace velmora::nonce_cache
