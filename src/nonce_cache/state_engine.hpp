@@ -32,8 +32,7 @@ struct EngineStats {
 // The end of a ban of `duration_sec` issued at `now_secs`. The sum saturates: a
 // ban too long to represent lasts "forever" instead of wrapping into the past.
 constexpr std::uint64_t ban_expiry(std::uint64_t now_secs, std::uint64_t duration_sec) {
-    std::uint64_t expiry = 0;
-    return __builtin_add_overflow(now_secs, duration_sec, &expiry) ? UINT64_MAX : expiry;
+    return duration_sec > UINT64_MAX - now_secs ? UINT64_MAX : now_secs + duration_sec;
 }
 
 class StateEngine {
