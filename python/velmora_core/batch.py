@@ -18,6 +18,7 @@ import time
 from collections import deque
 from collections.abc import Callable, Iterator, Sequence
 from concurrent.futures import Executor, Future, ProcessPoolExecutor
+from contextlib import contextmanager
 from dataclasses import dataclass, field
 from functools import partial
 from typing import IO, Any, Final, Protocol
@@ -288,14 +289,38 @@ def default_jobs() -> int:
     return os.process_cpu_count() or 1
 
 
+def _threads() -> int:
+    try:
+        return len(os.listdir("/proc/self/task"))  # native threads too (Arrow's, Dask's)
+    except OSError:
+        return threading.active_count()
+
+
 def process_pool(jobs: int) -> ProcessPoolExecutor:
-    # fork starts workers in milliseconds and is safe while this process runs one thread;
-    # otherwise (threads of a test runner or a Dask client) fall back to a fork server.
+    """A pool of jobs processes. Create it before importing libraries that start threads.
+
+    fork starts workers in milliseconds and is safe while this process runs one thread;
+    otherwise the workers come from a fork server, which costs a fresh interpreter once.
+    """
     methods = multiprocessing.get_all_start_methods()
-    method = "fork" if "fork" in methods and threading.active_count() == 1 else methods[0]
-    if "forkserver" in methods and method != "fork":
-        method = "forkserver"
+    if "fork" in methods and _threads() == 1:
+        method = "fork"
+    else:
+        method = "forkserver" if "forkserver" in methods else "spawn"
     return ProcessPoolExecutor(jobs, mp_context=multiprocessing.get_context(method))
+
+
+@contextmanager
+def executor_for(jobs: int | None, executor: Executor | None) -> Iterator[Executor | None]:
+    """executor if given; None (this process) for one job; else a pool shut down on exit."""
+    if executor is not None or (jobs is not None and jobs <= 1):
+        yield executor
+        return
+    pool = process_pool(default_jobs() if jobs is None else jobs)
+    try:
+        yield pool
+    finally:
+        pool.shutdown(wait=True, cancel_futures=True)
 
 
 def ordered_results(chunks: Iterator[Chunk], work: Callable[[Chunk], ChunkResult],
@@ -374,14 +399,17 @@ def run(inputs: Sequence[str], sink: Sink, *, jobs: int | None = None, keep: Seq
     or to a pool of jobs processes (default: every core).
     """
     errors = sys.stderr if errors is None else errors
-    jobs = default_jobs() if jobs is None else jobs
+    with executor_for(jobs, executor) as pool:
+        return _run(inputs, sink, pool, 4 * max(jobs or default_jobs(), 2), keep, strict, encoding, progress,
+                    errors, chunk_bytes)
+
+
+def _run(inputs: Sequence[str], sink: Sink, pool: Executor | None, depth: int, keep: Sequence[str],
+         strict: bool, encoding: str | None, progress: bool, errors: IO[str], chunk_bytes: int) -> Summary:
     summary = Summary()
     start = time.perf_counter()
     meter = Progress(sys.stderr, _plain_size(inputs)) if progress else None
-    own_pool = executor is None and jobs > 1
-    pool = process_pool(jobs) if own_pool else executor
     work = partial(extract_chunk, keep=tuple(keep), encoding=encoding)
-    depth = 4 * (jobs if executor is None else max(jobs, 2))
     try:
         for result in ordered_results(read_chunks(inputs, chunk_bytes), work, pool, depth):
             if strict and result.rejects:
@@ -403,8 +431,6 @@ def run(inputs: Sequence[str], sink: Sink, *, jobs: int | None = None, keep: Seq
     finally:
         if meter is not None:
             meter.close()
-        if own_pool and pool is not None:
-            pool.shutdown(wait=True, cancel_futures=True)
     summary.seconds = time.perf_counter() - start
     return summary
 
@@ -434,32 +460,37 @@ def extract_to_file(inputs: Sequence[str], output: str, *, fmt: str | None = Non
         return summary
     directory, name = os.path.split(os.path.abspath(output))
     temporary = os.path.join(directory, f".{name}.{os.getpid()}.part")
-    done = False
-    try:
-        if fmt == "parquet":
-            sink: Sink = ParquetSink(temporary, keep)
-            stream = None
-        else:
-            try:
-                stream = open(temporary, "wb")
-            except OSError as error:
-                raise BatchError(f"cannot write {output}: {error.strerror or error}") from None
-            sink = _stream_sink(stream, fmt, columns)
+    # The pool first: the Parquet writer's library starts threads, after which forking is unsafe.
+    with executor_for(jobs, executor) as pool:
         try:
-            summary = run(inputs, sink, jobs=jobs, keep=keep, strict=strict,
-                          encoding=None if fmt == "parquet" else fmt, executor=executor,
-                          progress=progress, errors=errors, chunk_bytes=chunk_bytes)
+            summary = _run_into(temporary, fmt, columns, inputs, jobs=jobs, keep=keep, strict=strict,
+                                executor=pool, progress=progress, errors=errors, chunk_bytes=chunk_bytes)
+            if summary.stopped_at is None:
+                os.replace(temporary, output)
+            return summary
         finally:
-            sink.close()
-            if stream is not None:
-                stream.close()
-        if summary.stopped_at is None:
-            os.replace(temporary, output)
-            done = True
-        return summary
+            if os.path.exists(temporary):
+                os.unlink(temporary)
+
+
+def _run_into(temporary: str, fmt: str, columns: Sequence[str], inputs: Sequence[str], *,
+              jobs: int | None, keep: Sequence[str], executor: Executor | None, **options: Any) -> Summary:
+    stream = None
+    if fmt == "parquet":
+        sink: Sink = ParquetSink(temporary, keep)
+    else:
+        try:
+            stream = open(temporary, "wb")
+        except OSError as error:
+            raise BatchError(f"cannot write {temporary}: {error.strerror or error}") from None
+        sink = _stream_sink(stream, fmt, columns)
+    try:
+        return run(inputs, sink, jobs=jobs, keep=keep, encoding=None if fmt == "parquet" else fmt,
+                   executor=executor, **options)
     finally:
-        if not done and os.path.exists(temporary):
-            os.unlink(temporary)
+        sink.close()
+        if stream is not None:
+            stream.close()
 
 
 def _stream_sink(stream: IO[bytes], fmt: str, columns: Sequence[str]) -> StreamSink:
