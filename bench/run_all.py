@@ -5,7 +5,8 @@ import subprocess
 import sys
 
 HERE = pathlib.Path(__file__).parent
-SCRIPTS = ["bench_curvature.py", "bench_keystrokes.py", "bench_state_engine.py", "bench_features.py"]
+SCRIPTS = ["bench_curvature.py", "bench_keystrokes.py", "bench_state_engine.py", "bench_features.py",
+           "bench_batch.py"]
 
 for name in SCRIPTS:
     print(f"\n=== {name}", flush=True)

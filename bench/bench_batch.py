@@ -1,0 +1,146 @@
+"""velmora-core features: sessions/s against a plain json.loads + extract_features_rs loop.
+
+    .venv/bin/python bench/bench_batch.py [--data DIR] [--repeat N]
+
+On the 310 sessions of DIR (default ../shared/data beside the repository: human_sessions.jsonl
+and bot_sessions.jsonl, about 21 KB each):
+  (a) a plain loop: json.loads each line, then extract_features_rs;
+  (b) the CLI (velmora_core.cli.main, in-process) with --jobs 1, for each output format;
+  (c) the same with every core (--jobs = CPU count);
+and the time split of (b): read, parse (orjson), extract, write.
+
+Each configuration runs in its own process (so an imported Parquet library, which starts
+threads, cannot change how a later pool starts), warms up once (the extension builds its DFT
+tables per track length on first use; forked workers inherit them) and reports the best of N
+runs. The machine may be shared: figures are noisy.
+"""
+
+import argparse
+import json
+import os
+import pathlib
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+FILES = ["human_sessions.jsonl", "bot_sessions.jsonl"]
+FORMATS = ["jsonl", "csv", "parquet"]
+
+
+def best_of(repeat, action):
+    action()  # warm-up
+    times = []
+    for _ in range(repeat):
+        start = time.perf_counter()
+        action()
+        times.append(time.perf_counter() - start)
+    return min(times)
+
+
+def measure(config, inputs, repeat):
+    """Seconds of the best run of one configuration ("plain", "cli:JOBS:FORMAT" or "split")."""
+    if config == "plain":
+        import velmora_core_rs as core
+
+        def plain():
+            for path in inputs:
+                with open(path, encoding="utf-8") as f:
+                    for line in f:
+                        core.extract_features_rs(json.loads(line))
+        return {"seconds": best_of(repeat, plain)}
+    if config == "split":
+        return split(inputs, repeat)
+    _, jobs, fmt = config.split(":")
+    from velmora_core.cli import main
+    with tempfile.TemporaryDirectory() as tmp:
+        out = os.path.join(tmp, f"features.{fmt}")
+        args = ["features", *inputs, "-o", out, "--jobs", jobs, "--quiet"]
+        return {"seconds": best_of(repeat, lambda: main(args))}
+
+
+def split(inputs, repeat):
+    """Where the time of --jobs 1 goes: each stage alone over all sessions."""
+    import orjson
+    import velmora_core_rs as core
+
+    from velmora_core import batch
+    chunks = list(batch.read_chunks(inputs))
+    parsed = [orjson.loads(line) for c in chunks for line in c.lines]
+    rows = [batch.extract_lines(c.lines, c.first_line) for c in chunks]
+    result = {
+        "read": best_of(repeat, lambda: list(batch.read_chunks(inputs))),
+        "parse": best_of(repeat, lambda: [orjson.loads(line) for c in chunks for line in c.lines]),
+        "extract": best_of(repeat, lambda: [core.extract_features_rs(t) for t in parsed]),
+    }
+    columns = batch.output_columns()
+
+    def write(fmt):
+        with tempfile.TemporaryDirectory() as tmp:
+            path = os.path.join(tmp, "out")
+            if fmt == "parquet":
+                sink = batch.ParquetSink(path, ())
+                for c, (found, _) in zip(chunks, rows):
+                    sink.write(batch.ChunkResult(0, c.name, len(c.lines), 0, len(found), found, []))
+                sink.close()
+            else:
+                encode = batch.encode_csv if fmt == "csv" else (lambda n, r: batch.encode_jsonl(n, r, columns))
+                with open(path, "wb") as f:
+                    for c, (found, _) in zip(chunks, rows):
+                        f.write(encode(c.name, found))
+    for fmt in FORMATS:
+        result[f"write {fmt}"] = best_of(repeat, lambda: write(fmt))
+    return result
+
+
+def run_child(config, inputs, repeat):
+    command = [sys.executable, __file__, "--child", config, "--repeat", str(repeat), *inputs]
+    return json.loads(subprocess.run(command, check=True, capture_output=True, text=True).stdout)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--data", type=pathlib.Path, default=ROOT.parent / "shared" / "data")
+    parser.add_argument("--repeat", type=int, default=7)
+    parser.add_argument("--child", help=argparse.SUPPRESS)
+    parser.add_argument("inputs", nargs="*", help=argparse.SUPPRESS)
+    args = parser.parse_args()
+    if args.child:
+        print(json.dumps(measure(args.child, args.inputs, args.repeat)))
+        return
+
+    inputs = [str(args.data / name) for name in FILES]
+    if not all(os.path.exists(p) for p in inputs):
+        print(f"skipped: the benchmark data ({', '.join(FILES)}) is not in {args.data}; "
+              f"pass --data DIR to point at it")
+        return
+    sessions = sum(sum(1 for _ in open(p, "rb")) for p in inputs)
+    size = sum(os.path.getsize(p) for p in inputs)
+    cores = os.process_cpu_count() or 1
+    print(f"{sessions} sessions, {size / 1e6:.1f} MB, from {args.data}; best of {args.repeat} runs after a "
+          f"warm-up; {cores} cores; load average {os.getloadavg()[0]:.2f} at start (shared machine: noisy)")
+
+    plain = run_child("plain", inputs, args.repeat)["seconds"]
+    print(f"\n{'configuration':<34}{'sessions/s':>12}{'us/session':>12}{'speed-up':>18}")
+
+    def line(name, seconds, against, label):
+        print(f"{name:<34}{sessions / seconds:>12,.0f}{seconds / sessions * 1e6:>12.0f}"
+              f"{against / seconds:>11.2f}x {label}")
+    line("(a) json.loads + extract loop", plain, plain, "(a)")
+    one = {}
+    for fmt in FORMATS:
+        one[fmt] = run_child(f"cli:1:{fmt}", inputs, args.repeat)["seconds"]
+        line(f"(b) CLI --jobs 1 -> .{fmt}", one[fmt], plain, "(a)")
+    for fmt in FORMATS:
+        seconds = run_child(f"cli:{cores}:{fmt}", inputs, args.repeat)["seconds"]
+        line(f"(c) CLI --jobs {cores} -> .{fmt}", seconds, one[fmt], "(b)")
+
+    parts = run_child("split", inputs, args.repeat)
+    print("\ntime split of (b), us/session (each stage alone):")
+    print("  " + ", ".join(f"{name} {seconds / sessions * 1e6:.0f}" for name, seconds in parts.items()))
+    print(f"  load average at end {os.getloadavg()[0]:.2f}")
+
+
+if __name__ == "__main__":
+    main()
