@@ -21,7 +21,7 @@ from concurrent.futures import Executor, Future, ProcessPoolExecutor
 from contextlib import contextmanager
 from dataclasses import dataclass, field
 from functools import partial
-from typing import IO, Any, Final, Protocol
+from typing import IO, Any, Final, Protocol, cast
 
 import orjson
 import velmora_core_rs as _rs
@@ -80,7 +80,7 @@ def open_input(path: str) -> IO[bytes]:
         return sys.stdin.buffer
     try:
         if path.endswith(".gz"):
-            return gzip.open(path, "rb")
+            return cast(IO[bytes], gzip.open(path, "rb"))
         if path.endswith(".zst"):
             try:
                 import zstandard
@@ -235,8 +235,8 @@ class StreamSink:
 class ParquetSink:
     def __init__(self, path: str, keep: Sequence[str]) -> None:
         try:
-            import pyarrow as pa
-            import pyarrow.parquet as pq
+            import pyarrow as pa  # type: ignore[import-untyped]
+            import pyarrow.parquet as pq  # type: ignore[import-untyped]
         except ImportError:
             raise missing_extra("parquet", "pyarrow", "Parquet output") from None
         self.pa = pa

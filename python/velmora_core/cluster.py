@@ -13,7 +13,7 @@ Two ways in:
 from collections.abc import Iterator, Sequence
 from concurrent.futures import Executor
 from contextlib import contextmanager
-from typing import TYPE_CHECKING, Any, Literal
+from typing import TYPE_CHECKING, Any, Literal, cast
 
 from velmora_core.batch import BatchError, extract_lines, feature_types, missing_extra
 
@@ -41,11 +41,11 @@ def cluster_executor(address: str, timeout: float = 10.0) -> Iterator[Executor]:
     _require_dask()
     from distributed import Client
     try:
-        client = Client(address, timeout=timeout, set_as_default=False)
+        client = Client(address, timeout=timeout, set_as_default=False)  # type: ignore[no-untyped-call]
     except (OSError, TimeoutError) as error:
         raise BatchError(f"cannot reach the Dask scheduler at {address}: {error}") from None
     with client:
-        yield client.get_executor(pure=False)
+        yield client.get_executor(pure=False)  # type: ignore[no-untyped-call]
 
 
 def _frame(rows: list[tuple[Any, ...]], files: list[str], keep: Sequence[str]) -> "pandas.DataFrame":
@@ -88,8 +88,8 @@ def features_frame(lines: "dask.bag.Bag", keep: Sequence[str] = (),
     _require_dask()
     if errors not in ("raise", "skip"):
         raise ValueError(f"errors must be 'raise' or 'skip', not {errors!r}")
-    import dask
     import dask.dataframe as dd
+    from dask.delayed import delayed
     keep = tuple(keep)
-    parts = [dask.delayed(_partition)(part, keep, errors) for part in lines.to_delayed()]
-    return dd.from_delayed(parts, meta=_frame([], [], keep), verify_meta=False)
+    parts = [delayed(_partition)(part, keep, errors) for part in lines.to_delayed()]  # type: ignore[no-untyped-call]
+    return cast("dask.dataframe.DataFrame", dd.from_delayed(parts, meta=_frame([], [], keep), verify_meta=False))
