@@ -10,6 +10,7 @@ optional package).
 """
 
 import argparse
+import os
 import sys
 from collections.abc import Sequence
 from concurrent.futures import Executor
@@ -114,9 +115,9 @@ def _report(args: argparse.Namespace) -> int:
 
 
 def _columns() -> int:
-    print("file    input file as named on the command line")
-    print("line    line number in that file (1-based)")
     width = max(map(len, FEATURE_INFO))
+    print(f"{'file':<{width}}  input file as named on the command line")
+    print(f"{'line':<{width}}  line number in that file (1-based)")
     for name, info in FEATURE_INFO.items():
         print(f"{name:<{width}}  {info.title} [{info.unit}]")
     return 0
@@ -136,6 +137,10 @@ def main(argv: Sequence[str] | None = None) -> int:
     except KeyboardInterrupt:
         print("velmora-core: interrupted; nothing written", file=sys.stderr)
         return 130
+    except BrokenPipeError:
+        # The reader of stdout went away (`| head`): stop quietly, as other tools do.
+        os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
+        return 141
 
 
 if __name__ == "__main__":
