@@ -12,6 +12,7 @@ import io
 import json
 import multiprocessing
 import os
+import signal
 import sys
 import threading
 import time
@@ -307,16 +308,24 @@ def process_pool(jobs: int) -> ProcessPoolExecutor:
         method = "fork"
     else:
         method = "forkserver" if "forkserver" in methods else "spawn"
-    return ProcessPoolExecutor(jobs, mp_context=multiprocessing.get_context(method))
+    return ProcessPoolExecutor(jobs, mp_context=multiprocessing.get_context(method),
+                               initializer=_ignore_interrupt)
+
+
+def _ignore_interrupt() -> None:
+    # Ctrl-C reaches the whole process group: the main process handles it (it stops the
+    # pool and removes the partial output); workers just finish their chunk.
+    signal.signal(signal.SIGINT, signal.SIG_IGN)
 
 
 @contextmanager
 def executor_for(jobs: int | None, executor: Executor | None) -> Iterator[Executor | None]:
     """executor if given; None (this process) for one job; else a pool shut down on exit."""
-    if executor is not None or (jobs is not None and jobs <= 1):
+    jobs = default_jobs() if jobs is None else jobs
+    if executor is not None or jobs <= 1:
         yield executor
         return
-    pool = process_pool(default_jobs() if jobs is None else jobs)
+    pool = process_pool(jobs)
     try:
         yield pool
     finally:
