@@ -132,6 +132,12 @@ def test_usage_errors_exit_2(tmp_path, monkeypatch, capsys, args, message):
     assert list(tmp_path.iterdir()) == []
 
 
+@pytest.mark.parametrize("fmt", ["jsonl", "parquet"])
+def test_a_device_is_written_in_place_not_replaced(fmt):
+    assert main(["features", INPUTS[1], "-o", "/dev/null", "--format", fmt, "-q", "-j", "1"]) == 0
+    assert pathlib.Path("/dev/null").is_char_device()
+
+
 def test_nan_features_survive_csv_and_parquet(tmp_path):
     line = b'{"mouse_movements": [{"x": 1, "y": 1, "t": 1, "r": Infinity}]}\n'
     (tmp_path / "inf.jsonl").write_bytes(line)

@@ -459,21 +459,25 @@ def extract_to_file(inputs: Sequence[str], output: str, *, fmt: str | None = Non
     if fmt not in FORMATS:
         raise BatchError(f"unknown output format {fmt!r}; choose one of {', '.join(FORMATS)}")
     columns = output_columns(keep)
+    options: dict[str, Any] = dict(strict=strict, progress=progress, errors=errors, chunk_bytes=chunk_bytes)
     if output == "-":
         if fmt == "parquet":
             raise BatchError("Parquet cannot be written to stdout; name an output file")
         sink = _stream_sink(sys.stdout.buffer, fmt, columns)
-        summary = run(inputs, sink, jobs=jobs, keep=keep, strict=strict, encoding=fmt,
-                      executor=executor, progress=progress, errors=errors, chunk_bytes=chunk_bytes)
+        summary = run(inputs, sink, jobs=jobs, keep=keep, encoding=fmt, executor=executor, **options)
         sink.close()
         return summary
+    if os.path.exists(output) and not os.path.isfile(output):
+        # A device or a pipe (/dev/null, /dev/stdout, a FIFO): written in place, never
+        # replaced by a renamed file.
+        with executor_for(jobs, executor) as pool:
+            return _run_into(output, fmt, columns, inputs, jobs=jobs, keep=keep, executor=pool, **options)
     directory, name = os.path.split(os.path.abspath(output))
     temporary = os.path.join(directory, f".{name}.{os.getpid()}.part")
     # The pool first: the Parquet writer's library starts threads, after which forking is unsafe.
     with executor_for(jobs, executor) as pool:
         try:
-            summary = _run_into(temporary, fmt, columns, inputs, jobs=jobs, keep=keep, strict=strict,
-                                executor=pool, progress=progress, errors=errors, chunk_bytes=chunk_bytes)
+            summary = _run_into(temporary, fmt, columns, inputs, jobs=jobs, keep=keep, executor=pool, **options)
             if summary.stopped_at is None:
                 os.replace(temporary, output)
             return summary
@@ -482,16 +486,16 @@ def extract_to_file(inputs: Sequence[str], output: str, *, fmt: str | None = Non
                 os.unlink(temporary)
 
 
-def _run_into(temporary: str, fmt: str, columns: Sequence[str], inputs: Sequence[str], *,
+def _run_into(path: str, fmt: str, columns: Sequence[str], inputs: Sequence[str], *,
               jobs: int | None, keep: Sequence[str], executor: Executor | None, **options: Any) -> Summary:
     stream = None
     if fmt == "parquet":
-        sink: Sink = ParquetSink(temporary, keep)
+        sink: Sink = ParquetSink(path, keep)
     else:
         try:
-            stream = open(temporary, "wb")
+            stream = open(path, "wb")
         except OSError as error:
-            raise BatchError(f"cannot write {temporary}: {error.strerror or error}") from None
+            raise BatchError(f"cannot write {path}: {error.strerror or error}") from None
         sink = _stream_sink(stream, fmt, columns)
     try:
         return run(inputs, sink, jobs=jobs, keep=keep, encoding=None if fmt == "parquet" else fmt,
