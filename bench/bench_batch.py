@@ -85,27 +85,27 @@ def split(inputs, repeat):
     import orjson
     import velmora_core_rs as core
 
-    from velmora_core import batch
-    chunks = list(batch.read_chunks(inputs))
+    from velmora_core import extraction, inputs as reading, writers
+    chunks = list(reading.read_chunks(inputs))
     parsed = [orjson.loads(line) for c in chunks for line in c.lines]
-    rows = [batch.extract_lines(c.lines, c.first_line) for c in chunks]
+    rows = [extraction.extract_lines(c.lines, c.first_line) for c in chunks]
     result = {
-        "read": best_of(repeat, lambda: list(batch.read_chunks(inputs))),
+        "read": best_of(repeat, lambda: list(reading.read_chunks(inputs))),
         "parse": best_of(repeat, lambda: [orjson.loads(line) for c in chunks for line in c.lines]),
         "extract": best_of(repeat, lambda: [core.extract_features_rs(t) for t in parsed]),
     }
-    columns = batch.output_columns()
+    columns = writers.output_columns()
 
     def write(fmt):
         with tempfile.TemporaryDirectory() as tmp:
             path = os.path.join(tmp, "out")
             if fmt == "parquet":
-                sink = batch.ParquetSink(path, ())
+                sink = writers.ParquetSink(path, ())
                 for c, (found, _) in zip(chunks, rows):
-                    sink.write(batch.ChunkResult(0, c.name, len(c.lines), 0, len(found), found, []))
+                    sink.write(extraction.ChunkResult(0, c.name, len(c.lines), 0, len(found), found, []))
                 sink.close()
             else:
-                encode = batch.encode_csv if fmt == "csv" else (lambda n, r: batch.encode_jsonl(n, r, columns))
+                encode = writers.encode_csv if fmt == "csv" else (lambda n, r: writers.encode_jsonl(n, r, columns))
                 with open(path, "wb") as f:
                     for c, (found, _) in zip(chunks, rows):
                         f.write(encode(c.name, found))

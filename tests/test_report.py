@@ -61,7 +61,7 @@ def test_report_on_the_samples(tmp_path, capsys, by_key):
     assert main(["report", *args, "-o", str(out), "-j", "1", "-q"]) == (1 if by_key else 0)
     err = capsys.readouterr().err
     assert f"report on 6 human and 6 bot sessions: {out / 'index.html'}" in err
-    assert not by_key or f"mixed.jsonl:13: label is 'cat', neither 'human' nor 'bot'" in err
+    assert not by_key or "mixed.jsonl:13: label is 'cat', neither 'human' nor 'bot'" in err
     with open(out / "auc.csv") as f:
         table = list(csv.DictReader(f))
     assert sorted(r["feature"] for r in table) == sorted(FEATURE_NAMES)

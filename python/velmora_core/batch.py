@@ -6,10 +6,6 @@ Results come back in input order. A line that is not a JSON object is rejected w
 file and line number and counted; nothing is dropped silently: read = written + rejected.
 """
 
-import csv
-import gzip
-import io
-import json
 import multiprocessing
 import os
 import signal
@@ -22,177 +18,13 @@ from concurrent.futures import Executor, Future, ProcessPoolExecutor
 from contextlib import contextmanager
 from dataclasses import dataclass, field
 from functools import partial
-from typing import IO, Any, Final, Protocol, cast
+from typing import IO, Any
 
-import orjson
-import velmora_core_rs as _rs
-
-from velmora_core.records import FEATURE_NAMES
-
-FORMATS: Final = ("parquet", "csv", "jsonl")
-SUFFIXES: Final = {".parquet": "parquet", ".pq": "parquet", ".csv": "csv", ".jsonl": "jsonl",
-                   ".ndjson": "jsonl"}
-# About a dozen 20 KB sessions: large enough that shipping a chunk to a worker costs little
-# against extracting it, small enough that two workers stay evenly loaded on short files.
-CHUNK_BYTES: Final = 256 * 1024
-# Rows of one Parquet row group.
-ROW_GROUP_ROWS: Final = 65536
-
-# A row as it leaves a worker: (line number, *kept values, *the 39 features).
-Row = tuple[Any, ...]
-
-
-class BatchError(Exception):
-    """A run that cannot start or go on: unreadable input, unknown format, missing extra."""
-
-
-def missing_extra(extra: str, package: str, purpose: str) -> BatchError:
-    return BatchError(f"{purpose} needs the {package} package: pip install 'velmora_core_rs[{extra}]'")
-
-
-def feature_types() -> dict[str, type]:
-    """Python type of each feature (bool, int or float), in record order."""
-    return {name: type(value) for name, value in _rs.extract_features_rs({}).items()}
-
-
-def format_for(path: str, explicit: str | None) -> str:
-    if explicit is not None:
-        return explicit
-    suffix = os.path.splitext(path)[1].lower()
-    if suffix not in SUFFIXES:
-        raise BatchError(f"cannot tell the output format of {path!r} from its suffix; use --format "
-                         f"({', '.join(FORMATS)}) or one of {', '.join(SUFFIXES)}")
-    return SUFFIXES[suffix]
-
-
-# ---------------------------------------------------------------- reading
-
-@dataclass(frozen=True)
-class Chunk:
-    source: int  # index of the input in the run's list of inputs
-    name: str  # the input as named on the command line
-    first_line: int  # 1-based number of lines[0] in its input
-    lines: list[bytes]
-
-
-def open_input(path: str) -> IO[bytes]:
-    """A binary stream of the input's lines: `-` is stdin, `.gz` and `.zst` are decompressed."""
-    if path == "-":
-        return sys.stdin.buffer
-    try:
-        if path.endswith(".gz"):
-            return cast(IO[bytes], gzip.open(path, "rb"))
-        if path.endswith(".zst"):
-            try:
-                import zstandard
-            except ImportError:
-                raise missing_extra("zstd", "zstandard", f"reading {path}") from None
-            return io.BufferedReader(zstandard.ZstdDecompressor().stream_reader(open(path, "rb"),
-                                                                                closefd=True))
-        return open(path, "rb")
-    except OSError as error:
-        raise BatchError(f"cannot read {path}: {error.strerror or error}") from None
-
-
-def read_chunks(inputs: Sequence[str], chunk_bytes: int = CHUNK_BYTES) -> Iterator[Chunk]:
-    """The lines of every input in order, in chunks of about chunk_bytes."""
-    for source, name in enumerate(inputs):
-        stream = open_input(name)
-        try:
-            number = 1
-            while True:
-                try:
-                    lines = stream.readlines(chunk_bytes)
-                except (OSError, EOFError) as error:
-                    raise BatchError(f"cannot read {name} after line {number - 1}: {error}") from None
-                if not lines:
-                    break
-                yield Chunk(source, name, number, lines)
-                number += len(lines)
-        finally:
-            if stream is not sys.stdin.buffer:
-                stream.close()
-
-
-# ---------------------------------------------------------------- extraction (runs in workers)
-
-@dataclass
-class ChunkResult:
-    source: int
-    name: str
-    lines: int  # lines read in this chunk
-    size: int  # their bytes
-    written: int  # rows made from them
-    rows: list[Row]
-    rejects: list[tuple[int, str]]  # (line number, reason)
-    encoded: bytes | None = None  # the rows already written out as CSV or JSONL text
-
-
-def _kind(value: object) -> str:
-    if value is None:
-        return "null"
-    return {list: "an array", str: "a string", bool: "a boolean", int: "a number",
-            float: "a number"}.get(type(value), type(value).__name__)
-
-
-def _parse(line: bytes) -> tuple[Any, str | None]:
-    """The decoded line, or the reason it is rejected."""
-    try:
-        return orjson.loads(line), None
-    except orjson.JSONDecodeError as error:
-        if not line.strip():
-            return None, "empty line"
-        # orjson refuses a few things Python's json reads (NaN, Infinity, integers beyond
-        # 64 bits); such a line gets the same result as with json.loads.
-        try:
-            return json.loads(line), None
-        except (ValueError, RecursionError):
-            return None, f"not JSON: {error}"
-
-
-def _kept_value(value: object) -> str | None:
-    if value is None or isinstance(value, str):
-        return value
-    return orjson.dumps(value).decode()
-
-
-def extract_lines(lines: Sequence[bytes], first_line: int,
-                  keep: Sequence[str] = ()) -> tuple[list[Row], list[tuple[int, str]]]:
-    """Parse and extract each line: rows (line number, *kept, *features) and rejects."""
-    rows: list[Row] = []
-    rejects: list[tuple[int, str]] = []
-    extract = _rs.extract_features_rs
-    loads = orjson.loads
-    for number, line in enumerate(lines, first_line):
-        try:
-            telemetry = loads(line)
-        except orjson.JSONDecodeError:
-            telemetry, reason = _parse(line)
-            if reason is not None:
-                rejects.append((number, reason))
-                continue
-        if type(telemetry) is not dict:
-            rejects.append((number, f"not a JSON object but {_kind(telemetry)}"))
-            continue
-        values = extract(telemetry).values()
-        if keep:
-            rows.append((number, *[_kept_value(telemetry.get(k)) for k in keep], *values))
-        else:
-            rows.append((number, *values))
-    return rows, rejects
-
-
-def encode_csv(name: str, rows: list[Row]) -> bytes:
-    text = io.StringIO()
-    writer = csv.writer(text, lineterminator="\n")
-    writer.writerows((name, *row) for row in rows)
-    return text.getvalue().encode()
-
-
-def encode_jsonl(name: str, rows: list[Row], columns: Sequence[str]) -> bytes:
-    # JSON has no NaN or infinity: orjson writes them as null.
-    dumps, option = orjson.dumps, orjson.OPT_APPEND_NEWLINE
-    return b"".join(dumps(dict(zip(columns, (name, *row))), option=option) for row in rows)
+from velmora_core.errors import BatchError
+from velmora_core.extraction import ChunkResult, extract_lines
+from velmora_core.inputs import CHUNK_BYTES, Chunk, plain_size, read_chunks
+from velmora_core.writers import (FORMATS, ParquetSink, Sink, encode_csv, encode_jsonl, format_for,
+                                  output_columns, stream_sink)
 
 
 def extract_chunk(chunk: Chunk, keep: Sequence[str] = (), encoding: str | None = None) -> ChunkResult:
@@ -206,85 +38,6 @@ def extract_chunk(chunk: Chunk, keep: Sequence[str] = (), encoding: str | None =
         result.encoded, result.rows = encode_jsonl(chunk.name, rows, output_columns(keep)), []
     return result
 
-
-def output_columns(keep: Sequence[str] = ()) -> list[str]:
-    return ["file", "line", *keep, *FEATURE_NAMES]
-
-
-# ---------------------------------------------------------------- writing
-
-class Sink(Protocol):
-    def write(self, result: ChunkResult) -> None: ...
-    def close(self) -> None: ...
-
-
-class StreamSink:
-    """CSV or JSONL: the workers encoded the rows already; this only copies bytes."""
-
-    def __init__(self, stream: IO[bytes], header: bytes = b"") -> None:
-        self.stream = stream
-        stream.write(header)
-
-    def write(self, result: ChunkResult) -> None:
-        if result.encoded:
-            self.stream.write(result.encoded)
-
-    def close(self) -> None:
-        self.stream.flush()
-
-
-class ParquetSink:
-    def __init__(self, path: str, keep: Sequence[str]) -> None:
-        try:
-            import pyarrow as pa  # type: ignore[import-untyped]
-            import pyarrow.parquet as pq  # type: ignore[import-untyped]
-        except ImportError:
-            raise missing_extra("parquet", "pyarrow", "Parquet output") from None
-        self.pa = pa
-        arrow = {bool: pa.bool_(), int: pa.int64(), float: pa.float64()}
-        fields = [pa.field("file", pa.string(), nullable=False), pa.field("line", pa.int64(), nullable=False)]
-        fields += [pa.field(k, pa.string()) for k in keep]
-        fields += [pa.field(k, arrow[t], nullable=False) for k, t in feature_types().items()]
-        self.schema = pa.schema(fields)
-        self.writer = pq.ParquetWriter(path, self.schema)
-        self.names: list[str] = []
-        self.rows: list[Row] = []
-
-    def write(self, result: ChunkResult) -> None:
-        self.names.extend([result.name] * len(result.rows))
-        self.rows.extend(result.rows)
-        if len(self.rows) >= ROW_GROUP_ROWS:
-            self._flush()
-
-    def _flush(self) -> None:
-        if not self.rows:
-            return
-        columns = [self.names, *zip(*self.rows)]
-        arrays = [self.pa.array(c, type=f.type) for c, f in zip(columns, self.schema)]
-        self.writer.write_table(self.pa.Table.from_arrays(arrays, schema=self.schema))
-        self.names, self.rows = [], []
-
-    def close(self) -> None:
-        self._flush()
-        self.writer.close()
-
-
-class MemorySink:
-    """Keeps every row with the index of its input (for the report)."""
-
-    def __init__(self) -> None:
-        self.sources: list[int] = []
-        self.rows: list[Row] = []
-
-    def write(self, result: ChunkResult) -> None:
-        self.sources.extend([result.source] * len(result.rows))
-        self.rows.extend(result.rows)
-
-    def close(self) -> None:
-        pass
-
-
-# ---------------------------------------------------------------- running
 
 def default_jobs() -> int:
     return os.process_cpu_count() or 1
@@ -388,15 +141,6 @@ class Progress:
             self.stream.flush()
 
 
-def _plain_size(inputs: Sequence[str]) -> int | None:
-    try:
-        if all(p != "-" and not p.endswith((".gz", ".zst")) for p in inputs):
-            return sum(os.path.getsize(p) for p in inputs)
-    except OSError:
-        pass
-    return None
-
-
 def run(inputs: Sequence[str], sink: Sink, *, jobs: int | None = None, keep: Sequence[str] = (),
         strict: bool = False, encoding: str | None = None, executor: Executor | None = None,
         progress: bool = False, errors: IO[str] | None = None,
@@ -417,7 +161,7 @@ def _run(inputs: Sequence[str], sink: Sink, pool: Executor | None, depth: int, k
          strict: bool, encoding: str | None, progress: bool, errors: IO[str], chunk_bytes: int) -> Summary:
     summary = Summary()
     start = time.perf_counter()
-    meter = Progress(sys.stderr, _plain_size(inputs)) if progress else None
+    meter = Progress(sys.stderr, plain_size(inputs)) if progress else None
     work = partial(extract_chunk, keep=tuple(keep), encoding=encoding)
     try:
         for result in ordered_results(read_chunks(inputs, chunk_bytes), work, pool, depth):
@@ -463,7 +207,7 @@ def extract_to_file(inputs: Sequence[str], output: str, *, fmt: str | None = Non
     if output == "-":
         if fmt == "parquet":
             raise BatchError("Parquet cannot be written to stdout; name an output file")
-        sink = _stream_sink(sys.stdout.buffer, fmt, columns)
+        sink = stream_sink(sys.stdout.buffer, fmt, columns)
         summary = run(inputs, sink, jobs=jobs, keep=keep, encoding=fmt, executor=executor, **options)
         sink.close()
         return summary
@@ -496,7 +240,7 @@ def _run_into(path: str, fmt: str, columns: Sequence[str], inputs: Sequence[str]
             stream = open(path, "wb")
         except OSError as error:
             raise BatchError(f"cannot write {path}: {error.strerror or error}") from None
-        sink = _stream_sink(stream, fmt, columns)
+        sink = stream_sink(stream, fmt, columns)
     try:
         return run(inputs, sink, jobs=jobs, keep=keep, encoding=None if fmt == "parquet" else fmt,
                    executor=executor, **options)
@@ -504,8 +248,3 @@ def _run_into(path: str, fmt: str, columns: Sequence[str], inputs: Sequence[str]
         sink.close()
         if stream is not None:
             stream.close()
-
-
-def _stream_sink(stream: IO[bytes], fmt: str, columns: Sequence[str]) -> StreamSink:
-    header = encode_csv(columns[0], [tuple(columns[1:])]) if fmt == "csv" else b""
-    return StreamSink(stream, header)

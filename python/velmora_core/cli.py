@@ -17,8 +17,10 @@ from concurrent.futures import Executor
 from contextlib import ExitStack
 
 from velmora_core import __version__
-from velmora_core.batch import FORMATS, BatchError, Summary, default_jobs, extract_to_file
+from velmora_core.batch import Summary, default_jobs, extract_to_file
+from velmora_core.errors import BatchError
 from velmora_core.feature_info import FEATURE_INFO
+from velmora_core.writers import FORMATS
 
 
 def _jobs(text: str) -> int:

@@ -15,7 +15,8 @@ from concurrent.futures import Executor
 from contextlib import contextmanager
 from typing import TYPE_CHECKING, Any, Literal, cast
 
-from velmora_core.batch import BatchError, extract_lines, feature_types, missing_extra
+from velmora_core.errors import BatchError, missing_extra
+from velmora_core.extraction import extract_lines, feature_types
 
 if TYPE_CHECKING:
     import dask.bag
@@ -25,10 +26,11 @@ if TYPE_CHECKING:
 
 def _require_dask() -> None:
     try:
-        import dask.dataframe  # noqa: F401
-        import distributed  # noqa: F401
+        import dask.dataframe
+        import distributed
     except ImportError:
         raise missing_extra("dask", "dask[dataframe,distributed]", "running on a Dask cluster") from None
+    del dask, distributed  # imported only to check that they are installed
 
 
 @contextmanager

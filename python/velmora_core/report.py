@@ -21,9 +21,11 @@ from dataclasses import dataclass
 from typing import TYPE_CHECKING
 
 from velmora_core import __version__
-from velmora_core.batch import BatchError, MemorySink, Summary, missing_extra, run
+from velmora_core.batch import Summary, run
+from velmora_core.errors import BatchError, missing_extra
 from velmora_core.feature_info import FEATURE_INFO
 from velmora_core.records import FEATURE_NAMES
+from velmora_core.writers import MemorySink
 
 if TYPE_CHECKING:
     from matplotlib.figure import Figure
