@@ -298,8 +298,9 @@ velmora-core {__version__}, {when}.</p>
 <p>AUC: the probability that a random bot session has a higher value of the feature than a random
 human one (ties count half), taken in the direction that separates, so 0.5 means no separation and
 1.0 a perfect split by one threshold. ± is the approximate standard error (Hanley and McNeil).{small}
-Histograms show each class as shares of its own sessions; unbounded features are binned over the
-middle 98 % of values.</p>
+Histograms show each class as shares of its own sessions; features with many distinct values are
+binned over the middle 98 % of values, on a log scale when heavily skewed. In the ROC figure a
+leading minus marks a feature that is lower in bots (its curve ranks sessions by the negated value).</p>
 <h2>ROC curves of the {drawn} best features</h2>
 {_img(roc, "ROC curves") if roc else "<p>No feature differs between the classes.</p>"}
 <h2>All features, best-separating first</h2>
