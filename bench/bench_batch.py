@@ -87,11 +87,11 @@ def split(inputs, repeat):
 
     from velmora_core import extraction, inputs as reading, writers
     chunks = list(reading.read_chunks(inputs))
-    parsed = [orjson.loads(line) for c in chunks for line in c.lines]
-    rows = [extraction.extract_lines(c.lines, c.first_line) for c in chunks]
+    parsed = [orjson.loads(line) for c in chunks for line in c.lines()]
+    rows = [extraction.extract_lines(c.lines(), c.first_line) for c in chunks]
     result = {
         "read": best_of(repeat, lambda: list(reading.read_chunks(inputs))),
-        "parse": best_of(repeat, lambda: [orjson.loads(line) for c in chunks for line in c.lines]),
+        "parse": best_of(repeat, lambda: [orjson.loads(line) for c in chunks for line in c.lines()]),
         "extract": best_of(repeat, lambda: [core.extract_features_rs(t) for t in parsed]),
     }
     columns = writers.output_columns()
@@ -102,7 +102,7 @@ def split(inputs, repeat):
             if fmt == "parquet":
                 sink = writers.ParquetSink(path, ())
                 for c, (found, _) in zip(chunks, rows):
-                    sink.write(extraction.ChunkResult(0, c.name, len(c.lines), 0, len(found), found, []))
+                    sink.write(extraction.ChunkResult(0, c.name, c.count, 0, len(found), found, []))
                 sink.close()
             else:
                 encode = writers.encode_csv if fmt == "csv" else (lambda n, r: writers.encode_jsonl(n, r, columns))

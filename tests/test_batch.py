@@ -14,6 +14,7 @@ import pytest
 import zstandard
 
 from velmora_core.extraction import feature_types
+from velmora_core.inputs import read_chunks
 from velmora_core.cli import main
 from velmora_core.records import FEATURE_NAMES
 from velmora_core_rs import extract_features_rs
@@ -146,3 +147,15 @@ def test_nan_features_survive_csv_and_parquet(tmp_path):
         assert main(["features", str(tmp_path / "inf.jsonl"), "-o", str(out), "-q", "-j", "1"]) == 0
         row = read_output(out)[0]
         assert math.isinf(row["avg_touch_radius"]) and math.isnan(row["touch_radius_var"])
+
+
+@pytest.mark.parametrize("content", [b"", b"a", b"a\n", b"a\nbb", b"\n\n", b"x" * 50 + b"\ny\n" + b"z" * 30])
+def test_chunks_split_lines_like_readlines(tmp_path, content):
+    path = tmp_path / "f.jsonl"
+    path.write_bytes(content)
+    want = [line.rstrip(b"\n") for line in content.splitlines(keepends=True)]
+    for size in [1, 3, 64]:
+        for by_range in [False, True]:
+            chunks = list(read_chunks([str(path)], size, by_range))
+            assert [line for c in chunks for line in c.lines()] == want
+            assert [c.first_line for c in chunks] == [1 + sum(c.count for c in chunks[:i]) for i in range(len(chunks))]

@@ -29,8 +29,9 @@ from velmora_core.writers import (FORMATS, ParquetSink, Sink, encode_csv, encode
 
 def extract_chunk(chunk: Chunk, keep: Sequence[str] = (), encoding: str | None = None) -> ChunkResult:
     """The worker's task: parse, extract and (for CSV and JSONL) encode one chunk."""
-    rows, rejects = extract_lines(chunk.lines, chunk.first_line, keep)
-    result = ChunkResult(chunk.source, chunk.name, len(chunk.lines), sum(map(len, chunk.lines)),
+    lines = chunk.lines()
+    rows, rejects = extract_lines(lines, chunk.first_line, keep)
+    result = ChunkResult(chunk.source, chunk.name, len(lines), chunk.size or len(chunk.data or b""),
                          len(rows), rows, rejects)
     if encoding == "csv":
         result.encoded, result.rows = encode_csv(chunk.name, rows), []
@@ -164,7 +165,10 @@ def _run(inputs: Sequence[str], sink: Sink, pool: Executor | None, depth: int, k
     meter = Progress(sys.stderr, plain_size(inputs)) if progress else None
     work = partial(extract_chunk, keep=tuple(keep), encoding=encoding)
     try:
-        for result in ordered_results(read_chunks(inputs, chunk_bytes), work, pool, depth):
+        # Local worker processes read plain files themselves; other executors (a Dask
+        # cluster) get the bytes.
+        chunks = read_chunks(inputs, chunk_bytes, by_range=isinstance(pool, ProcessPoolExecutor))
+        for result in ordered_results(chunks, work, pool, depth):
             if strict and result.rejects:
                 number, reason = result.rejects[0]
                 summary.stopped_at = f"{result.name}:{number}"

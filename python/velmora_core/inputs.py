@@ -17,10 +17,28 @@ CHUNK_BYTES: Final = 256 * 1024
 
 @dataclass(frozen=True)
 class Chunk:
+    """Whole lines of one input: their bytes, or where a worker reads them itself."""
+
     source: int  # index of the input in the run's list of inputs
     name: str  # the input as named on the command line
-    first_line: int  # 1-based number of lines[0] in its input
-    lines: list[bytes]
+    first_line: int  # 1-based number of the chunk's first line in its input
+    count: int  # lines in the chunk
+    data: bytes | None  # the lines, each ending in "\n" except perhaps an input's last
+    path: str = ""  # when data is None: the file (absolute path) and the byte range to read
+    offset: int = 0
+    size: int = 0
+
+    def lines(self) -> list[bytes]:
+        if self.data is not None:
+            data = self.data
+        else:
+            with open(self.path, "rb") as f:
+                f.seek(self.offset)
+                data = f.read(self.size)
+        lines = data.split(b"\n")
+        if lines[-1] == b"":
+            lines.pop()
+        return lines
 
 
 def open_input(path: str) -> IO[bytes]:
@@ -37,26 +55,53 @@ def open_input(path: str) -> IO[bytes]:
                 raise missing_extra("zstd", "zstandard", f"reading {path}") from None
             return io.BufferedReader(zstandard.ZstdDecompressor().stream_reader(open(path, "rb"),
                                                                                 closefd=True))
-        return open(path, "rb")
+        return open(path, "rb", buffering=0)  # read in large blocks: no buffer copy needed
     except OSError as error:
         raise BatchError(f"cannot read {path}: {error.strerror or error}") from None
 
 
-def read_chunks(inputs: Sequence[str], chunk_bytes: int = CHUNK_BYTES) -> Iterator[Chunk]:
-    """The lines of every input in order, in chunks of about chunk_bytes."""
+def _is_plain(path: str) -> bool:
+    return path != "-" and not path.endswith((".gz", ".zst"))
+
+
+def _chunk(source: int, name: str, number: int, count: int, path: str, offset: int,
+           pending: bytes, block: bytes, cut: int) -> Chunk:
+    """The chunk of lines made of pending and block[:cut]."""
+    if path:
+        return Chunk(source, name, number, count, None, path, offset, len(pending) + cut)
+    data = block if cut == len(block) else block[:cut]
+    return Chunk(source, name, number, count, pending + data if pending else data)
+
+
+def read_chunks(inputs: Sequence[str], chunk_bytes: int = CHUNK_BYTES, by_range: bool = False) -> Iterator[Chunk]:
+    """The lines of every input in order, in chunks of whole lines of about chunk_bytes.
+
+    With by_range, chunks of plain files carry only their byte range, so that worker
+    processes read the bytes themselves instead of receiving them through a pipe; this
+    process still reads them once, to count the lines.
+    """
     for source, name in enumerate(inputs):
         stream = open_input(name)
+        path = os.path.abspath(name) if by_range and _is_plain(name) else ""
         try:
-            number = 1
+            number, offset, pending = 1, 0, b""
             while True:
                 try:
-                    lines = stream.readlines(chunk_bytes)
+                    block = stream.read(chunk_bytes)
                 except (OSError, EOFError) as error:
                     raise BatchError(f"cannot read {name} after line {number - 1}: {error}") from None
-                if not lines:
+                if not block:  # the end: what is left is the last line, without its "\n"
+                    if pending:
+                        yield _chunk(source, name, number, 1, path, offset, pending, b"", len(pending))
                     break
-                yield Chunk(source, name, number, lines)
-                number += len(lines)
+                cut = block.rfind(b"\n") + 1
+                if cut == 0:  # a line longer than the block goes on
+                    pending += block
+                    continue
+                count = block.count(b"\n")
+                yield _chunk(source, name, number, count, path, offset, pending, block, cut)
+                number, offset = number + count, offset + len(pending) + cut
+                pending = block[cut:]
         finally:
             if stream is not sys.stdin.buffer:
                 stream.close()
@@ -65,7 +110,7 @@ def read_chunks(inputs: Sequence[str], chunk_bytes: int = CHUNK_BYTES) -> Iterat
 def plain_size(inputs: Sequence[str]) -> int | None:
     """Total bytes of the inputs when all are plain files (for the progress bar), else None."""
     try:
-        if all(p != "-" and not p.endswith((".gz", ".zst")) for p in inputs):
+        if all(map(_is_plain, inputs)):
             return sum(os.path.getsize(p) for p in inputs)
     except OSError:
         pass
