@@ -125,6 +125,7 @@ def test_strict_stops_at_the_first_bad_line(tmp_path, capsys):
 @pytest.mark.parametrize("args, message", [
     (["features", "missing.jsonl", "-o", "x.csv"], "cannot read missing.jsonl"),
     (["features", str(DATA / "bot_sample.jsonl"), "-o", "x.txt"], "cannot tell the output format"),
+    (["features", str(DATA / "bot_sample.jsonl"), "-o", "no/such/dir/x.parquet"], "cannot write"),
 ])
 def test_usage_errors_exit_2(tmp_path, monkeypatch, capsys, args, message):
     monkeypatch.chdir(tmp_path)

@@ -237,14 +237,14 @@ def extract_to_file(inputs: Sequence[str], output: str, *, fmt: str | None = Non
 def _run_into(path: str, fmt: str, columns: Sequence[str], inputs: Sequence[str], *,
               jobs: int | None, keep: Sequence[str], executor: Executor | None, **options: Any) -> Summary:
     stream = None
-    if fmt == "parquet":
-        sink: Sink = ParquetSink(path, keep)
-    else:
-        try:
+    try:
+        if fmt == "parquet":
+            sink: Sink = ParquetSink(path, keep)
+        else:
             stream = open(path, "wb")
-        except OSError as error:
-            raise BatchError(f"cannot write {path}: {error.strerror or error}") from None
-        sink = stream_sink(stream, fmt, columns)
+            sink = stream_sink(stream, fmt, columns)
+    except OSError as error:
+        raise BatchError(f"cannot write {path}: {error.strerror or error}") from None
     try:
         return run(inputs, sink, jobs=jobs, keep=keep, encoding=None if fmt == "parquet" else fmt,
                    executor=executor, **options)
