@@ -31,7 +31,7 @@ def extract_chunk(chunk: Chunk, keep: Sequence[str] = (), encoding: str | None =
     """The worker's task: parse, extract and (for CSV and JSONL) encode one chunk."""
     lines = chunk.lines()
     rows, rejects = extract_lines(lines, chunk.first_line, keep)
-    result = ChunkResult(chunk.source, chunk.name, len(lines), chunk.size or len(chunk.data or b""),
+    result = ChunkResult(chunk.source, chunk.name, len(lines), chunk.size,
                          len(rows), rows, rejects)
     if encoding == "csv":
         result.encoded, result.rows = encode_csv(chunk.name, rows), []

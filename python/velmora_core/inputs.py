@@ -17,25 +17,23 @@ CHUNK_BYTES: Final = 256 * 1024
 
 @dataclass(frozen=True)
 class Chunk:
-    """Whole lines of one input: their bytes, or where a worker reads them itself."""
+    """Whole lines of one input: the lines themselves, or where a worker reads them."""
 
     source: int  # index of the input in the run's list of inputs
     name: str  # the input as named on the command line
     first_line: int  # 1-based number of the chunk's first line in its input
     count: int  # lines in the chunk
-    data: bytes | None  # the lines, each ending in "\n" except perhaps an input's last
+    size: int  # their bytes (about)
+    data: list[bytes] | None  # the lines, without their "\n"
     path: str = ""  # when data is None: the file (absolute path) and the byte range to read
     offset: int = 0
-    size: int = 0
 
     def lines(self) -> list[bytes]:
         if self.data is not None:
-            data = self.data
-        else:
-            with open(self.path, "rb") as f:
-                f.seek(self.offset)
-                data = f.read(self.size)
-        lines = data.split(b"\n")
+            return self.data
+        with open(self.path, "rb") as f:
+            f.seek(self.offset)
+            lines = _split(f.read(self.size))
         if lines[-1] == b"":
             lines.pop()
         return lines
@@ -64,15 +62,6 @@ def _is_plain(path: str) -> bool:
     return path != "-" and not path.endswith((".gz", ".zst"))
 
 
-def _chunk(source: int, name: str, number: int, count: int, path: str, offset: int,
-           pending: bytes, block: bytes, cut: int) -> Chunk:
-    """The chunk of lines made of pending and block[:cut]."""
-    if path:
-        return Chunk(source, name, number, count, None, path, offset, len(pending) + cut)
-    data = block if cut == len(block) else block[:cut]
-    return Chunk(source, name, number, count, pending + data if pending else data)
-
-
 def read_chunks(inputs: Sequence[str], chunk_bytes: int = CHUNK_BYTES, by_range: bool = False) -> Iterator[Chunk]:
     """The lines of every input in order, in chunks of whole lines of about chunk_bytes.
 
@@ -84,27 +73,71 @@ def read_chunks(inputs: Sequence[str], chunk_bytes: int = CHUNK_BYTES, by_range:
         stream = open_input(name)
         path = os.path.abspath(name) if by_range and _is_plain(name) else ""
         try:
-            number, offset, pending = 1, 0, b""
-            while True:
-                try:
-                    block = stream.read(chunk_bytes)
-                except (OSError, EOFError) as error:
-                    raise BatchError(f"cannot read {name} after line {number - 1}: {error}") from None
-                if not block:  # the end: what is left is the last line, without its "\n"
-                    if pending:
-                        yield _chunk(source, name, number, 1, path, offset, pending, b"", len(pending))
-                    break
-                cut = block.rfind(b"\n") + 1
-                if cut == 0:  # a line longer than the block goes on
-                    pending += block
-                    continue
-                count = block.count(b"\n")
-                yield _chunk(source, name, number, count, path, offset, pending, block, cut)
-                number, offset = number + count, offset + len(pending) + cut
-                pending = block[cut:]
+            yield from (_ranges(stream, source, name, path, chunk_bytes) if path
+                        else _lines(stream, source, name, chunk_bytes))
         finally:
             if stream is not sys.stdin.buffer:
                 stream.close()
+
+
+# Lines are found with bytes.find, which runs at memchr speed, several times faster on
+# sessions of kilobytes than bytes.split and bytes.count (a byte-by-byte loop).
+
+def _split(block: bytes) -> list[bytes]:
+    """The lines of block; the last item is what follows the last "\n" (maybe empty)."""
+    lines = []
+    start, find = 0, block.find
+    while (end := find(b"\n", start)) >= 0:
+        lines.append(block[start:end])
+        start = end + 1
+    lines.append(block[start:])
+    return lines
+
+
+def _count(block: bytes) -> int:
+    count, start, find = 0, 0, block.find
+    while (end := find(b"\n", start)) >= 0:
+        count += 1
+        start = end + 1
+    return count
+
+
+def _read(stream: IO[bytes], name: str, size: int, number: int) -> bytes:
+    try:
+        return stream.read(size)
+    except (OSError, EOFError) as error:
+        raise BatchError(f"cannot read {name} after line {number - 1}: {error}") from None
+
+
+def _lines(stream: IO[bytes], source: int, name: str, chunk_bytes: int) -> Iterator[Chunk]:
+    number, pending = 1, b""
+    while block := _read(stream, name, chunk_bytes, number):
+        lines = _split(block)
+        tail = lines.pop()  # the start of the line that the next block goes on with
+        if not lines:
+            pending += tail
+            continue
+        if pending:
+            lines[0] = pending + lines[0]
+        pending = tail
+        yield Chunk(source, name, number, len(lines), len(block), lines)
+        number += len(lines)
+    if pending:  # the last line, without a "\n"
+        yield Chunk(source, name, number, 1, len(pending), [pending])
+
+
+def _ranges(stream: IO[bytes], source: int, name: str, path: str, chunk_bytes: int) -> Iterator[Chunk]:
+    number, offset, pending = 1, 0, 0  # pending: bytes of the line the next block goes on with
+    while block := _read(stream, name, chunk_bytes, number):
+        cut = block.rfind(b"\n") + 1
+        if cut == 0:
+            pending += len(block)
+            continue
+        count = _count(block)
+        yield Chunk(source, name, number, count, pending + cut, None, path, offset)
+        number, offset, pending = number + count, offset + pending + cut, len(block) - cut
+    if pending:
+        yield Chunk(source, name, number, 1, pending, None, path, offset)
 
 
 def plain_size(inputs: Sequence[str]) -> int | None:
