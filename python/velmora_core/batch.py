@@ -22,7 +22,7 @@ from typing import IO, Any
 
 from velmora_core.errors import BatchError
 from velmora_core.extraction import ChunkResult, extract_lines
-from velmora_core.inputs import CHUNK_BYTES, Chunk, plain_size, read_chunks
+from velmora_core.inputs import Chunk, chunk_bytes_for, plain_size, read_chunks
 from velmora_core.writers import (FORMATS, ParquetSink, Sink, encode_csv, encode_jsonl, format_for,
                                   output_columns, stream_sink)
 
@@ -145,7 +145,7 @@ class Progress:
 def run(inputs: Sequence[str], sink: Sink, *, jobs: int | None = None, keep: Sequence[str] = (),
         strict: bool = False, encoding: str | None = None, executor: Executor | None = None,
         progress: bool = False, errors: IO[str] | None = None,
-        chunk_bytes: int = CHUNK_BYTES) -> Summary:
+        chunk_bytes: int | None = None) -> Summary:
     """Extract every line of the inputs into sink, in input order.
 
     Rejected lines are reported on errors (stderr by default) as "file:line: reason".
@@ -154,8 +154,9 @@ def run(inputs: Sequence[str], sink: Sink, *, jobs: int | None = None, keep: Seq
     """
     errors = sys.stderr if errors is None else errors
     with executor_for(jobs, executor) as pool:
-        return _run(inputs, sink, pool, 4 * max(jobs or default_jobs(), 2), keep, strict, encoding, progress,
-                    errors, chunk_bytes)
+        workers = 1 if pool is None else max(jobs or default_jobs(), 2)
+        chunk_bytes = chunk_bytes or chunk_bytes_for(inputs, workers)
+        return _run(inputs, sink, pool, 4 * workers, keep, strict, encoding, progress, errors, chunk_bytes)
 
 
 def _run(inputs: Sequence[str], sink: Sink, pool: Executor | None, depth: int, keep: Sequence[str],
@@ -195,7 +196,7 @@ def _run(inputs: Sequence[str], sink: Sink, pool: Executor | None, depth: int, k
 def extract_to_file(inputs: Sequence[str], output: str, *, fmt: str | None = None,
                     jobs: int | None = None, keep: Sequence[str] = (), strict: bool = False,
                     executor: Executor | None = None, progress: bool = False,
-                    errors: IO[str] | None = None, chunk_bytes: int = CHUNK_BYTES) -> Summary:
+                    errors: IO[str] | None = None, chunk_bytes: int | None = None) -> Summary:
     """Write one row per session (file, line, *keep, *features) to output.
 
     The format comes from fmt or output's suffix (.parquet, .csv, .jsonl). The rows go to
