@@ -24,13 +24,19 @@ INPUTS = [str(DATA / "human_sample.jsonl"), str(DATA / "bot_sample.jsonl")]
 TYPES = feature_types()
 
 
-def expected_rows(paths):
+def expected_rows(paths, keep=()):
     rows = []
     for path in paths:
         with open(path, "rb") as f:
             for number, line in enumerate(f, 1):
-                rows.append({"file": str(path), "line": number, **extract_features_rs(json.loads(line))})
+                telemetry = json.loads(line)
+                rows.append({"file": str(path), "line": number, **{k: telemetry.get(k) for k in keep},
+                             **extract_features_rs(telemetry)})
     return rows
+
+
+def none_if_empty(text):  # a kept value that was null, in CSV
+    return text or None
 
 
 def read_output(path):
@@ -41,14 +47,14 @@ def read_output(path):
         return [json.loads(line) for line in path.read_text().splitlines()]
     convert = {"file": str, "line": int, **TYPES, bool: lambda text: {"True": True, "False": False}[text]}
     with open(path, newline="") as f:
-        return [{k: (convert[bool] if convert[k] is bool else convert[k])(v) for k, v in row.items()}
-                for row in csv.DictReader(f)]
+        return [{k: (convert[bool] if convert.get(k, kept) is bool else convert.get(k, kept))(v)
+                 for k, v in row.items()} for row in csv.DictReader(f)]
 
 
-def assert_same(actual, expected):
+def assert_same(actual, expected, keep=()):
     assert len(actual) == len(expected)
     for got, want in zip(actual, expected):
-        assert list(got) == ["file", "line", *FEATURE_NAMES]
+        assert list(got) == ["file", "line", *keep, *FEATURE_NAMES]
         assert got == want
         assert [type(v) for v in got.values()] == [type(v) for v in want.values()]
 
@@ -57,8 +63,10 @@ def assert_same(actual, expected):
 @pytest.mark.parametrize("suffix", [".parquet", ".csv", ".jsonl"])
 def test_output_equals_plain_extraction(tmp_path, suffix, jobs):
     out = tmp_path / f"features{suffix}"
-    assert main(["features", *INPUTS, "-o", str(out), "--jobs", str(jobs), "--quiet"]) == 0
-    assert_same(read_output(out), expected_rows(INPUTS))
+    keep = ["label", "absent"]  # a kept key that no line has gives nulls
+    assert main(["features", *INPUTS, "-o", str(out), "--jobs", str(jobs), "--quiet", "--keep", "label",
+                 "--keep", "absent"]) == 0
+    assert_same(read_output(out), expected_rows(INPUTS, keep), keep)
     assert [p.name for p in tmp_path.iterdir()] == [out.name]  # the temporary file is gone
 
 
