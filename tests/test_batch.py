@@ -45,10 +45,13 @@ def read_output(path):
         return pq.read_table(path).to_pylist()
     if path.suffix == ".jsonl":
         return [json.loads(line) for line in path.read_text().splitlines()]
-    convert = {"file": str, "line": int, **TYPES, bool: lambda text: {"True": True, "False": False}[text]}
+    kinds = {"file": str, "line": int, **TYPES}
+
+    def cell(key, text):
+        kind = kinds.get(key, none_if_empty)
+        return {"True": True, "False": False}[text] if kind is bool else kind(text)
     with open(path, newline="") as f:
-        return [{k: (convert[bool] if convert.get(k, kept) is bool else convert.get(k, kept))(v)
-                 for k, v in row.items()} for row in csv.DictReader(f)]
+        return [{k: cell(k, v) for k, v in row.items()} for row in csv.DictReader(f)]
 
 
 def assert_same(actual, expected, keep=()):
