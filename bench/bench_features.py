@@ -1,10 +1,13 @@
 """extract_features_rs: time per call against the floor (reading the same telemetry through
 the C API and building a 39-entry dict, no analysis) and against a NumPy implementation,
-and where the time goes inside the call.
+where the time goes inside the call, the process's RSS after one telemetry of every track
+length, and what the twiddle-table cache's memory budget costs.
 
-    .venv/bin/python bench/bench_features.py [--quick]
+    .venv/bin/python bench/bench_features.py [--quick] [--data DIR]
 
-Builds the benchmark-only extension of bench/floor in build/bench (never part of the wheel).
+DIR holds the recorded sessions (*.jsonl); by default ../shared/data next to the main
+checkout, else examples/data. Builds the benchmark-only extension of bench/floor in
+build/bench (never part of the wheel).
 """
 
 import argparse
@@ -88,30 +91,96 @@ def per_call_us(fns, telemetries, min_time, rounds=15):
     return best
 
 
+def default_data_dir():
+    """../shared/data beside the main checkout (this may be a worktree of it), else the bundled samples."""
+    try:
+        common = subprocess.run(["git", "rev-parse", "--path-format=absolute", "--git-common-dir"], cwd=ROOT,
+                                check=True, capture_output=True, text=True).stdout.strip()
+        shared = pathlib.Path(common).parent.parent / "shared" / "data"
+        if any(shared.glob("*.jsonl")):
+            return shared
+    except (OSError, subprocess.CalledProcessError):
+        pass
+    return ROOT / "examples" / "data"
+
+
+def rss_kib():
+    for line in open("/proc/self/status"):
+        if line.startswith("VmRSS:"):
+            return int(line.split()[1])
+    raise RuntimeError("no VmRSS in /proc/self/status")
+
+
+def rss_every_length():
+    """Run in a fresh process: RSS before and after one telemetry of every length 9-301."""
+    telemetries = [synthetic(n, 0, n) for n in range(9, 302)]
+    core.extract_features_rs(telemetries[0])  # first-call set-up outside the measurement
+    before = rss_kib()
+    for tel in telemetries:
+        core.extract_features_rs(tel)
+    print(json.dumps({"before": before, "after": rss_kib()}))
+
+
+def budget_cost(bench, sessions, rng, rounds):
+    """µs per power spectrum over a stream of series lengths, with a cache of 16 MiB (and, for
+    comparison, 26 MiB) against one that keeps every table; best of interleaved rounds."""
+    real = [o for o in (bench.series_length(t) for t in sessions) if o >= 8]
+    streams = [
+        ("real lengths, replayed in order", real * max(1, 2000 // len(real))),
+        ("real lengths, random order", [rng.choice(real) for _ in range(2000)]),
+        ("uniform 8-299", [rng.randrange(8, 300) for _ in range(2000)]),
+    ]
+    budgets = [1 << 40, 16 << 20, 26 << 20]
+    print(f"\nWhat the 16 MiB twiddle-cache budget costs (µs per power spectrum after a warm-up of the same stream,"
+          f" best of {rounds} interleaved rounds; {len(set(real))} distinct real lengths)\n")
+    header = (f"{'stream':<34}{'unlimited':>11}{'16 MiB':>9}{'+µs':>8}{'built':>8}{'untabled':>10}{'peak MiB':>10}"
+              f"{'26 MiB':>9}")
+    print(header)
+    print("-" * len(header))
+    for name, lengths in streams:
+        # Replays warm up in the same order; random streams on another draw from the same lengths.
+        warm = lengths if "in order" in name else [rng.choice(lengths) for _ in lengths]
+        best = [None] * len(budgets)
+        for _ in range(rounds):
+            for i, budget in enumerate(budgets):
+                result = bench.spectrum_stream(warm, lengths, budget)
+                if best[i] is None or result[0] < best[i][0]:
+                    best[i] = result
+        unlimited, (ns, built, untabled, peak), larger = best[0][0] / 1000, best[1], best[2][0] / 1000
+        print(f"{name:<34}{unlimited:>11.1f}{ns / 1000:>9.1f}{ns / 1000 - unlimited:>8.1f}{built:>8}{untabled:>10}"
+              f"{peak / 2**20:>10.1f}{larger:>9.1f}")
+
+
 def max_relative_difference(a, b):
-    worst = 0.0
+    """The largest relative difference over the features, and the feature it is in."""
+    worst = (0.0, "")
     for key, va in a.items():
         vb = b[key]
         if va == vb or (isinstance(va, float) and math.isnan(va) and math.isnan(vb)):
             continue
-        worst = max(worst, abs(va - vb) / max(abs(va), abs(vb), 1e-300))
+        worst = max(worst, (abs(va - vb) / max(abs(va), abs(vb), 1e-300), key))
     return worst
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--quick", action="store_true", help="shorter timing rounds")
+    parser.add_argument("--data", type=pathlib.Path, default=None, help="directory of session *.jsonl files")
+    parser.add_argument("--rss-every-length", action="store_true", help=argparse.SUPPRESS)
     args = parser.parse_args()
+    if args.rss_every_length:
+        return rss_every_length()
     min_time = 0.02 if args.quick else 0.1
 
     bench = build_bench_extension()
-    samples = [json.loads(line) for path in sorted((ROOT / "examples" / "data").glob("*.jsonl"))
-               for line in path.open()]
+    data = args.data or default_data_dir()
+    samples = [json.loads(line) for path in sorted(data.glob("*.jsonl")) for line in path.open()]
     cases = [
-        (f"bundled sessions ({len(samples)})", samples),
         ("300 points + 150 keystrokes", [synthetic(300, 150, 1)]),
+        (f"{len(samples)} sessions, mean", samples),
         ("5000 points", [synthetic(5000, 0, 2)]),
     ]
+    print(f"sessions: {data}")
 
     print(f"Python {sys.version.split()[0]}, {os.cpu_count()} CPUs; µs per call, best of 15 interleaved rounds\n")
     header = f"{'case':<30}{'extract_features_rs':>21}{'floor':>9}{'ratio':>7}{'numpy':>10}{'numpy/ours':>12}"
@@ -136,9 +205,17 @@ def main():
         row = "".join(f"{totals[s]:>11.2f}" for s in stages)
         print(f"{name:<30}{row}{sum(totals[s] for s in stages):>9.1f}{totals['spectrum_without_tables']:>14.1f}")
 
-    worst = max(max_relative_difference(core.extract_features_rs(t), extract_features_numpy(t))
-                for _, tels in cases for t in tels)
-    print(f"\nNumPy version vs extract_features_rs: largest relative difference over all features {worst:.1e}")
+    rss = json.loads(subprocess.run([sys.executable, __file__, "--rss-every-length"], check=True,
+                                    capture_output=True, text=True).stdout)
+    print(f"\nRSS of a fresh process after one telemetry of every length 9-301: {rss['before'] / 1024:.1f} MiB"
+          f" -> {rss['after'] / 1024:.1f} MiB (+{(rss['after'] - rss['before']) / 1024:.1f} MiB)")
+
+    budget_cost(bench, samples, random.Random(3), rounds=1 if args.quick else 3)
+
+    worst, key = max(max_relative_difference(core.extract_features_rs(t), extract_features_numpy(t))
+                     for _, tels in cases for t in tels)
+    print(f"\nNumPy version vs extract_features_rs: largest relative difference over all features {worst:.1e}"
+          f"{f' ({key})' if key else ''}")
 
 
 if __name__ == "__main__":

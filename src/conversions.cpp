@@ -56,52 +56,82 @@ bool append_tuple_items(PyObject* tuple, std::vector<double>& out) {
     return true;
 }
 
-// NumPy's ndarray, recognised by module and name (numpy is not a build dependency)
-// and remembered once seen: the type lives as long as numpy, which is never unloaded.
-bool is_exact_ndarray(PyObject* obj) {
-    static PyTypeObject* ndarray_type = nullptr;
-    PyTypeObject* type = Py_TYPE(obj);
-    if (ndarray_type != nullptr) return type == ndarray_type;
-    PyRef module = steal(PyType_GetModuleName(type));
-    PyRef name = steal(PyType_GetName(type));
-    if (!module || !name) {
-        PyErr_Clear();
-        return false;
-    }
-    if (PyUnicode_CompareWithASCIIString(module.get(), "numpy") != 0 ||
-        PyUnicode_CompareWithASCIIString(name.get(), "ndarray") != 0)
-        return false;
-    ndarray_type = type;
-    return true;
+// NumPy's ndarray, exactly that type (numpy is not a build dependency). It is taken
+// from numpy's own module once the application has imported numpy (this module never
+// imports it), through the interpreter's module table and the module's dict, so no
+// user __getattr__ runs; and it is held by a strong reference for the rest of the
+// process, so it can neither dangle nor be mistaken for a later type at the same
+// address. A class that only calls itself numpy.ndarray is not that type; nor is a
+// class defined in Python (a heap type) planted as sys.modules["numpy"].ndarray:
+// NumPy defines ndarray statically in C. Null while numpy is not (fully) imported.
+PyTypeObject* numpy_ndarray_type() {
+    static PyObject* ndarray = nullptr;  // strong reference, never released
+    if (ndarray != nullptr) return reinterpret_cast<PyTypeObject*>(ndarray);
+    PyObject* numpy = nullptr;
+    if (PyDict_GetItemRef(PyImport_GetModuleDict(), VELMORA_KEY("numpy"), &numpy) < 0) PyErr_Clear();
+    const PyRef numpy_module = steal(numpy);
+    if (!numpy_module || !PyModule_Check(numpy)) return nullptr;
+    PyObject* found = nullptr;
+    if (PyDict_GetItemRef(PyModule_GetDict(numpy), VELMORA_KEY("ndarray"), &found) < 0) PyErr_Clear();
+    PyRef type = steal(found);
+    if (!type || !PyType_Check(found) ||
+        (PyType_GetFlags(reinterpret_cast<PyTypeObject*>(found)) & Py_TPFLAGS_HEAPTYPE) != 0)
+        return nullptr;
+    ndarray = type.release();
+    return reinterpret_cast<PyTypeObject*>(ndarray);
 }
+
+// Releases a buffer view on every way out, a C++ exception from the copy included.
+class BufferView {
+public:
+    BufferView() = default;
+    BufferView(const BufferView&) = delete;
+    BufferView& operator=(const BufferView&) = delete;
+    ~BufferView() {
+        if (held_) PyBuffer_Release(&view_);
+    }
+    bool acquire(PyObject* obj, int flags) {
+        held_ = PyObject_GetBuffer(obj, &view_, flags) == 0;
+        return held_;
+    }
+    const Py_buffer& operator*() const { return view_; }
+
+private:
+    Py_buffer view_{};
+    bool held_ = false;
+};
 
 // A one-dimensional native float64 ndarray yields numpy.float64 items whose float()
 // is exactly the stored double, so copying the doubles straight from the array's
 // memory gives the same vector without one Python object per item. Anything else
 // (other dtypes, byte orders or shapes, ndarray subclasses) takes the general path.
-// Returns false when this path does not apply; it never raises.
+// Returns false when this path does not apply; it raises nothing itself, but the copy
+// may throw std::bad_alloc (MemoryError at the boundary).
 // "<d" is the native order only on little-endian machines, the only ones built for.
 static_assert(std::endian::native == std::endian::little);
 bool copy_float64_array(PyObject* obj, std::vector<double>& out) {
-    if (!is_exact_ndarray(obj)) return false;
-    Py_buffer view;
-    if (PyObject_GetBuffer(obj, &view, PyBUF_STRIDES | PyBUF_FORMAT) < 0) {
+    const PyTypeObject* ndarray = numpy_ndarray_type();
+    if (ndarray == nullptr || Py_TYPE(obj) != ndarray) return false;
+    BufferView buffer;
+    if (!buffer.acquire(obj, PyBUF_STRIDES | PyBUF_FORMAT)) {
         PyErr_Clear();
         return false;
     }
+    const Py_buffer& view = *buffer;
     const bool native_double = view.ndim == 1 && view.itemsize == 8 && view.format != nullptr &&
                                (std::string_view(view.format) == "d" || std::string_view(view.format) == "=d" ||
                                 std::string_view(view.format) == "<d");
-    if (native_double) {
-        const auto* base = static_cast<const char*>(view.buf);
-        const Py_ssize_t count = view.shape[0];
-        const Py_ssize_t stride = view.strides[0];
-        out.resize(static_cast<std::size_t>(count));
-        for (Py_ssize_t i = 0; i < count; ++i)
-            std::memcpy(&out[static_cast<std::size_t>(i)], base + i * stride, sizeof(double));
-    }
-    PyBuffer_Release(&view);
-    return native_double;
+    if (!native_double) return false;
+    const auto* base = static_cast<const char*>(view.buf);
+    const Py_ssize_t count = view.shape[0];
+    const Py_ssize_t stride = view.strides[0];
+    // Every value is copied, so the exact count is asked for at once: a count the
+    // machine cannot hold (a broadcast array claims any length for free) fails here,
+    // before anything is written, rather than after growing through most of memory.
+    out.resize(static_cast<std::size_t>(count));
+    for (Py_ssize_t i = 0; i < count; ++i)
+        std::memcpy(&out[static_cast<std::size_t>(i)], base + i * stride, sizeof(double));
+    return true;
 }
 
 }  // namespace

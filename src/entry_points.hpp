@@ -6,6 +6,7 @@
 
 #include <exception>
 #include <new>
+#include <stdexcept>
 
 #include "fatal.hpp"
 
@@ -14,14 +15,20 @@ namespace velmora::py {
 using KeywordsEntry = PyObject* (*)(PyObject* self, PyObject* args, PyObject* kwargs);
 using NoArgsEntry = PyObject* (*)(PyObject* self, PyObject* unused);
 
-// C++ exceptions must not unwind into the interpreter. None is expected (the cores
-// do not throw); running out of memory is an internal fault like any other.
+// C++ exceptions must not unwind into the interpreter. The only ones expected are
+// from native memory that cannot be had: a working vector grown to the size of an
+// input too large for the machine. That is the caller's input, not a fault of ours,
+// so it raises the interpreter's MemoryError like any other allocation that fails
+// in Python; every native resource is released on the way out (RAII), and the
+// engine's lock is never held past it. Anything else is an internal fault.
 template <KeywordsEntry Impl>
 PyObject* guarded(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
     try {
         return Impl(self, args, kwargs);
     } catch (const std::bad_alloc&) {
-        VELMORA_FATAL("out of memory");
+        return PyErr_NoMemory();
+    } catch (const std::length_error&) {  // a vector asked for more than max_size()
+        return PyErr_NoMemory();
     } catch (...) {
         VELMORA_FATAL("unexpected C++ exception");
     }
@@ -32,7 +39,9 @@ PyObject* guarded_noargs(PyObject* self, PyObject* unused) noexcept {
     try {
         return Impl(self, unused);
     } catch (const std::bad_alloc&) {
-        VELMORA_FATAL("out of memory");
+        return PyErr_NoMemory();
+    } catch (const std::length_error&) {  // a vector asked for more than max_size()
+        return PyErr_NoMemory();
     } catch (...) {
         VELMORA_FATAL("unexpected C++ exception");
     }

@@ -8,6 +8,8 @@
 #include <cstdint>
 
 PyObject* stage_times(PyObject* self, PyObject* args);
+PyObject* series_length(PyObject* self, PyObject* telemetry);
+PyObject* spectrum_stream(PyObject* self, PyObject* args);
 
 namespace {
 
@@ -170,6 +172,8 @@ PyObject* floor_features(PyObject*, PyObject* telemetry) {
 PyMethodDef methods[] = {
     {"floor_features", floor_features, METH_O, "floor_features(telemetry)\n--\n\n"},
     {"stage_times", stage_times, METH_VARARGS, "stage_times(telemetry, repeats)\n--\n\n"},
+    {"series_length", series_length, METH_O, "series_length(telemetry)\n--\n\n"},
+    {"spectrum_stream", spectrum_stream, METH_VARARGS, "spectrum_stream(warm_up, lengths, budget)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -1,6 +1,9 @@
-// Four curvature values per step with AVX. This file alone is compiled with -mavx,
-// so it includes nothing that could be shared as an inline definition with code
-// built for plain x86-64 (see curvature_point.hpp).
+// Four curvature values per step with AVX. This file alone is compiled with -mavx
+// (/arch:AVX with MSVC), so it includes nothing that could be shared as an inline
+// definition with code built for plain x86-64 (see curvature_point.hpp).
+#include "platform/target_arch.hpp"
+
+#if defined(VELMORA_ARCH_X86_64)
 #include <immintrin.h>
 
 #include "curvature/curvature_point.hpp"
@@ -31,3 +34,5 @@ void curvature_kernel_avx(CurvatureInputs in, double* kappa, std::size_t count) 
 }
 
 }  // namespace velmora::curvature
+
+#endif  // VELMORA_ARCH_X86_64

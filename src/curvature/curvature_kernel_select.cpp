@@ -3,10 +3,20 @@
 
 namespace velmora::curvature {
 
+std::vector<NamedCurvatureKernel> runnable_curvature_kernels() {
+    std::vector<NamedCurvatureKernel> list{{"scalar", curvature_kernel_scalar}};
+#if defined(VELMORA_ARCH_X86_64)
+    list.push_back({"sse2", curvature_kernel_sse2});
+    if (platform::cpu_has_avx()) list.push_back({"avx", curvature_kernel_avx});
+#elif defined(VELMORA_ARCH_AARCH64)
+    list.push_back({"neon", curvature_kernel_neon});
+#endif
+    return list;
+}
+
 CurvatureKernel select_curvature_kernel() {
     // The processor does not change under a running process: probe once.
-    static const CurvatureKernel kernel =
-        platform::cpu_has_avx() ? curvature_kernel_avx : curvature_kernel_sse2;
+    static const CurvatureKernel kernel = runnable_curvature_kernels().back().kernel;
     return kernel;
 }
 

@@ -1,4 +1,7 @@
 // Two curvature values per step with SSE2 (always present on x86-64).
+#include "platform/target_arch.hpp"
+
+#if defined(VELMORA_ARCH_X86_64)
 #include <emmintrin.h>
 
 #include "curvature/curvature_point.hpp"
@@ -26,3 +29,5 @@ void curvature_kernel_sse2(CurvatureInputs in, double* kappa, std::size_t count)
 }
 
 }  // namespace velmora::curvature
+
+#endif  // VELMORA_ARCH_X86_64

@@ -1,11 +1,11 @@
-// The curvature loop, in one scalar and two vector variants.
+// The curvature loop, in one scalar and several vector variants.
 //
 // Every variant evaluates, for k in [0, count):
 //     s        = vx[k]*vx[k] + vy[k]*vy[k] + 1e-6
 //     kappa[k] = |vx[k]*ay[k] - vy[k]*ax[k]| / (s * sqrt(s))
 // with the same operations in the same order (no fused multiply-add, correctly
 // rounded square root, |.| by clearing the sign bit exactly as std::fabs does),
-// so all three produce bit-identical results.
+// so all of them produce bit-identical results.
 //
 // A NaN result is always written as the quiet NaN 0x7ff8000000000000. When both
 // operands of a commutative instruction are NaNs the hardware propagates the first
@@ -15,6 +15,9 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
+
+#include "platform/target_arch.hpp"
 
 namespace velmora::curvature {
 
@@ -27,10 +30,26 @@ struct CurvatureInputs {
 
 using CurvatureKernel = void (*)(CurvatureInputs in, double* kappa, std::size_t count);
 
+// Portable, on every processor.
 void curvature_kernel_scalar(CurvatureInputs in, double* kappa, std::size_t count);
+#if defined(VELMORA_ARCH_X86_64)
+// Two values per step (SSE2, the x86-64 baseline).
 void curvature_kernel_sse2(CurvatureInputs in, double* kappa, std::size_t count);
-// Needs a processor (and OS) with AVX; see platform::cpu_has_avx().
+// Four values per step. Needs a processor (and OS) with AVX; see platform::cpu_has_avx().
 void curvature_kernel_avx(CurvatureInputs in, double* kappa, std::size_t count);
+#endif
+#if defined(VELMORA_ARCH_AARCH64)
+// Two values per step (NEON, the AArch64 baseline).
+void curvature_kernel_neon(CurvatureInputs in, double* kappa, std::size_t count);
+#endif
+
+struct NamedCurvatureKernel {
+    const char* name;
+    CurvatureKernel kernel;
+};
+
+// Every variant this processor runs, the scalar reference first and the widest last.
+std::vector<NamedCurvatureKernel> runnable_curvature_kernels();
 
 // The widest variant this processor runs, chosen on first use and then cached.
 CurvatureKernel select_curvature_kernel();

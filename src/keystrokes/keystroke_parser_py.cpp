@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "lenient_readers.hpp"
+#include "record_fields_py.hpp"
 #include "results.hpp"
 
 namespace velmora::py {
@@ -80,6 +81,29 @@ std::optional<KeystrokeEvent> read_dict_record(PyObject* item) {
     return event;
 }
 
+// The same reading from a plain record's one-pass values.
+std::optional<KeystrokeEvent> read_plain_record(const RecordValues& v) {
+    PyObject* type = v.text_of(Field::type);
+    if (type && PyUnicode_Check(type) && PyUnicode_EqualToUTF8AndSize(type, "up", 2) == 1) return std::nullopt;
+
+    double down = 0.0;
+    if (!(v.get(Field::down, down) && std::isfinite(down)) && !(v.get(Field::t, down) && std::isfinite(down)) &&
+        !(v.get(Field::time, down) && std::isfinite(down)))
+        return std::nullopt;
+
+    KeystrokeEvent event{"unknown", down, std::nullopt};
+    if (PyObject* key = v.text_of(Field::key)) {
+        if (const std::optional<std::string_view> text = read_utf8(key)) event.key.assign(*text);
+    }
+    double up = 0.0, duration = 0.0;
+    if (v.get(Field::up, up)) {
+        event.up = up;
+    } else if (v.get(Field::duration_ms, duration)) {
+        event.up = down + duration;
+    }
+    return event;
+}
+
 }  // namespace
 
 std::vector<KeystrokeEvent> parse_keystroke_list(PyObject* keystrokes) {
@@ -93,10 +117,13 @@ std::vector<KeystrokeEvent> parse_keystroke_list(PyObject* keystrokes) {
         return events;
     }
     events.reserve(static_cast<std::size_t>(std::min(length, kMaxReservedEvents)));
+    RecordScanner scanner;
     for (Py_ssize_t i = 0; i < length; ++i) {
         const PyRef item = list_get(keystrokes, i);
         if (!item) continue;
-        if (std::optional<KeystrokeEvent> event = read_tuple_record(item.get())) {
+        if (RecordValues values; scanner.scan(item.get(), values)) {
+            if (std::optional<KeystrokeEvent> record = read_plain_record(values)) events.push_back(std::move(*record));
+        } else if (std::optional<KeystrokeEvent> event = read_tuple_record(item.get())) {
             events.push_back(std::move(*event));
         } else if (std::optional<KeystrokeEvent> record = read_dict_record(item.get())) {
             events.push_back(std::move(*record));

@@ -1,12 +1,15 @@
 #include "kinematics/spectrum.hpp"
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "kinematics/series_stats.hpp"
 #include "kinematics/spectrum_kernel.hpp"
 #include "kinematics/twiddle_table.hpp"
 #include "platform/cpu_features.hpp"
+#include "platform/fault.hpp"
+#include "platform/target_arch.hpp"
 
 namespace velmora::kinematics {
 
@@ -42,17 +45,63 @@ void power_spectrum_reference(std::span<const double> centred, std::span<double>
     }
 }
 
+std::vector<SpectrumKernel> runnable_spectrum_kernels() {
+    std::vector<SpectrumKernel> list{SpectrumKernel::portable};
+#if defined(VELMORA_ARCH_X86_64)
+    list.push_back(SpectrumKernel::sse2);
+    if (platform::cpu_has_avx()) list.push_back(SpectrumKernel::avx);
+#elif defined(VELMORA_ARCH_AARCH64)
+    list.push_back(SpectrumKernel::neon);
+#endif
+    return list;
+}
+
 SpectrumKernel fastest_spectrum_kernel() {
-    static const SpectrumKernel kernel = platform::cpu_has_avx() ? SpectrumKernel::avx : SpectrumKernel::sse2;
+    static const SpectrumKernel kernel = runnable_spectrum_kernels().back();
     return kernel;
 }
 
+namespace {
+
+using BlockKernel = void (*)(const double* row, const double* centred, std::size_t o, BlockSums& out);
+
+// The one-block loop of `kernel`; AVX pairs its blocks and leaves an odd last one to SSE2.
+BlockKernel single_block_kernel(SpectrumKernel kernel) {
+    switch (kernel) {
+        case SpectrumKernel::portable:
+            return transform_block_portable;
+#if defined(VELMORA_ARCH_X86_64)
+        case SpectrumKernel::sse2:
+        case SpectrumKernel::avx:
+            return transform_block_sse2;
+#endif
+#if defined(VELMORA_ARCH_AARCH64)
+        case SpectrumKernel::neon:
+            return transform_block_neon;
+#endif
+        default:
+            platform::platform_fault("spectrum kernel not built for this processor");
+    }
+}
+
+}  // namespace
+
 void power_spectrum_with(SpectrumKernel kernel, std::span<const double> centred, std::span<double> power) {
+    power_spectrum_with(kernel, twiddle_cache(), centred, power);
+}
+
+void power_spectrum_with(SpectrumKernel kernel, TwiddleCache& cache, std::span<const double> centred,
+                         std::span<double> power) {
+    const BlockKernel one_block = single_block_kernel(kernel);
     // Longer series never come from a motion track; they are served, just not cached.
     if (centred.size() >= kMaxSeriesLength) return power_spectrum_reference(centred, power);
-    const TwiddleTable& table = twiddle_table(centred.size());
+    // A length the cache does not keep costs what building its table would.
+    const std::shared_ptr<const TwiddleTable> held = cache.table(centred.size());
+    if (!held) return power_spectrum_reference(centred, power);
+    const TwiddleTable& table = *held;
     const std::size_t o = table.length;
     std::size_t b = 0;
+#if defined(VELMORA_ARCH_X86_64)
     if (kernel == SpectrumKernel::avx) {
         for (; b + 1 < table.blocks; b += 2) {
             BlockSums first, second;
@@ -61,9 +110,10 @@ void power_spectrum_with(SpectrumKernel kernel, std::span<const double> centred,
             store_power(second, b + 1, table.bins, power.data());
         }
     }
+#endif
     for (; b < table.blocks; ++b) {
         BlockSums sums;
-        transform_block_sse2(table.block(b), centred.data(), o, sums);
+        one_block(table.block(b), centred.data(), o, sums);
         store_power(sums, b, table.bins, power.data());
     }
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <span>
+#include <vector>
 
 namespace velmora::kinematics {
 
@@ -26,9 +27,16 @@ SpectralFeatures spectral_features(std::span<const double> speed, double mean_sp
 void power_spectrum(std::span<const double> centred, std::span<double> power);
 void power_spectrum_reference(std::span<const double> centred, std::span<double> power);
 
-// The vector loops the fast path can run; power_spectrum uses the widest the processor has.
-enum class SpectrumKernel { sse2, avx };
+// The loops the fast path can run; power_spectrum uses the widest the processor has.
+enum class SpectrumKernel { portable, sse2, avx, neon };
+// Every loop this processor runs, portable first and the widest last.
+std::vector<SpectrumKernel> runnable_spectrum_kernels();
 SpectrumKernel fastest_spectrum_kernel();
+// `kernel` must be one of runnable_spectrum_kernels(); any other is an internal fault.
 void power_spectrum_with(SpectrumKernel kernel, std::span<const double> centred, std::span<double> power);
+// The same with tables from `cache` instead of the process-wide one.
+class TwiddleCache;
+void power_spectrum_with(SpectrumKernel kernel, TwiddleCache& cache, std::span<const double> centred,
+                         std::span<double> power);
 
 }  // namespace velmora::kinematics

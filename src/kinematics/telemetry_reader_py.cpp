@@ -6,6 +6,7 @@
 #include <string>
 
 #include "lenient_readers.hpp"
+#include "record_fields_py.hpp"
 #include "results.hpp"
 
 namespace velmora::py {
@@ -20,6 +21,9 @@ using keystrokes::KeystrokeEvent;
 // Keystroke records beyond this are ignored: typing analysis needs no more, and it
 // bounds the work a single telemetry can cause.
 constexpr Py_ssize_t kMaxKeystrokeItems = 150;
+
+// Room reserved for movement samples before any is read (40 bytes each).
+constexpr Py_ssize_t kMaxReservedPoints = 1 << 16;
 
 // Lookups go through process-wide interned keys: the dict's own lookup behaves exactly
 // as with a fresh str of the same text, without creating and hashing one per read.
@@ -91,6 +95,25 @@ bool keystroke_down(PyObject* record, double& down) {
     return false;
 }
 
+// The same reading from a record's one-pass values.
+void read_keystroke(const RecordValues& v, std::vector<KeystrokeEvent>& events) {
+    double down = 0.0;
+    if (!(v.get(Field::t, down) && std::isfinite(down)) && !(v.get(Field::down, down) && std::isfinite(down)) &&
+        !(v.get(Field::time, down) && std::isfinite(down)))
+        return;
+    KeystrokeEvent& event = events.emplace_back();
+    event.down = down;
+    PyObject* key = v.text_of(Field::key);
+    std::optional<std::string_view> text = key ? read_utf8(key) : std::nullopt;
+    event.key = text ? *text : std::string_view("unknown");
+    double up = 0.0, duration = 0.0;
+    if (v.get(Field::up, up)) {
+        event.up = up;
+    } else if (v.get(Field::duration_ms, duration)) {
+        event.up = event.down + duration;
+    }
+}
+
 // Appends the event of `record`, unless it has no usable down time.
 void read_keystroke(PyObject* record, std::vector<KeystrokeEvent>& events) {
     double down = 0.0;
@@ -111,29 +134,44 @@ void read_keystroke(PyObject* record, std::vector<KeystrokeEvent>& events) {
 // Lengths are taken once, up front: user code run by a conversion (__float__ and
 // friends) may grow or shrink the list, and growing it must not keep the loop going.
 // Items that vanish meanwhile are simply skipped.
-void read_keystrokes(PyObject* list, std::vector<KeystrokeEvent>& events) {
+void read_keystrokes(PyObject* list, RecordScanner& scanner, std::vector<KeystrokeEvent>& events) {
     const Py_ssize_t examined = std::min(PyList_Size(list), kMaxKeystrokeItems);
     events.reserve(static_cast<std::size_t>(examined));
     for (Py_ssize_t i = 0; i < examined; ++i) {
         PyRef item = list_get(list, i);
-        if (item && PyDict_Check(item.get())) read_keystroke(item.get(), events);
+        if (!item) continue;
+        if (RecordValues values; scanner.scan(item.get(), values)) read_keystroke(values, events);
+        else if (PyDict_Check(item.get())) read_keystroke(item.get(), events);
     }
 }
 
-void read_mouse_movements(PyObject* list, std::vector<MousePoint>& points) {
+// A plain sample (exact dict, str keys, float/int values) is read in one pass over its
+// items; any other dict by one lookup per field, which gives the same point.
+void read_mouse_movements(PyObject* list, RecordScanner& scanner, std::vector<MousePoint>& points) {
     const Py_ssize_t length = PyList_Size(list);
-    points.reserve(static_cast<std::size_t>(length));
+    // Reserved up to a cap only: the list may hold anything but movement dicts, and
+    // its length alone must not size an allocation. Real points grow the vector.
+    points.reserve(static_cast<std::size_t>(std::min(length, kMaxReservedPoints)));
     for (Py_ssize_t i = 0; i < length; ++i) {
         PyRef item = list_get(list, i);
-        if (!item || !PyDict_Check(item.get())) continue;
+        if (!item) continue;
         PyObject* record = item.get();
-        // All five are read before deciding, so every conversion runs as the client expects.
         MousePoint p;
-        const bool has_x = float_at(record, VELMORA_KEY("x"), p.x);
-        const bool has_y = float_at(record, VELMORA_KEY("y"), p.y);
-        const bool has_t = float_at(record, VELMORA_KEY("t"), p.t);
-        float_at(record, VELMORA_KEY("r"), p.r);
-        float_at(record, VELMORA_KEY("f"), p.f);
+        bool has_x = false, has_y = false, has_t = false;
+        if (RecordValues values; scanner.scan(record, values)) {
+            has_x = values.get(Field::x, p.x);
+            has_y = values.get(Field::y, p.y);
+            has_t = values.get(Field::t, p.t);
+            values.get(Field::r, p.r);
+            values.get(Field::f, p.f);
+        } else if (PyDict_Check(record)) {
+            // All five are read before deciding, so every conversion runs as the client expects.
+            has_x = float_at(record, VELMORA_KEY("x"), p.x);
+            has_y = float_at(record, VELMORA_KEY("y"), p.y);
+            has_t = float_at(record, VELMORA_KEY("t"), p.t);
+            float_at(record, VELMORA_KEY("r"), p.r);
+            float_at(record, VELMORA_KEY("f"), p.f);
+        }
         if (has_x && has_y && has_t && std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.t))
             points.push_back(p);
     }
@@ -151,9 +189,11 @@ ParsedTelemetry read_telemetry(PyObject* telemetry) {
 
     parsed.click_count = list_length_at(telemetry, VELMORA_KEY("clicks"));
     parsed.scroll_count = list_length_at(telemetry, VELMORA_KEY("scrolls"));
-    if (PyRef keys = list_at(telemetry, VELMORA_KEY("keystrokes"))) read_keystrokes(keys.get(), parsed.events);
+    RecordScanner scanner;
+    if (PyRef keys = list_at(telemetry, VELMORA_KEY("keystrokes")))
+        read_keystrokes(keys.get(), scanner, parsed.events);
     if (PyRef moves = list_at(telemetry, VELMORA_KEY("mouse_movements")))
-        read_mouse_movements(moves.get(), parsed.points);
+        read_mouse_movements(moves.get(), scanner, parsed.points);
     return parsed;
 }
 

@@ -9,6 +9,7 @@ void StateEngine::clear() {
     current_bucket_.clear();
     previous_bucket_.clear();
     ip_bans_.clear();
+    ban_sweep_at_ = kBanTableReservation;
     bucket_start_ = clocks_.monotonic_now_ns();
 }
 

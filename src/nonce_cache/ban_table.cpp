@@ -1,8 +1,38 @@
-// Banned addresses with wall-clock expiries. Expired entries are never purged
-// here, only ignored: a ban is in force while now < expiry.
+// Banned addresses with wall-clock expiries: a ban is in force while now < expiry.
+//
+// Lookups and counts ignore an expired entry but do not remove it. A long-running
+// process that bans many distinct addresses would then grow without bound, so adding
+// an address sweeps the expired entries out whenever the table has doubled since the
+// last sweep (and has reached its reserved size). The sweep costs one pass over the
+// table per doubling, amortised constant time per added address, and memory follows
+// the bans in force rather than every address ever banned. Removing an expired entry
+// changes no result: it counts as not banned either way, and any new ban for that
+// address replaces the expiry anyway.
+#include <algorithm>
+#include <new>
+
 #include "nonce_cache/state_engine.hpp"
 
 namespace velmora::nonce_cache {
+
+bool StateEngine::sweep_expired_bans(std::uint64_t now_secs) noexcept {
+    if (ip_bans_.size() < ban_sweep_at_) return false;
+    std::erase_if(ip_bans_, [now_secs](const auto& entry) { return entry.second <= now_secs; });
+    ban_sweep_at_ = std::max(kBanTableReservation, 2 * ip_bans_.size());
+    return true;
+}
+
+void StateEngine::make_room_for_ban(std::uint64_t now_secs) {
+    if (!sweep_expired_bans(now_secs)) return;
+    // Give back the bucket array as well when most of it now stands empty. Optional:
+    // if the smaller array cannot be had, the table simply keeps the larger one.
+    if (ip_bans_.bucket_count() > 4 * ban_sweep_at_) {
+        try {
+            ip_bans_.reserve(ban_sweep_at_);
+        } catch (const std::bad_alloc&) {
+        }
+    }
+}
 
 bool StateEngine::is_banned(std::string_view ip, std::uint64_t now_secs) const {
     const auto entry = ip_bans_.find(ip);
@@ -15,6 +45,7 @@ void StateEngine::ban(std::string_view ip, std::uint64_t now_secs, std::uint64_t
         entry->second = expiry;  // replaces, whether earlier or later
         return;
     }
+    make_room_for_ban(now_secs);
     ip_bans_.emplace(std::string(ip), expiry);
 }
 
@@ -24,9 +55,24 @@ void StateEngine::unban(std::string_view ip) {
 
 void StateEngine::hydrate(std::vector<BanEntry>&& bans) {
     const std::uint64_t now = clocks_.unix_now_secs();
+    // Every allocation happens before the table is touched: the entries go into nodes of a
+    // staging map and the table's buckets are reserved for all of them, so running out of
+    // memory part way leaves the table as it was instead of half loaded.
+    BanMap staged(0, ip_bans_.hash_function());
     for (auto& [address, expiry] : bans) {
         // The same test as is_banned (now < expiry): load exactly what would count as banned.
-        if (expiry > now) ip_bans_.insert_or_assign(std::move(address), expiry);
+        if (expiry <= now) continue;
+        staged.insert_or_assign(std::move(address), expiry);  // a later pair for an address wins
+    }
+    ip_bans_.reserve(ip_bans_.size() + staged.size());
+    while (!staged.empty()) {
+        auto node = staged.extract(staged.begin());
+        if (auto entry = ip_bans_.find(node.key()); entry != ip_bans_.end()) {
+            entry->second = node.mapped();
+        } else {
+            sweep_expired_bans(now);  // only erases: the reserved buckets stay
+            ip_bans_.insert(std::move(node));
+        }
     }
 }
 

@@ -14,6 +14,7 @@
 
 #include "nonce_cache/engine_clocks.hpp"
 #include "nonce_cache/state_engine.hpp"
+#include "platform/reader_writer_lock.hpp"
 
 namespace velmora::nonce_cache {
 
@@ -54,7 +55,7 @@ public:
 
 private:
     const EngineClocks clocks_;
-    std::shared_mutex lock_;
+    platform::ReaderWriterLock lock_;
     std::optional<StateEngine> engine_;
 };
 

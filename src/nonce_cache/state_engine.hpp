@@ -6,6 +6,7 @@
 // (exclusively for the non-const ones).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -31,8 +32,7 @@ struct EngineStats {
 // The end of a ban of `duration_sec` issued at `now_secs`. The sum saturates: a
 // ban too long to represent lasts "forever" instead of wrapping into the past.
 constexpr std::uint64_t ban_expiry(std::uint64_t now_secs, std::uint64_t duration_sec) {
-    std::uint64_t expiry = 0;
-    return __builtin_add_overflow(now_secs, duration_sec, &expiry) ? UINT64_MAX : expiry;
+    return duration_sec > UINT64_MAX - now_secs ? UINT64_MAX : now_secs + duration_sec;
 }
 
 class StateEngine {
@@ -62,6 +62,10 @@ public:
     // Sizes of both buckets and the number of bans still in force. Never rotates.
     EngineStats stats() const;
 
+    // The number of ban entries at which the next new address first sweeps out the
+    // expired ones (see ban_table.cpp).
+    std::size_t ban_sweep_threshold() const { return ban_sweep_at_; }
+
     // Read-only views, for diagnostics and tests.
     const NonceSet& current_bucket() const { return current_bucket_; }
     const NonceSet& previous_bucket() const { return previous_bucket_; }
@@ -69,11 +73,18 @@ public:
     const BanMap& ip_bans() const { return ip_bans_; }
 
 private:
+    // Before a new address is added: when the table has reached the threshold, drops the
+    // entries expired at `now_secs` and sets the next threshold to twice what is left.
+    // The sweep alone never allocates; make_room_for_ban may also shrink the bucket array.
+    bool sweep_expired_bans(std::uint64_t now_secs) noexcept;
+    void make_room_for_ban(std::uint64_t now_secs);
+
     EngineClocks clocks_;
     NonceSet current_bucket_;
     NonceSet previous_bucket_;
     std::uint64_t bucket_start_;
     BanMap ip_bans_;
+    std::size_t ban_sweep_at_ = kBanTableReservation;
 };
 
 }  // namespace velmora::nonce_cache

@@ -1,10 +1,42 @@
 #include "platform/clock.hpp"
 
-#include <ctime>
-
 #include "platform/fault.hpp"
 
+#if defined(_WIN32)
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <ctime>
+#endif
+
 namespace velmora::platform {
+
+#if defined(_WIN32)
+
+std::uint64_t monotonic_now_ns() {
+    // The frequency is fixed at boot: read it once.
+    static const std::uint64_t frequency = [] {
+        LARGE_INTEGER f;
+        if (!QueryPerformanceFrequency(&f) || f.QuadPart <= 0) platform_fault("QueryPerformanceFrequency failed");
+        return static_cast<std::uint64_t>(f.QuadPart);
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);  // cannot fail once the frequency was read
+    return ns_from_counter(static_cast<std::uint64_t>(counter.QuadPart), frequency);
+}
+
+std::uint64_t unix_now_secs() {
+    FILETIME ft;
+    GetSystemTimePreciseAsFileTime(&ft);
+    return unix_secs_from_filetime((static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
+}
+
+#else
 
 std::uint64_t monotonic_now_ns() {
     timespec ts{};
@@ -18,5 +50,7 @@ std::uint64_t unix_now_secs() {
     // tv_nsec is always in [0, 1e9), so a time of -0.5 s reads as tv_sec = -1: before 1970, hence 0.
     return unix_secs_from_timespec(ts.tv_sec, ts.tv_nsec);
 }
+
+#endif
 
 }  // namespace velmora::platform

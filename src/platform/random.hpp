@@ -6,7 +6,8 @@
 
 namespace velmora::platform {
 
-// Fills `out` with `size` bytes from the kernel's CSPRNG. Never fails short: a broken
+// Fills `out` with `size` bytes from the OS CSPRNG (getrandom on Linux, getentropy on
+// macOS and the BSDs, BCryptGenRandom on Windows). Never fails short: a broken
 // random source is an internal fault, because unkeyed tables would be floodable.
 void fill_random(void* out, std::size_t size);
 

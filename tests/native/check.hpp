@@ -13,6 +13,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace check {
@@ -48,9 +49,12 @@ inline std::string show(double v) {
     std::snprintf(buf, sizeof buf, "%.17g", v);
     return buf;
 }
-inline std::string show(std::uint64_t v) { return std::to_string(v); }
-inline std::string show(std::int64_t v) { return std::to_string(v); }
-inline std::string show(int v) { return std::to_string(v); }
+// Every integer type, whichever of them std::int64_t is on this target.
+template <class T>
+    requires(std::is_integral_v<T> && !std::is_same_v<T, bool>)
+inline std::string show(T v) {
+    return std::to_string(v);
+}
 inline std::string show(bool v) { return v ? "true" : "false"; }
 inline std::string show(const std::string& v) { return "\"" + v + "\""; }
 

@@ -160,21 +160,17 @@ TEST_CASE("score rules apply in order") {
 
 namespace {
 
-struct NamedKernel {
-    const char* name;
-    CurvatureKernel kernel;
-};
+using velmora::curvature::NamedCurvatureKernel;
 
-std::vector<NamedKernel> kernels_under_test() {
-    std::vector<NamedKernel> list{{"scalar", velmora::curvature::curvature_kernel_scalar},
-                                  {"sse2", velmora::curvature::curvature_kernel_sse2}};
-    if (velmora::platform::cpu_has_avx()) {
-        list.push_back({"avx", velmora::curvature::curvature_kernel_avx});
-    } else {
-        static bool told = false;
-        if (!told) std::printf("note: this CPU has no AVX, the AVX kernel is not exercised\n");
-        told = true;
+std::vector<NamedCurvatureKernel> kernels_under_test() {
+    const std::vector<NamedCurvatureKernel> list = velmora::curvature::runnable_curvature_kernels();
+    static bool told = false;
+    if (!told) {
+        std::printf("note: kernels run on this processor:");
+        for (const NamedCurvatureKernel& k : list) std::printf(" %s", k.name);
+        std::printf("\n");
     }
+    told = true;
     return list;
 }
 
@@ -212,7 +208,7 @@ TEST_CASE("every kernel is bit-identical to the scalar reference, tails included
                                      ay.data() + offset};
             Series reference(count + 4, sentinel);
             velmora::curvature::curvature_kernel_scalar(in, reference.data(), count);
-            for (const NamedKernel& k : kernels) {
+            for (const NamedCurvatureKernel& k : kernels) {
                 Series out(count + 4, sentinel);
                 k.kernel(in, out.data(), count);
                 for (std::size_t i = 0; i < out.size(); ++i) CHECK_BITS(out[i], reference[i]);
@@ -242,7 +238,7 @@ TEST_CASE("every kernel writes a NaN curvature as the one quiet NaN, whatever th
     const double a = from_bits(0x7ff0000000000001), b = from_bits(0xfff4000000abcdef);
     const double vx[] = {a, b, 1.0, a, 2.0}, vy[] = {b, a, -kInf, 1.0, -b};
     const double ax[] = {a, a, 1.0, b, 1.0}, ay[] = {b, b, kInf, 1.0, a};
-    for (const NamedKernel& k : kernels_under_test()) {
+    for (const NamedCurvatureKernel& k : kernels_under_test()) {
         double kappa[5];
         k.kernel({vx, vy, ax, ay}, kappa, 5);
         for (double v : kappa) CHECK_BITS(v, kNaN);
@@ -250,7 +246,12 @@ TEST_CASE("every kernel writes a NaN curvature as the one quiet NaN, whatever th
 }
 
 TEST_CASE("the selected kernel is the widest this processor runs") {
-    const CurvatureKernel expected = velmora::platform::cpu_has_avx() ? velmora::curvature::curvature_kernel_avx
-                                                                      : velmora::curvature::curvature_kernel_sse2;
-    CHECK(velmora::curvature::select_curvature_kernel() == expected);
+    const std::vector<NamedCurvatureKernel> list = velmora::curvature::runnable_curvature_kernels();
+    CHECK(velmora::curvature::select_curvature_kernel() == list.back().kernel);
+#if defined(VELMORA_ARCH_X86_64)
+    CHECK_EQ(list.size(), velmora::platform::cpu_has_avx() ? std::size_t{3} : std::size_t{2});
+#elif defined(VELMORA_ARCH_AARCH64)
+    CHECK(!velmora::platform::cpu_has_avx());
+    CHECK_EQ(std::string(list.back().name), std::string("neon"));
+#endif
 }

@@ -215,9 +215,8 @@ TEST_CASE("threads racing to build the same tables all get the same spectra") {
 }
 
 TEST_CASE("cached twiddle tables reproduce the literal transform bit for bit") {
-    std::vector<SpectrumKernel> kernels{SpectrumKernel::sse2};
-    if (velmora::platform::cpu_has_avx()) kernels.push_back(SpectrumKernel::avx);
-    else std::printf("note: no AVX on this processor, only the SSE2 loop is compared\n");
+    const std::vector<SpectrumKernel> kernels = velmora::kinematics::runnable_spectrum_kernels();
+    std::printf("note: %zu transform loops run on this processor\n", kernels.size());
     std::mt19937_64 rng(20240611);
     std::uniform_real_distribution<double> unit(-1.0, 1.0);
     std::uniform_int_distribution<int> magnitude(-6, 6);

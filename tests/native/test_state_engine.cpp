@@ -3,6 +3,7 @@
 #define CHECK_MAIN
 #include "check.hpp"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -343,6 +344,44 @@ TEST_CASE("hydrate loads only future expiries at one reading, merges, and lets l
     CHECK(!engine.ip_bans().contains("b") && !engine.ip_bans().contains("c") && !engine.ip_bans().contains("old"));
     engine.hydrate({});
     CHECK_EQ(engine.ip_bans().size(), std::size_t{4});
+}
+
+TEST_CASE("expired bans are swept as the table doubles: its size follows the bans in force") {
+    FakeClock clock;
+    StateEngine engine(clock.clocks());
+    // One new bot address a second, each banned for a minute: 60 bans in force at any time.
+    std::size_t largest = 0;
+    std::uint64_t now = 1'000'000;
+    for (int i = 0; i < 20'000; ++i, ++now) {
+        engine.ban("bot" + std::to_string(i), now, 60);
+        largest = std::max(largest, engine.ip_bans().size());
+    }
+    --now;
+    clock.wall_secs = now;
+    CHECK(largest <= kBanTableReservation);  // without the sweep: 20,000
+    CHECK_EQ(engine.stats().active_ip_bans, std::uint64_t{60});
+    for (int i = 20'000 - 60; i < 20'000; ++i) CHECK(engine.is_banned("bot" + std::to_string(i), now));
+    CHECK(!engine.is_banned("bot" + std::to_string(20'000 - 61), now));
+
+    // A burst of 16 x the reservation, all in force: sweeps find nothing to drop and the
+    // threshold doubles, so the sweeps stay rare.
+    engine.clear();
+    const std::size_t burst = 16 * kBanTableReservation;
+    std::vector<BanEntry> bans;
+    for (std::size_t i = 0; i < burst; ++i) bans.emplace_back("burst" + std::to_string(i), now + 10);
+    engine.hydrate(std::move(bans));
+    CHECK_EQ(engine.ip_bans().size(), burst);
+    CHECK_EQ(engine.ban_sweep_threshold(), burst);  // the last sweep was at half the burst
+    const std::size_t burst_buckets = engine.ip_bans().bucket_count();
+    // Once the burst has expired, new short bans reach the threshold, the sweep drops the
+    // burst and the bucket array shrinks back towards the reservation.
+    now += 10;
+    for (std::size_t i = 0; i < 3 * kBanTableReservation; ++i, ++now)
+        engine.ban("later" + std::to_string(i), now, 1);
+    CHECK(engine.ip_bans().size() <= kBanTableReservation);
+    CHECK(engine.ip_bans().bucket_count() * 4 < burst_buckets);
+    CHECK(engine.ip_bans().bucket_count() >= kBanTableReservation);
+    CHECK(engine.is_banned("later" + std::to_string(3 * kBanTableReservation - 1), now - 1));
 }
 
 // ---- administration -------------------------------------------------------------

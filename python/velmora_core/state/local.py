@@ -1,6 +1,6 @@
 """The in-process engine: the extension's own tables, private to this process."""
 
-from typing import Any, cast
+from typing import Any
 
 import velmora_core_rs as _rs
 
@@ -34,4 +34,4 @@ class LocalStateEngine:
         _rs.clear_state_engine_rs()
 
     def stats(self) -> StateEngineStats:
-        return cast(StateEngineStats, _rs.get_state_engine_stats_rs())
+        return _rs.get_state_engine_stats_rs()

@@ -1,0 +1,81 @@
+"""Start the reference service under uvicorn.
+
+    python examples/service/serve.py [--workers N] [--state local|redis] [--start-redis] ...
+
+Options become VELMORA_* environment variables that every worker reads (see
+velmora_service/settings.py); the nonce secret is generated here once, so all workers
+share it. `make serve` runs `--workers 2 --start-redis`.
+"""
+
+import argparse
+import contextlib
+import os
+import pathlib
+import secrets
+import sys
+
+import uvicorn
+
+HERE = pathlib.Path(__file__).resolve().parent
+sys.path.insert(0, str(HERE))
+
+from velmora_service import settings as config  # noqa: E402
+from velmora_service.redis_process import free_port, private_redis  # noqa: E402
+
+
+def parse_args(argv: list[str]) -> argparse.Namespace:
+    p = argparse.ArgumentParser(description=__doc__.split("\n\n")[0] if __doc__ else None)
+    p.add_argument("--host", default="127.0.0.1")
+    p.add_argument("--port", type=int, default=8000, help="0 picks a free port")
+    p.add_argument("--workers", type=int, default=1)
+    p.add_argument("--state", choices=["local", "redis"], default="local",
+                   help="local: this process's tables (one worker only); redis: shared by all workers")
+    p.add_argument("--redis-url", default=config.Settings.redis_url)
+    p.add_argument("--start-redis", action="store_true",
+                   help="start a private redis-server on a free loopback port (implies --state redis)")
+    p.add_argument("--ban-seconds", type=int, default=config.DEFAULT_BAN_SECONDS,
+                   help="how long a bot verdict bans the client address (0: no bans)")
+    p.add_argument("--max-body-bytes", type=int, default=config.DEFAULT_MAX_BODY_BYTES)
+    p.add_argument("--trusted-proxy", default="",
+                   help="comma-separated proxy addresses whose X-Forwarded-For is believed; "
+                        "off by default, so the client address is the TCP peer")
+    p.add_argument("--skip-module", action="store_true",
+                   help="benchmark baseline: answer /verdict without calling velmora_core_rs "
+                        "(a fixed feature record; on the local engine no replay guard or bans)")
+    p.add_argument("--log-level", default="info")
+    return p.parse_args(argv)
+
+
+def main(argv: list[str]) -> int:
+    args = parse_args(argv)
+    state = "redis" if args.start_redis else args.state
+    os.environ.update({
+        "VELMORA_STATE": state,
+        "VELMORA_WORKERS": str(args.workers),
+        "VELMORA_BAN_SECONDS": str(args.ban_seconds),
+        "VELMORA_MAX_BODY_BYTES": str(args.max_body_bytes),
+        "VELMORA_SKIP_MODULE": "1" if args.skip_module else "0",
+    })
+    os.environ.setdefault("VELMORA_NONCE_SECRET", secrets.token_hex(32))
+    port = args.port or free_port()
+    with contextlib.ExitStack() as stack:
+        os.environ["VELMORA_REDIS_URL"] = stack.enter_context(private_redis()) if args.start_redis \
+            else args.redis_url
+        try:
+            config.from_env()
+        except config.ConfigError as exc:
+            print(f"serve.py: {exc}", file=sys.stderr)
+            return 2
+        where = f", Redis at {os.environ['VELMORA_REDIS_URL']}" if state == "redis" else ""
+        print(f"Velmora reference service: http://{args.host}:{port}/ "
+              f"({args.workers} worker{'s' if args.workers > 1 else ''}, {state} state engine{where})",
+              flush=True)
+        uvicorn.run("velmora_service.app:create_app", factory=True, app_dir=str(HERE),
+                    host=args.host, port=port, workers=args.workers, log_level=args.log_level,
+                    proxy_headers=bool(args.trusted_proxy),
+                    forwarded_allow_ips=args.trusted_proxy or None)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

@@ -1,0 +1,133 @@
+"""The Starlette application: the page, ``GET /nonce`` and ``POST /verdict``.
+
+Run it with ``serve.py`` (several workers, Redis, a shared secret), or for one worker
+directly with ``uvicorn --factory --no-proxy-headers --app-dir examples/service
+velmora_service.app:create_app`` (uvicorn otherwise believes X-Forwarded-For from 127.0.0.1).
+"""
+
+import logging
+import os
+import pathlib
+from collections.abc import AsyncGenerator, Callable, Mapping
+from contextlib import asynccontextmanager
+from typing import Any
+
+import velmora_core_rs
+from starlette.applications import Starlette
+from starlette.requests import Request
+from starlette.responses import FileResponse, JSONResponse, Response
+from starlette.routing import Mount, Route
+from starlette.staticfiles import StaticFiles
+from velmora_core.records import FEATURE_NAMES, Telemetry
+from velmora_core.state import StateEngineUnavailable
+
+from velmora_service import settings as config
+from velmora_service.engines import AsyncStateEngine, open_engine
+from velmora_service.intake import BodyTooLarge, MalformedBody, jsonable, parse_verdict, read_limited
+from velmora_service.nonces import NonceCheck, NonceSigner
+from velmora_service.policy import decide
+
+_log = logging.getLogger("velmora.service")
+STATIC = pathlib.Path(__file__).parent / "static"
+WORKER = str(os.getpid())
+
+Analyzer = Callable[[Telemetry], Mapping[str, object]]
+
+# The benchmark baseline's stand-in for the feature record: same keys, no computation.
+_FIXED_RECORD: dict[str, object] = {name: 0.0 for name in FEATURE_NAMES}
+
+
+def _json(payload: dict[str, Any], status: int = 200) -> JSONResponse:
+    # The worker's process id shows which worker answered (the multi-worker tests use it).
+    return JSONResponse(payload, status, headers={"Cache-Control": "no-store", "X-Velmora-Worker": WORKER})
+
+
+def _error(status: int, message: str) -> JSONResponse:
+    return _json({"error": message}, status)
+
+
+async def _engine_unavailable(_request: Request, exc: Exception) -> Response:
+    # Fail closed: without the store nobody can tell whether a nonce is new or an
+    # address banned, so nothing is served until it is back.
+    _log.error("%s", exc)
+    return _error(503, "state engine unavailable, try again later")
+
+
+def client_address(request: Request) -> str:
+    """The peer address, or the proxy-reported one when uvicorn trusts the proxy."""
+    return request.client.host if request.client is not None else "unknown"
+
+
+class Service:
+    def __init__(self, settings: config.Settings) -> None:
+        self.settings = settings
+        self.signer = NonceSigner(settings.nonce_secret)
+        self.analyze: Analyzer = (lambda _t: dict(_FIXED_RECORD)) if settings.skip_module \
+            else velmora_core_rs.extract_features_rs
+        self._engine: AsyncStateEngine | None = None
+
+    @property
+    def engine(self) -> AsyncStateEngine:
+        if self._engine is None:
+            raise RuntimeError("the state engine is opened by the application's lifespan")
+        return self._engine
+
+    @asynccontextmanager
+    async def lifespan(self, _app: Starlette) -> AsyncGenerator[None]:
+        async with open_engine(self.settings) as engine:
+            self._engine = engine
+            yield
+            self._engine = None
+
+    async def page(self, _request: Request) -> Response:
+        return FileResponse(STATIC / "index.html")
+
+    async def health(self, _request: Request) -> Response:
+        return _json({"status": "ok", "state": self.settings.state, "worker": WORKER})
+
+    async def nonce(self, request: Request) -> Response:
+        if await self.engine.is_ip_banned(client_address(request)):
+            return _error(403, "address is banned")
+        return _json({"nonce": self.signer.issue()})
+
+    async def verdict(self, request: Request) -> Response:
+        address = client_address(request)
+        if await self.engine.is_ip_banned(address):
+            return _error(403, "address is banned")
+        limit = self.settings.max_body_bytes
+        try:
+            body = await read_limited(request.headers, request.stream(), limit)
+            submitted = parse_verdict(body)
+        except BodyTooLarge:
+            return _error(413, f"body exceeds {limit} bytes")
+        except MalformedBody as exc:
+            return _error(400, str(exc))
+        check = self.signer.check(submitted.nonce)
+        if check is not NonceCheck.VALID:
+            return _error(409, check.value)
+        if not await self.engine.consume_nonce(submitted.nonce):
+            return _error(409, "nonce has already been used")
+        features = self.analyze(submitted.telemetry)
+        decision = decide(features)
+        if decision.verdict == "bot" and self.settings.ban_seconds > 0:
+            await self.engine.ban_ip(address, self.settings.ban_seconds)
+        return _json({
+            "verdict": decision.verdict,
+            "score": decision.score,
+            "reasons": list(decision.reasons),
+            "features": jsonable(features),
+        })
+
+
+def create_app(settings: config.Settings | None = None) -> Starlette:
+    """The application; without settings they are read from the environment."""
+    service = Service(settings if settings is not None else config.from_env())
+    routes = [
+        Route("/", service.page, methods=["GET"]),
+        Route("/healthz", service.health, methods=["GET"]),
+        Route("/nonce", service.nonce, methods=["GET"]),
+        Route("/verdict", service.verdict, methods=["POST"]),
+        Mount("/static", StaticFiles(directory=STATIC), name="static"),
+    ]
+    return Starlette(routes=routes, lifespan=service.lifespan,
+                     exception_handlers={StateEngineUnavailable: _engine_unavailable})

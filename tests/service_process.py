@@ -1,0 +1,56 @@
+"""The reference service (examples/service/serve.py) in a subprocess on a free loopback port."""
+
+import contextlib
+import os
+import pathlib
+import subprocess
+import sys
+import tempfile
+import time
+from collections.abc import Iterator
+
+import httpx
+
+from redis_server import free_port
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+SERVE = ROOT / "examples" / "service" / "serve.py"
+SERVICE_DIR = SERVE.parent
+if str(SERVICE_DIR) not in sys.path:
+    sys.path.insert(0, str(SERVICE_DIR))
+
+
+@contextlib.contextmanager
+def running_service(*args: str, secret: str | None = None, timeout: float = 30.0) -> Iterator[str]:
+    """Start serve.py with ``args`` and yield its base URL once /healthz answers."""
+    port = free_port()
+    env = dict(os.environ)
+    if secret is not None:
+        env["VELMORA_NONCE_SECRET"] = secret
+    log = tempfile.TemporaryFile("w+")  # not a pipe: a chatty server never blocks on it
+    proc = subprocess.Popen(
+        [sys.executable, str(SERVE), "--port", str(port), "--log-level", "warning", *args],
+        env=env, stdout=log, stderr=subprocess.STDOUT, text=True)
+    base = f"http://127.0.0.1:{port}"
+    try:
+        deadline = time.monotonic() + timeout
+        while True:
+            with contextlib.suppress(httpx.TransportError):
+                if httpx.get(base + "/healthz", timeout=1.0).status_code == 200:
+                    break
+            if proc.poll() is not None or time.monotonic() > deadline:
+                proc.kill()
+                proc.wait()
+                log.seek(0)
+                raise RuntimeError(f"the service did not start on port {port}:\n{log.read()}")
+            time.sleep(0.1)
+        yield base
+    finally:
+        if proc.poll() is None:
+            proc.terminate()
+            try:
+                proc.wait(15)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+                proc.wait()
+        log.close()

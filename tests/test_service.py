@@ -1,0 +1,189 @@
+"""The reference service over real HTTP: nonces, verdicts and refusals, and two workers on Redis."""
+
+import http.client
+import itertools
+import json
+import subprocess
+import sys
+import time
+from collections.abc import Iterator
+from typing import Any
+
+import httpx
+import pytest
+import redis
+import velmora_core_rs
+
+from redis_server import redis_server
+from service_process import ROOT, SERVE, running_service
+from velmora_service.intake import jsonable
+from velmora_service.nonces import NonceCheck, NonceSigner
+from velmora_service.settings import DEFAULT_MAX_BODY_BYTES
+
+SECRET = "5e" * 32
+DATA = ROOT / "examples" / "data"
+SESSIONS = [json.loads(line) for name in ("human_sample.jsonl", "bot_sample.jsonl")
+            for line in (DATA / name).read_text().splitlines() if line.strip()]
+HUMAN = SESSIONS[0]
+_addresses = (f"198.51.100.{i}" for i in itertools.count(1))
+
+
+def new_address() -> dict[str, str]:
+    """Headers that make the service (trusting 127.0.0.1 as a proxy) see a fresh client."""
+    return {"X-Forwarded-For": next(_addresses)}
+
+
+@pytest.fixture(scope="module")
+def service() -> Iterator[str]:
+    with running_service("--trusted-proxy", "127.0.0.1", "--ban-seconds", "60", secret=SECRET) as base:
+        yield base
+
+
+def nonce(base: str, headers: dict[str, str]) -> str:
+    r = httpx.get(base + "/nonce", headers=headers)
+    assert r.status_code == 200, r.text
+    value: str = r.json()["nonce"]
+    return value
+
+
+def post(base: str, headers: dict[str, str], body: Any) -> httpx.Response:
+    return httpx.post(base + "/verdict", headers=headers, json=body)
+
+
+def test_samples_get_their_label_and_a_bot_is_banned(service: str) -> None:
+    for session in SESSIONS:
+        client = new_address()
+        r = post(service, client, {"nonce": nonce(service, client), "telemetry": session})
+        assert r.status_code == 200, r.text
+        answer = r.json()
+        assert answer["features"] == jsonable(velmora_core_rs.extract_features_rs(session))
+        assert answer["verdict"] == session["label"], (session["source"], answer["reasons"])
+        assert 0.0 <= answer["score"] <= 1.0
+        banned = answer["verdict"] == "bot"
+        assert (httpx.get(service + "/nonce", headers=client).status_code == 403) == banned
+        again = post(service, client, {"nonce": "x", "telemetry": {}})
+        assert again.status_code == (403 if banned else 409)
+        assert "error" in again.json()
+
+
+def _tamper(text: str) -> str:
+    # The last character carries whole bits; change it to another valid one.
+    return text[:-1] + ("A" if text[-1] != "A" else "B")
+
+
+@pytest.mark.parametrize("make, reason", [
+    (lambda n: n, "already been used"),
+    (lambda n: NonceSigner(b"x" * 32).issue(), "not issued"),
+    (lambda n: _tamper(n), "not issued"),
+    (lambda n: n[:-1], "not issued"),
+    (lambda n: n + "=", "not issued"),
+    (lambda n: n[:20] + "!" + n[21:], "not issued"),
+    (lambda n: NonceSigner(bytes.fromhex(SECRET), clock=lambda: time.time() - 60.0).issue(), "expired"),
+    (lambda n: NonceSigner(bytes.fromhex(SECRET), clock=lambda: time.time() + 5.0).issue(), "expired"),
+])
+def test_replayed_forged_and_old_nonces_get_409(service: str, make: Any, reason: str) -> None:
+    client = new_address()
+    used = nonce(service, client)
+    assert post(service, client, {"nonce": used, "telemetry": HUMAN}).status_code == 200
+    r = post(service, new_address(), {"nonce": make(used), "telemetry": HUMAN})
+    assert r.status_code == 409
+    assert reason in r.json()["error"]
+
+
+def test_nonce_age_limit_is_sixty_seconds() -> None:
+    now = [1_700_000_000.0]
+    signer = NonceSigner(b"k" * 32, clock=lambda: now[0])
+    issued = signer.issue()
+    for age, expected in [(0.0, NonceCheck.VALID), (59.998, NonceCheck.VALID),
+                          (60.0, NonceCheck.EXPIRED), (3600.0, NonceCheck.EXPIRED)]:
+        now[0] = 1_700_000_000.0 + age
+        assert signer.check(issued) is expected, age
+
+
+@pytest.mark.parametrize("body", [
+    b"not json", b"\xff\xfe", b"[]", b'"text"', b"[" * 50_000 + b"]" * 50_000,
+    b'{"telemetry": {}}', b'{"nonce": 7, "telemetry": {}}',
+    b'{"nonce": "NONCE", "telemetry": []}', b'{"nonce": "NONCE"}',
+])
+def test_malformed_bodies_get_400_and_keep_the_nonce(service: str, body: bytes) -> None:
+    client = new_address()
+    value = nonce(service, client)
+    r = httpx.post(service + "/verdict", headers=client, content=body.replace(b"NONCE", value.encode()))
+    assert r.status_code == 400
+    assert isinstance(r.json()["error"], str)
+    # A refused body does not use the nonce up.
+    assert post(service, client, {"nonce": value, "telemetry": HUMAN}).status_code == 200
+
+
+@pytest.mark.parametrize("chunked", [False, True])
+def test_bodies_over_the_limit_get_413(service: str, chunked: bool) -> None:
+    client = new_address()
+    value = nonce(service, client)
+    padded = dict(HUMAN, padding="x" * DEFAULT_MAX_BODY_BYTES)
+    raw = json.dumps({"nonce": value, "telemetry": padded}).encode()
+    content: Any = iter([raw[i:i + 8192] for i in range(0, len(raw), 8192)]) if chunked else raw
+    r = httpx.post(service + "/verdict", headers=client, content=content)
+    assert r.status_code == 413
+    assert str(DEFAULT_MAX_BODY_BYTES) in r.json()["error"]
+    # Just under the limit is accepted.
+    body = json.dumps({"nonce": value, "telemetry": HUMAN}).encode()
+    assert len(body) < DEFAULT_MAX_BODY_BYTES
+    assert httpx.post(service + "/verdict", headers=client, content=body).status_code == 200
+
+
+def test_several_workers_refuse_the_in_process_engine() -> None:
+    run = subprocess.run([sys.executable, str(SERVE), "--workers", "2", "--port", "0"],
+                         capture_output=True, text=True, timeout=60)
+    assert run.returncode == 2
+    assert "in-process state engine" in run.stderr and "--state redis" in run.stderr
+
+
+def _fresh(port: int, method: str, path: str, body: Any = None) -> tuple[int, dict[str, Any], str]:
+    """One request on a new TCP connection (either worker may accept it): status, JSON, worker."""
+    conn = http.client.HTTPConnection("127.0.0.1", port, timeout=30)
+    try:
+        conn.request(method, path, body=None if body is None else json.dumps(body),
+                     headers={"Content-Type": "application/json"})
+        r = conn.getresponse()
+        return r.status, json.loads(r.read()), r.getheader("X-Velmora-Worker", "")
+    finally:
+        conn.close()
+
+
+def test_two_workers_on_redis_accept_each_nonce_once() -> None:
+    with redis_server() as redis_port, running_service(
+            "--workers", "2", "--state", "redis", "--redis-url", f"redis://127.0.0.1:{redis_port}/0") as base:
+        port = int(base.rsplit(":", 1)[1])
+        nonces = [_fresh(port, "GET", "/nonce")[1]["nonce"] for _ in range(200)]
+        assert len(set(nonces)) == 200
+        workers: set[str] = set()
+        crossed = 0  # replays answered by the other worker than the first use
+        for value in nonces:
+            body = {"nonce": value, "telemetry": HUMAN}
+            status, answer, first_worker = _fresh(port, "POST", "/verdict", body)
+            assert (status, answer.get("verdict")) == (200, "human"), answer
+            status, answer, replay_worker = _fresh(port, "POST", "/verdict", body)
+            assert status == 409 and "already been used" in answer["error"]
+            workers |= {first_worker, replay_worker}
+            crossed += first_worker != replay_worker
+        assert len(workers) == 2, "both workers should have served requests"
+        assert crossed > 0, "no replay reached the other worker"
+
+        # Without the store the service fails closed.
+        redis.Redis(port=redis_port).shutdown(nosave=True)
+        fresh = _fresh(port, "GET", "/nonce")
+        assert fresh[0] == 503 and "unavailable" in fresh[1]["error"]
+        status, answer, _ = _fresh(port, "POST", "/verdict", {"nonce": nonces[0], "telemetry": HUMAN})
+        assert status == 503
+
+
+def test_non_finite_features_are_sent_as_null(service: str) -> None:
+    # JSON has no infinities; Python's reader takes the "Infinity" token, the module keeps it.
+    client = new_address()
+    moves = '[{"x": 0, "y": 0, "t": 0, "r": Infinity}, {"x": 1, "y": 0, "t": 5, "r": 1}]'
+    body = f'{{"nonce": "{nonce(service, client)}", "telemetry": {{"mouse_movements": {moves}}}}}'
+    r = httpx.post(service + "/verdict", headers=client, content=body)
+    assert r.status_code == 200
+    features = r.json()["features"]
+    assert features["avg_touch_radius"] is None and features["touch_radius_var"] is None
+    assert features["touch_event_count"] == 2
