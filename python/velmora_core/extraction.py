@@ -3,10 +3,12 @@
 import json
 from collections.abc import Sequence
 from dataclasses import dataclass
-from typing import Any
+from typing import Any, cast
 
 import orjson
 import velmora_core_rs as _rs
+
+from velmora_core.records import Telemetry
 
 # A row as it leaves a worker: (line number, *kept values, *the 39 features).
 Row = tuple[Any, ...]
@@ -75,7 +77,7 @@ def extract_lines(lines: Sequence[bytes], first_line: int,
         if type(telemetry) is not dict:
             rejects.append((number, f"not a JSON object but {_kind(telemetry)}"))
             continue
-        values = extract(telemetry).values()
+        values = extract(cast(Telemetry, telemetry)).values()
         if keep:
             rows.append((number, *[_kept_value(telemetry.get(k)) for k in keep], *values))
         else:
