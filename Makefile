@@ -22,8 +22,11 @@ venv: $(VPY)
 install: $(VPY)
 	$(VPY) -m pip install -q --group test
 	$(VPY) -m pip install -q --no-build-isolation \
-	    -Cbuild-dir=build/release .
+	    -Cbuild-dir=build/release ".$(if $(EXTRAS),[$(EXTRAS)])"
 
+# The demo writes the evaluation report, so it installs the package with its plotting extra
+# (a target-specific variable also applies to the install prerequisite).
+run: EXTRAS := report
 run: install
 	$(VPY) examples/demo.py
 

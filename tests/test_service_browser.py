@@ -8,6 +8,7 @@ pointermove events the page saw (at most that many; the test prints both counts)
 """
 
 import json
+import os
 import pathlib
 import shutil
 import time
@@ -54,8 +55,10 @@ def browser() -> Iterator[WebDriver]:
     for arg in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
                 "--window-size=1280,900", "--force-device-scale-factor=1"):
         options.add_argument(arg)
-    # An explicit driver path: Selenium Manager has nothing to look up or download.
-    driver = webdriver.Chrome(options=options, service=DriverService(executable_path=driver_exe))
+    # An explicit driver path: Selenium Manager has nothing to look up or download. The
+    # sanitizer run's preloaded runtimes are for the interpreter, not for the browser.
+    env = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
+    driver = webdriver.Chrome(options=options, service=DriverService(executable_path=driver_exe, env=env))
     driver.set_script_timeout(30)
     try:
         yield driver

@@ -1,0 +1,255 @@
+"""Batch feature extraction: JSON-lines telemetry in, one feature row per session out.
+
+Input files are read as raw bytes in chunks of lines; each chunk is parsed (orjson) and
+extracted in a worker process, so both the parsing and the extraction use every core.
+Results come back in input order. A line that is not a JSON object is rejected with its
+file and line number and counted; nothing is dropped silently: read = written + rejected.
+"""
+
+import multiprocessing
+import os
+import signal
+import sys
+import threading
+import time
+from collections import deque
+from collections.abc import Callable, Iterator, Sequence
+from concurrent.futures import Executor, Future, ProcessPoolExecutor
+from contextlib import contextmanager
+from dataclasses import dataclass, field
+from functools import partial
+from typing import IO, Any
+
+from velmora_core.errors import BatchError
+from velmora_core.extraction import ChunkResult, extract_lines
+from velmora_core.inputs import Chunk, chunk_bytes_for, plain_size, read_chunks
+from velmora_core.writers import (FORMATS, ParquetSink, Sink, encode_csv, encode_jsonl, format_for,
+                                  output_columns, stream_sink)
+
+
+def extract_chunk(chunk: Chunk, keep: Sequence[str] = (), encoding: str | None = None) -> ChunkResult:
+    """The worker's task: parse, extract and (for CSV and JSONL) encode one chunk."""
+    lines = chunk.lines()
+    rows, rejects = extract_lines(lines, chunk.first_line, keep)
+    result = ChunkResult(chunk.source, chunk.name, len(lines), chunk.size,
+                         len(rows), rows, rejects)
+    if encoding == "csv":
+        result.encoded, result.rows = encode_csv(chunk.name, rows), []
+    elif encoding == "jsonl":
+        result.encoded, result.rows = encode_jsonl(chunk.name, rows, output_columns(keep)), []
+    return result
+
+
+def default_jobs() -> int:
+    return os.process_cpu_count() or 1
+
+
+def _threads() -> int:
+    try:
+        return len(os.listdir("/proc/self/task"))  # native threads too (Arrow's, Dask's)
+    except OSError:
+        return threading.active_count()
+
+
+def process_pool(jobs: int) -> ProcessPoolExecutor:
+    """A pool of jobs processes. Create it before importing libraries that start threads.
+
+    fork starts workers in milliseconds and is safe while this process runs one thread;
+    otherwise the workers come from a fork server, which costs a fresh interpreter once.
+    """
+    methods = multiprocessing.get_all_start_methods()
+    if "fork" in methods and _threads() == 1:
+        method = "fork"
+    else:
+        method = "forkserver" if "forkserver" in methods else "spawn"
+    return ProcessPoolExecutor(jobs, mp_context=multiprocessing.get_context(method),
+                               initializer=_ignore_interrupt)
+
+
+def _ignore_interrupt() -> None:
+    # Ctrl-C reaches the whole process group: the main process handles it (it stops the
+    # pool and removes the partial output); workers just finish their chunk.
+    signal.signal(signal.SIGINT, signal.SIG_IGN)
+
+
+@contextmanager
+def executor_for(jobs: int | None, executor: Executor | None) -> Iterator[Executor | None]:
+    """executor if given; None (this process) for one job; else a pool shut down on exit."""
+    jobs = default_jobs() if jobs is None else jobs
+    if executor is not None or jobs <= 1:
+        yield executor
+        return
+    pool = process_pool(jobs)
+    try:
+        yield pool
+    finally:
+        pool.shutdown(wait=True, cancel_futures=True)
+
+
+def ordered_results(chunks: Iterator[Chunk], work: Callable[[Chunk], ChunkResult],
+                    executor: Executor | None, depth: int) -> Iterator[ChunkResult]:
+    """work applied to each chunk, in input order, with at most depth chunks in flight."""
+    if executor is None:
+        yield from map(work, chunks)
+        return
+    pending: deque[Future[ChunkResult]] = deque()
+    try:
+        for chunk in chunks:
+            pending.append(executor.submit(work, chunk))
+            if len(pending) >= depth:
+                yield pending.popleft().result()
+        while pending:
+            yield pending.popleft().result()
+    finally:
+        for future in pending:
+            future.cancel()
+
+
+@dataclass
+class Summary:
+    read: int = 0
+    written: int = 0
+    rejected: int = 0
+    seconds: float = 0.0
+    stopped_at: str | None = None  # "file:line" where --strict stopped the run
+    rejects: list[str] = field(default_factory=list)
+
+
+class Progress:
+    """One self-overwriting line on a terminal: sessions, sessions/s, share of the input read."""
+
+    def __init__(self, stream: IO[str], total_bytes: int | None) -> None:
+        self.stream, self.total = stream, total_bytes
+        self.start = self.last = time.perf_counter()
+        self.done_bytes = 0
+        self.shown = False
+
+    def update(self, sessions: int, chunk_bytes: int) -> None:
+        self.done_bytes += chunk_bytes
+        now = time.perf_counter()
+        if now - self.last < 0.2:
+            return
+        self.last = now
+        rate = sessions / max(now - self.start, 1e-9)
+        share = f"  {100 * self.done_bytes / self.total:5.1f} %" if self.total else ""
+        self.stream.write(f"\r{sessions:>10,} sessions  {rate:>9,.0f} sessions/s{share}")
+        self.stream.flush()
+        self.shown = True
+
+    def close(self) -> None:
+        if self.shown:
+            self.stream.write("\r\x1b[K")
+            self.stream.flush()
+
+
+def run(inputs: Sequence[str], sink: Sink, *, jobs: int | None = None, keep: Sequence[str] = (),
+        strict: bool = False, encoding: str | None = None, executor: Executor | None = None,
+        progress: bool = False, errors: IO[str] | None = None,
+        chunk_bytes: int | None = None) -> Summary:
+    """Extract every line of the inputs into sink, in input order.
+
+    Rejected lines are reported on errors (stderr by default) as "file:line: reason".
+    jobs=1 without an executor runs in this process; otherwise the chunks go to executor,
+    or to a pool of jobs processes (default: every core).
+    """
+    errors = sys.stderr if errors is None else errors
+    with executor_for(jobs, executor) as pool:
+        workers = 1 if pool is None else max(jobs or default_jobs(), 2)
+        chunk_bytes = chunk_bytes or chunk_bytes_for(inputs, workers)
+        return _run(inputs, sink, pool, 4 * workers, keep, strict, encoding, progress, errors, chunk_bytes)
+
+
+def _run(inputs: Sequence[str], sink: Sink, pool: Executor | None, depth: int, keep: Sequence[str],
+         strict: bool, encoding: str | None, progress: bool, errors: IO[str], chunk_bytes: int) -> Summary:
+    summary = Summary()
+    start = time.perf_counter()
+    meter = Progress(sys.stderr, plain_size(inputs)) if progress else None
+    work = partial(extract_chunk, keep=tuple(keep), encoding=encoding)
+    try:
+        # Local worker processes read plain files themselves; other executors (a Dask
+        # cluster) get the bytes.
+        chunks = read_chunks(inputs, chunk_bytes, by_range=isinstance(pool, ProcessPoolExecutor))
+        for result in ordered_results(chunks, work, pool, depth):
+            if strict and result.rejects:
+                number, reason = result.rejects[0]
+                summary.stopped_at = f"{result.name}:{number}"
+                summary.rejects.append(f"{result.name}:{number}: {reason}")
+                errors.write(f"{result.name}:{number}: {reason}\n")
+                break
+            sink.write(result)
+            summary.read += result.lines
+            summary.written += result.written
+            summary.rejected += len(result.rejects)
+            for number, reason in result.rejects:
+                message = f"{result.name}:{number}: {reason}"
+                summary.rejects.append(message)
+                errors.write(message + "\n")
+            if meter is not None:
+                meter.update(summary.written, result.size)
+    finally:
+        if meter is not None:
+            meter.close()
+    summary.seconds = time.perf_counter() - start
+    return summary
+
+
+def extract_to_file(inputs: Sequence[str], output: str, *, fmt: str | None = None,
+                    jobs: int | None = None, keep: Sequence[str] = (), strict: bool = False,
+                    executor: Executor | None = None, progress: bool = False,
+                    errors: IO[str] | None = None, chunk_bytes: int | None = None) -> Summary:
+    """Write one row per session (file, line, *keep, *features) to output.
+
+    The format comes from fmt or output's suffix (.parquet, .csv, .jsonl). The rows go to
+    a temporary file beside output, renamed to output only when the run completes; a run
+    that fails, is interrupted or is stopped by strict leaves no output behind. output "-"
+    writes CSV or JSONL to stdout.
+    """
+    fmt = format_for(output, fmt)
+    if fmt not in FORMATS:
+        raise BatchError(f"unknown output format {fmt!r}; choose one of {', '.join(FORMATS)}")
+    columns = output_columns(keep)
+    options: dict[str, Any] = dict(strict=strict, progress=progress, errors=errors, chunk_bytes=chunk_bytes)
+    if output == "-":
+        if fmt == "parquet":
+            raise BatchError("Parquet cannot be written to stdout; name an output file")
+        sink = stream_sink(sys.stdout.buffer, fmt, columns)
+        summary = run(inputs, sink, jobs=jobs, keep=keep, encoding=fmt, executor=executor, **options)
+        sink.close()
+        return summary
+    if os.path.exists(output) and not os.path.isfile(output):
+        # A device or a pipe (/dev/null, /dev/stdout, a FIFO): written in place, never
+        # replaced by a renamed file.
+        with executor_for(jobs, executor) as pool:
+            return _run_into(output, fmt, columns, inputs, jobs=jobs, keep=keep, executor=pool, **options)
+    directory, name = os.path.split(os.path.abspath(output))
+    temporary = os.path.join(directory, f".{name}.{os.getpid()}.part")
+    # The pool first: the Parquet writer's library starts threads, after which forking is unsafe.
+    with executor_for(jobs, executor) as pool:
+        try:
+            summary = _run_into(temporary, fmt, columns, inputs, jobs=jobs, keep=keep, executor=pool, **options)
+            if summary.stopped_at is None:
+                os.replace(temporary, output)
+            return summary
+        finally:
+            if os.path.exists(temporary):
+                os.unlink(temporary)
+
+
+def _run_into(path: str, fmt: str, columns: Sequence[str], inputs: Sequence[str], *,
+              jobs: int | None, keep: Sequence[str], executor: Executor | None, **options: Any) -> Summary:
+    stream = None
+    try:
+        if fmt == "parquet":
+            sink: Sink = ParquetSink(path, keep)
+        else:
+            stream = open(path, "wb")
+            sink = stream_sink(stream, fmt, columns)
+    except OSError as error:
+        raise BatchError(f"cannot write {path}: {error.strerror or error}") from None
+    try:
+        return run(inputs, sink, jobs=jobs, keep=keep, encoding=None if fmt == "parquet" else fmt,
+                   executor=executor, **options)
+    finally:
+        sink.close()
+        if stream is not None:
+            stream.close()
