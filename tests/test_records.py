@@ -9,6 +9,7 @@ import pytest
 
 import velmora_core
 import velmora_core_rs as core
+from velmora_core.feature_info import FEATURE_INFO
 from velmora_core import records
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
@@ -71,6 +72,7 @@ def test_feature_reference_matches_the_record():
         key = row["Key"].strip("`")
         assert row["Type"] == hints[key].__name__, key
         assert row["Without data"] == f"`{empty[key]!r}`", key
+        assert row["Unit"] == FEATURE_INFO[key].unit, key  # the CLI's legends say the same
 
 
 @pytest.mark.parametrize("record", [records.Telemetry, records.BrowserFacts, records.MouseSample, records.KeystrokeRecord])
