@@ -3,13 +3,7 @@
 #include "platform/fault.hpp"
 
 #if defined(_WIN32)
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/windows_headers.hpp"
 #elif defined(__linux__)
 #include <sys/syscall.h>
 #if __has_include(<linux/futex.h>)

@@ -5,13 +5,7 @@
 #include "platform/fault.hpp"
 
 #if defined(_WIN32)
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/windows_headers.hpp"
 // windows.h first: bcrypt.h needs its types.
 #include <bcrypt.h>
 #elif defined(__linux__)
