@@ -47,6 +47,16 @@ PyObject* guarded_noargs(PyObject* self, PyObject* unused) noexcept {
     }
 }
 
+// The method-table forms of the guarded entries.
+template <KeywordsEntry Impl>
+constexpr PyCFunction keywords_entry() {
+    return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&guarded<Impl>));
+}
+template <NoArgsEntry Impl>
+constexpr PyCFunction noargs_entry() {
+    return &guarded_noargs<Impl>;
+}
+
 // probes_py.cpp
 PyObject* is_rust_core_active(PyObject* self, PyObject* unused);
 PyObject* get_core_version(PyObject* self, PyObject* unused);

@@ -12,15 +12,6 @@
 namespace velmora::py {
 namespace {
 
-template <KeywordsEntry Impl>
-constexpr PyCFunction keywords_entry() {
-    return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&guarded<Impl>));
-}
-template <NoArgsEntry Impl>
-constexpr PyCFunction noargs_entry() {
-    return &guarded_noargs<Impl>;
-}
-
 constexpr int kKeywords = METH_VARARGS | METH_KEYWORDS;  // 3
 constexpr int kNoArgs = METH_NOARGS;                     // 4
 

@@ -1,0 +1,1 @@
+"""Native half of the velmora_core layer (C++); its functions are typed here."""
