@@ -272,3 +272,42 @@ def test_timeouts_and_error_replies_raise_the_documented_error(port, client):
     with pytest.raises(StateEngineUnavailable) as info:
         engine.ban_ip("ip", 60)
     assert isinstance(info.value.cause, redis.ResponseError) and "WRONGTYPE" in str(info.value)
+
+
+
+@pytest.mark.parametrize("engine, make_client, right_engine", [
+    (RedisStateEngine, lambda p: redis.asyncio.Redis(port=p), "AsyncRedisStateEngine"),
+    (RedisStateEngine, lambda p: f"redis://127.0.0.1:{p}/0", "redis.Redis.from_url"),
+    (RedisStateEngine, lambda p: None, "redis.Redis client"),
+    (AsyncRedisStateEngine, lambda p: redis.Redis(port=p), "RedisStateEngine with a blocking"),
+    (AsyncRedisStateEngine, lambda p: f"redis://127.0.0.1:{p}/0", "redis.asyncio.Redis.from_url"),
+])
+def test_a_client_of_the_wrong_kind_is_refused_before_use(port, client, engine, make_client, right_engine):
+    client.config_resetstat()
+    with pytest.raises(TypeError, match=re.escape(right_engine)):
+        engine(make_client(port))
+    assert "cmdstat_evalsha" not in client.info("commandstats")
+
+
+class OddClient(redis.Redis):
+    """A blocking client type whose script replies are not what a blocking client returns."""
+
+    def __init__(self, reply, **kwargs):
+        super().__init__(**kwargs)
+        self.reply = reply
+
+    def evalsha(self, *args, **kwargs):
+        return self.reply()
+
+
+async def _one():
+    return 1
+
+
+@pytest.mark.parametrize("reply, error", [(_one, TypeError), (lambda: b"1", StateEngineUnavailable),
+                                          (lambda: True, StateEngineUnavailable)])
+def test_a_reply_of_another_kind_is_an_error_never_a_truth_value(port, reply, error):
+    engine = RedisStateEngine(OddClient(reply, port=port))
+    for name, args in [("consume_nonce", ("n",)), ("is_ip_banned", ("ip",)), ("stats", ())]:
+        with pytest.raises(error):
+            getattr(engine, name)(*args)

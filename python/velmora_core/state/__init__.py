@@ -27,6 +27,8 @@ def __getattr__(name: str) -> object:
         try:
             from velmora_core.state import redis_engine
         except ImportError as error:
-            raise ImportError(f"{name} needs redis-py: pip install 'velmora_core_rs[redis]'") from error
+            # The public package, not our private one by name: a public index would
+            # resolve that to whoever registered it there.
+            raise ImportError(f"{name} needs redis-py (the 'redis' extra): pip install 'redis>=5'") from error
         return getattr(redis_engine, name)
     raise AttributeError(f"module {__name__!r} has no attribute {name!r}")

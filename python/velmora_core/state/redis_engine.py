@@ -7,7 +7,8 @@ one ``True``. When the server has lost its script cache (a restart, a failover,
 answered NOSCRIPT without running anything, so the repeat cannot record twice.
 """
 
-from collections.abc import Callable
+import inspect
+from collections.abc import Callable, Coroutine
 from typing import Any
 
 import redis
@@ -20,6 +21,57 @@ from velmora_core.state.redis_calls import KEY_COUNT, Call, Calls, keys_of, stat
 
 Clock = Callable[[], float]
 
+_BLOCKING_CLIENTS = (redis.Redis, redis.RedisCluster)
+_ASYNC_CLIENTS = (redis.asyncio.Redis, redis.asyncio.RedisCluster)
+_REPLY_TYPES = (int, list)  # exact types: a bool or a str subclass is no reply of ours
+
+
+def _client_kind(client: object) -> str:
+    kind = type(client)
+    return f"{kind.__module__}.{kind.__qualname__}"
+
+
+def _require_blocking(client: object) -> None:
+    # An asyncio client would hand back un-awaited coroutines, and bool() of one is True:
+    # every nonce accepted, every address banned. Refuse it before anything is sent.
+    if isinstance(client, _BLOCKING_CLIENTS):
+        return
+    if isinstance(client, _ASYNC_CLIENTS):
+        raise TypeError(f"RedisStateEngine needs a blocking redis.Redis client, not {_client_kind(client)}: "
+                        "use AsyncRedisStateEngine with an asyncio client")
+    if isinstance(client, (str, bytes)):
+        raise TypeError("RedisStateEngine needs a redis.Redis client, not a URL: "
+                        "RedisStateEngine(redis.Redis.from_url(url))")
+    raise TypeError(f"RedisStateEngine needs a redis.Redis client, not {_client_kind(client)}")
+
+
+def _require_async(client: object) -> None:
+    # A blocking client runs the script at once and returns a plain reply: the nonce would
+    # be recorded before the await failed on it.
+    if isinstance(client, _ASYNC_CLIENTS):
+        return
+    if isinstance(client, _BLOCKING_CLIENTS):
+        raise TypeError(f"AsyncRedisStateEngine needs a redis.asyncio.Redis client, not {_client_kind(client)}: "
+                        "use RedisStateEngine with a blocking client")
+    if isinstance(client, (str, bytes)):
+        raise TypeError("AsyncRedisStateEngine needs a redis.asyncio.Redis client, not a URL: "
+                        "AsyncRedisStateEngine(redis.asyncio.Redis.from_url(url))")
+    raise TypeError(f"AsyncRedisStateEngine needs a redis.asyncio.Redis client, not {_client_kind(client)}")
+
+
+def _checked(operation: str, reply: object) -> Any:
+    """The script's reply: an integer, or for ``stats`` a list of them. Anything else is
+    never read as a truth value."""
+    if type(reply) in _REPLY_TYPES:
+        return reply
+    if inspect.isawaitable(reply):
+        if isinstance(reply, Coroutine):
+            reply.close()  # never ran: nothing was sent
+        raise TypeError(f"state engine {operation}: the client returned an awaitable; RedisStateEngine "
+                        "needs a blocking redis.Redis client (AsyncRedisStateEngine takes asyncio clients)")
+    error = ValueError(f"unexpected reply {reply!r}")
+    raise StateEngineUnavailable(operation, error) from error
+
 
 class RedisStateEngine:
     """The seven state operations on a ``redis.Redis`` client, shared by all its users.
@@ -28,10 +80,13 @@ class RedisStateEngine:
     ``{namespace}`` (so they live in one Redis Cluster slot). ``clock=None`` uses the
     server's own time (``TIME``), one clock for every worker and host; a callable
     returning seconds is for tests. A store that is unreachable, times out or answers
-    an error raises :class:`StateEngineUnavailable`.
+    an error raises :class:`StateEngineUnavailable`. Any other client (an asyncio one,
+    a URL) raises ``TypeError`` here, before anything is sent.
     """
 
-    def __init__(self, client: "redis.Redis", namespace: str = "velmora", clock: Clock | None = None) -> None:
+    def __init__(self, client: "redis.Redis | redis.RedisCluster", namespace: str = "velmora",
+                 clock: Clock | None = None) -> None:
+        _require_blocking(client)
         self._client = client
         self._keys = keys_of(namespace)
         self._calls = Calls(clock)
@@ -40,21 +95,22 @@ class RedisStateEngine:
         client, sha = self._client, call.script.sha
         try:
             try:
-                return client.evalsha(sha, KEY_COUNT, *self._keys, *call.args)
+                reply = client.evalsha(sha, KEY_COUNT, *self._keys, *call.args)
             except NoScriptError:
                 client.script_load(call.script.text)
-                return client.evalsha(sha, KEY_COUNT, *self._keys, *call.args)
+                reply = client.evalsha(sha, KEY_COUNT, *self._keys, *call.args)
         except (RedisError, OSError) as error:
             raise StateEngineUnavailable(call.script.name, error) from error
+        return _checked(call.script.name, reply)
 
     def consume_nonce(self, nonce: str) -> bool:
-        return bool(self._run(self._calls.consume_nonce(nonce)))
+        return bool(self._run(self._calls.consume_nonce(nonce)) == 1)
 
     def ban_ip(self, ip: str, duration_sec: int) -> None:
         self._run(self._calls.ban_ip(ip, duration_sec))
 
     def is_ip_banned(self, ip: str) -> bool:
-        return bool(self._run(self._calls.is_ip_banned(ip)))
+        return bool(self._run(self._calls.is_ip_banned(ip)) == 1)
 
     def unban_ip(self, ip: str) -> None:
         self._run(self._calls.unban_ip(ip))
@@ -71,10 +127,12 @@ class RedisStateEngine:
 
 class AsyncRedisStateEngine:
     """:class:`RedisStateEngine` on a ``redis.asyncio.Redis`` client: the same
-    operations, awaitable, so an async service never blocks its event loop."""
+    operations, awaitable, so an async service never blocks its event loop. A blocking
+    client (or a URL) raises ``TypeError`` here, before anything is sent."""
 
-    def __init__(self, client: "redis.asyncio.Redis", namespace: str = "velmora",
+    def __init__(self, client: "redis.asyncio.Redis | redis.asyncio.RedisCluster", namespace: str = "velmora",
                  clock: Clock | None = None) -> None:
+        _require_async(client)
         self._client = client
         self._keys = keys_of(namespace)
         self._calls = Calls(clock)
@@ -83,21 +141,22 @@ class AsyncRedisStateEngine:
         client, sha = self._client, call.script.sha
         try:
             try:
-                return await client.evalsha(sha, KEY_COUNT, *self._keys, *call.args)
+                reply = await client.evalsha(sha, KEY_COUNT, *self._keys, *call.args)
             except NoScriptError:
                 await client.script_load(call.script.text)
-                return await client.evalsha(sha, KEY_COUNT, *self._keys, *call.args)
+                reply = await client.evalsha(sha, KEY_COUNT, *self._keys, *call.args)
         except (RedisError, OSError) as error:
             raise StateEngineUnavailable(call.script.name, error) from error
+        return _checked(call.script.name, reply)
 
     async def consume_nonce(self, nonce: str) -> bool:
-        return bool(await self._run(self._calls.consume_nonce(nonce)))
+        return bool(await self._run(self._calls.consume_nonce(nonce)) == 1)
 
     async def ban_ip(self, ip: str, duration_sec: int) -> None:
         await self._run(self._calls.ban_ip(ip, duration_sec))
 
     async def is_ip_banned(self, ip: str) -> bool:
-        return bool(await self._run(self._calls.is_ip_banned(ip)))
+        return bool(await self._run(self._calls.is_ip_banned(ip)) == 1)
 
     async def unban_ip(self, ip: str) -> None:
         await self._run(self._calls.unban_ip(ip))
