@@ -16,5 +16,5 @@ __all__ = ["free_port", "redis_server"]
 @contextlib.contextmanager
 def redis_server() -> Iterator[int]:
     """Start redis-server on 127.0.0.1 and yield its port; stop it afterwards."""
-    with private_redis() as url:
+    with private_redis(password=False) as url:
         yield int(url.removeprefix("redis://127.0.0.1:").split("/")[0])

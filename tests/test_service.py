@@ -1,8 +1,10 @@
 """The reference service over real HTTP: nonces, verdicts and refusals, and two workers on Redis."""
 
+import asyncio
 import http.client
 import itertools
 import json
+import re
 import subprocess
 import sys
 import time
@@ -14,8 +16,9 @@ import pytest
 import redis
 import velmora_core_rs
 
-from redis_server import redis_server
+from redis_server import free_port, redis_server
 from service_process import ROOT, SERVE, running_service
+from velmora_service import settings as config
 from velmora_service.intake import jsonable
 from velmora_service.nonces import NonceCheck, NonceSigner
 from velmora_service.settings import DEFAULT_MAX_BODY_BYTES
@@ -187,3 +190,70 @@ def test_non_finite_features_are_sent_as_null(service: str) -> None:
     features = r.json()["features"]
     assert features["avg_touch_radius"] is None and features["touch_radius_var"] is None
     assert features["touch_event_count"] == 2
+
+
+def test_a_burst_larger_than_the_pool_waits_for_a_connection() -> None:
+    from velmora_service.engines import open_engine
+    from velmora_service.settings import Settings
+
+    async def burst(port: int) -> list[bool]:
+        settings = Settings(state="redis", redis_url=f"redis://127.0.0.1:{port}/0", redis_pool_size=2)
+        async with open_engine(settings) as engine:
+            answers = await asyncio.gather(*(engine.is_ip_banned(f"10.0.0.{i}") for i in range(200)))
+            clients = redis.Redis(port=port).info("clients")["connected_clients"]
+            assert clients <= 2 + 1, clients  # the pool's two and the one asking
+            return answers
+
+    with redis_server() as port:
+        assert asyncio.run(burst(port)) == [False] * 200
+
+
+U64_MAX = 2**64 - 1
+
+
+@pytest.mark.parametrize("env, problem", [
+    ({"VELMORA_BAN_SECONDS": str(U64_MAX + 1)}, "ban time"),
+    ({"VELMORA_BAN_SECONDS": "-1"}, "ban time"),
+    ({"VELMORA_REDIS_URL": "http://127.0.0.1/"}, "Redis URL"),
+    ({"VELMORA_REDIS_NAMESPACE": "a{b}"}, "namespace"),
+    ({"VELMORA_REDIS_POOL_SIZE": "0"}, "pool"),
+    ({"VELMORA_REDIS_TIMEOUT": "nan"}, "timeout"),
+    ({"VELMORA_REDIS_TIMEOUT": "0"}, "timeout"),
+    ({"VELMORA_SKIP_MODULE": "yes"}, "VELMORA_SKIP_MODULE"),
+])
+def test_every_setting_is_checked_before_start(env: dict[str, str], problem: str) -> None:
+    base = {"VELMORA_STATE": "redis", "VELMORA_NONCE_SECRET": SECRET}
+    assert config.from_env(base | {"VELMORA_BAN_SECONDS": str(U64_MAX)}).ban_seconds == U64_MAX
+    with pytest.raises(config.ConfigError, match=problem):
+        config.from_env(base | env)
+
+
+@pytest.mark.parametrize("args, problem", [
+    (["--ban-seconds", str(U64_MAX + 1)], "ban time"),
+    (["--port", "70000"], "TCP port"),
+    (["--trusted-proxy", "127.0.0.1,localhsot"], "IP address"),
+])
+def test_serve_refuses_bad_options_and_starts_nothing(args: list[str], problem: str) -> None:
+    run = subprocess.run([sys.executable, str(SERVE), "--start-redis", *args],
+                         capture_output=True, text=True, timeout=60)
+    assert run.returncode == 2 and problem in run.stderr, run.stderr
+    assert "Traceback" not in run.stderr and "Velmora reference service" not in run.stdout
+
+
+def test_the_private_redis_needs_a_password_the_banner_does_not_show() -> None:
+    port = free_port()
+    proc = subprocess.Popen([sys.executable, str(SERVE), "--start-redis", "--port", str(port),
+                             "--log-level", "warning"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    try:
+        assert proc.stdout is not None
+        banner = proc.stdout.readline()
+        found = re.search(r"Redis at (redis://:(.*)@127\.0\.0\.1:(\d+)/0)", banner)
+        assert found is not None and found.group(2) == "***", banner
+        with pytest.raises(redis.AuthenticationError):
+            redis.Redis(port=int(found.group(3))).ping()
+    finally:
+        proc.terminate()
+        proc.wait(30)
+    assert config.redacted_url("rediss://u:p@h:1/0?password=q&db=2") == "rediss://u:***@h:1/0?password=***&db=2"
+    assert config.redacted_url("unix://:p@/run/r.sock?db=0") == "unix://:***@/run/r.sock?db=0"
+    assert config.redacted_url("redis://h:1/0") == "redis://h:1/0"

@@ -9,6 +9,7 @@ share it. `make serve` runs `--workers 2 --start-redis`.
 
 import argparse
 import contextlib
+import ipaddress
 import os
 import pathlib
 import secrets
@@ -23,10 +24,30 @@ from velmora_service import settings as config  # noqa: E402
 from velmora_service.redis_process import free_port, private_redis  # noqa: E402
 
 
+def port_number(text: str) -> int:
+    port = int(text)
+    if not 0 <= port <= 65535:
+        raise argparse.ArgumentTypeError(f"{port} is not a TCP port (0 to 65535)")
+    return port
+
+
+def proxy_list(text: str) -> str:
+    # uvicorn takes an entry it cannot read as a literal host name and so trusts nobody
+    # by it, silently: refuse such a typo here.
+    for entry in filter(None, (part.strip() for part in text.split(","))):
+        if entry == "*":
+            continue
+        try:
+            ipaddress.ip_network(entry) if "/" in entry else ipaddress.ip_address(entry)
+        except ValueError:
+            raise argparse.ArgumentTypeError(f"{entry!r} is not an IP address or network") from None
+    return text
+
+
 def parse_args(argv: list[str]) -> argparse.Namespace:
     p = argparse.ArgumentParser(description=__doc__.split("\n\n")[0] if __doc__ else None)
     p.add_argument("--host", default="127.0.0.1")
-    p.add_argument("--port", type=int, default=8000, help="0 picks a free port")
+    p.add_argument("--port", type=port_number, default=8000, help="0 picks a free port")
     p.add_argument("--workers", type=int, default=1)
     p.add_argument("--state", choices=["local", "redis"], default="local",
                    help="local: this process's tables (one worker only); redis: shared by all workers")
@@ -36,13 +57,17 @@ def parse_args(argv: list[str]) -> argparse.Namespace:
     p.add_argument("--ban-seconds", type=int, default=config.DEFAULT_BAN_SECONDS,
                    help="how long a bot verdict bans the client address (0: no bans)")
     p.add_argument("--max-body-bytes", type=int, default=config.DEFAULT_MAX_BODY_BYTES)
-    p.add_argument("--trusted-proxy", default="",
+    p.add_argument("--redis-pool-size", type=int, default=config.DEFAULT_REDIS_POOL_SIZE,
+                   help="Redis connections per worker; more simultaneous requests wait for one")
+    p.add_argument("--redis-timeout", type=float, default=config.DEFAULT_REDIS_TIMEOUT,
+                   help="seconds to connect to Redis, to get a reply, or to wait for a pooled connection")
+    p.add_argument("--trusted-proxy", type=proxy_list, default="",
                    help="comma-separated proxy addresses whose X-Forwarded-For is believed; "
                         "off by default, so the client address is the TCP peer")
     p.add_argument("--skip-module", action="store_true",
                    help="benchmark baseline: answer /verdict without calling velmora_core_rs "
                         "(a fixed feature record; on the local engine no replay guard or bans)")
-    p.add_argument("--log-level", default="info")
+    p.add_argument("--log-level", default="info", choices=["critical", "error", "warning", "info", "debug", "trace"])
     return p.parse_args(argv)
 
 
@@ -54,19 +79,26 @@ def main(argv: list[str]) -> int:
         "VELMORA_WORKERS": str(args.workers),
         "VELMORA_BAN_SECONDS": str(args.ban_seconds),
         "VELMORA_MAX_BODY_BYTES": str(args.max_body_bytes),
+        "VELMORA_REDIS_POOL_SIZE": str(args.redis_pool_size),
+        "VELMORA_REDIS_TIMEOUT": repr(args.redis_timeout),
         "VELMORA_SKIP_MODULE": "1" if args.skip_module else "0",
     })
     os.environ.setdefault("VELMORA_NONCE_SECRET", secrets.token_hex(32))
+    os.environ["VELMORA_REDIS_URL"] = args.redis_url
+    try:
+        config.from_env()  # every setting, before anything starts
+    except config.ConfigError as exc:
+        print(f"serve.py: {exc}", file=sys.stderr)
+        return 2
     port = args.port or free_port()
     with contextlib.ExitStack() as stack:
-        os.environ["VELMORA_REDIS_URL"] = stack.enter_context(private_redis()) if args.start_redis \
-            else args.redis_url
-        try:
-            config.from_env()
-        except config.ConfigError as exc:
-            print(f"serve.py: {exc}", file=sys.stderr)
-            return 2
-        where = f", Redis at {os.environ['VELMORA_REDIS_URL']}" if state == "redis" else ""
+        if args.start_redis:
+            try:
+                os.environ["VELMORA_REDIS_URL"] = stack.enter_context(private_redis())
+            except RuntimeError as exc:
+                print(f"serve.py: {exc}", file=sys.stderr)
+                return 2
+        where = f", Redis at {config.redacted_url(os.environ['VELMORA_REDIS_URL'])}" if state == "redis" else ""
         print(f"Velmora reference service: http://{args.host}:{port}/ "
               f"({args.workers} worker{'s' if args.workers > 1 else ''}, {state} state engine{where})",
               flush=True)

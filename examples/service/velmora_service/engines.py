@@ -3,6 +3,11 @@
 Handlers await three operations. The in-process engine answers at once (the extension's
 tables, a few microseconds under the interpreter lock), so it is called directly from
 the event loop; the Redis engine is the asyncio one, shared by every worker.
+
+Its connection pool is bounded and blocking: a burst of more simultaneous requests than
+connections waits for a free one (up to the timeout) instead of failing, since a pool
+that is full says nothing about the store. Only a store that does not answer within the
+timeout makes a request fail (503).
 """
 
 from collections.abc import AsyncGenerator
@@ -59,10 +64,19 @@ async def open_engine(settings: Settings) -> AsyncGenerator[AsyncStateEngine]:
         yield LocalEngine()
     else:
         import redis.asyncio
+        from redis.asyncio.retry import Retry
+        from redis.backoff import ExponentialBackoff
 
         from velmora_core.state import AsyncRedisStateEngine
 
-        client = redis.asyncio.Redis.from_url(settings.redis_url)
+        timeout = settings.redis_timeout
+        pool = redis.asyncio.BlockingConnectionPool.from_url(
+            settings.redis_url, max_connections=settings.redis_pool_size, timeout=timeout,
+            socket_connect_timeout=timeout, socket_timeout=timeout,
+            # Two quick retries ride out a dropped connection; more would only keep a
+            # request waiting for a store that is gone.
+            retry=Retry(ExponentialBackoff(cap=0.1, base=0.01), 2))
+        client = redis.asyncio.Redis.from_pool(pool)
         try:
             await client.ping()
             yield AsyncRedisStateEngine(client, namespace=settings.redis_namespace)
