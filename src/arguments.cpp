@@ -59,14 +59,14 @@ bool raise_missing(const char* function, std::span<const std::string_view> missi
 }  // namespace
 
 bool bind_arguments(const char* function, std::span<const std::string_view> params, PyObject* args,
-                    PyObject* kwargs, std::span<PyObject*> slots) {
+                    PyObject* kwargs, std::span<PyRef> slots) {
     const std::size_t count = params.size();
-    for (auto& slot : slots) slot = nullptr;
+    for (PyRef& slot : slots) slot = PyRef();
 
     const Py_ssize_t given = PyTuple_Size(args);
     if (given < 0) return ensure_error_set();
     for (Py_ssize_t i = 0; i < given && static_cast<std::size_t>(i) < count; ++i)
-        slots[static_cast<std::size_t>(i)] = PyTuple_GetItem(args, i);
+        slots[static_cast<std::size_t>(i)] = borrow(PyTuple_GetItem(args, i));
     if (static_cast<std::size_t>(given) > count) return raise_too_many_positional(function, count, given);
 
     if (kwargs != nullptr) {
@@ -87,8 +87,8 @@ bool bind_arguments(const char* function, std::span<const std::string_view> para
                     }
             }
             if (index == count) return raise_unexpected_keyword(function, key);
-            if (slots[index] != nullptr) return raise_multiple_values(function, params[index]);
-            slots[index] = value;
+            if (slots[index]) return raise_multiple_values(function, params[index]);
+            slots[index] = borrow(value);
         }
     }
 
@@ -96,7 +96,7 @@ bool bind_arguments(const char* function, std::span<const std::string_view> para
     std::array<std::string_view, 8> missing{};
     std::size_t missing_count = 0;
     for (std::size_t p = 0; p < count; ++p)
-        if (slots[p] == nullptr && missing_count < missing.size()) missing[missing_count++] = params[p];
+        if (!slots[p] && missing_count < missing.size()) missing[missing_count++] = params[p];
     if (missing_count > 0)
         return raise_missing(function, std::span<const std::string_view>(missing.data(), missing_count));
     return true;

@@ -11,6 +11,8 @@
 #include <span>
 #include <string_view>
 
+#include "py_ref.hpp"
+
 namespace velmora::py {
 
 template <std::size_t N>
@@ -19,14 +21,20 @@ struct Signature {
     std::array<std::string_view, N> params;
 };
 
-// Fills `slots` with borrowed references, one per parameter, or raises the TypeError
+// Fills `slots` with references of their own, one per parameter, or raises the TypeError
 // for a call that does not fit and returns false. Allocates nothing on success.
+//
+// The references are strong because converting one argument runs user code
+// (__index__, __float__, __iter__) while the others wait: in an `f(**{...})` call the
+// keyword dict may be an argument's only owner, and that code can clear it.
 bool bind_arguments(const char* function, std::span<const std::string_view> params, PyObject* args,
-                    PyObject* kwargs, std::span<PyObject*> slots);
+                    PyObject* kwargs, std::span<PyRef> slots);
 
 template <std::size_t N>
-bool bind_arguments(const Signature<N>& sig, PyObject* args, PyObject* kwargs,
-                    std::array<PyObject*, N>& slots) {
+using BoundArguments = std::array<PyRef, N>;
+
+template <std::size_t N>
+bool bind_arguments(const Signature<N>& sig, PyObject* args, PyObject* kwargs, BoundArguments<N>& slots) {
     return bind_arguments(sig.function, sig.params, args, kwargs, slots);
 }
 

@@ -25,23 +25,23 @@ PyObject* curvature_result(const curvature::CurvatureReport& report) {
 
 PyObject* evaluate_curvature_naturalness_rs(PyObject*, PyObject* args, PyObject* kwargs) {
     static constexpr Signature<3> signature{"evaluate_curvature_naturalness_rs", {"x", "y", "t"}};
-    std::array<PyObject*, 3> slots;
+    BoundArguments<3> slots;
     if (!bind_arguments(signature, args, kwargs, slots)) return nullptr;
     std::vector<double> x, y, t;
-    if (!convert_f64_vector(slots[0], x)) return argument_error("x");
-    if (!convert_f64_vector(slots[1], y)) return argument_error("y");
-    if (!convert_f64_vector(slots[2], t)) return argument_error("t");
+    if (!convert_f64_vector(slots[0].get(), x)) return argument_error("x");
+    if (!convert_f64_vector(slots[1].get(), y)) return argument_error("y");
+    if (!convert_f64_vector(slots[2].get(), t)) return argument_error("t");
     return curvature_result(curvature::evaluate_curvature(x, y, t));
 }
 
 PyObject* evaluate_curvature_zerocopy_rs(PyObject*, PyObject* args, PyObject* kwargs) {
     static constexpr Signature<3> signature{"evaluate_curvature_zerocopy_rs", {"x_obj", "y_obj", "t_obj"}};
-    std::array<PyObject*, 3> slots;
+    BoundArguments<3> slots;
     if (!bind_arguments(signature, args, kwargs, slots)) return nullptr;
     // Taken as plain objects: conversion errors carry no argument name.
     std::vector<double> x, y, t;
-    if (!convert_f64_vector(slots[0], x) || !convert_f64_vector(slots[1], y) ||
-        !convert_f64_vector(slots[2], t))
+    if (!convert_f64_vector(slots[0].get(), x) || !convert_f64_vector(slots[1].get(), y) ||
+        !convert_f64_vector(slots[2].get(), t))
         return nullptr;
     // The routine reads only the first min(|x|, |y|, |t|) values of each.
     return curvature_result(curvature::evaluate_curvature(x, y, t));

@@ -11,10 +11,10 @@ namespace velmora::py {
 
 PyObject* evaluate_keystroke_dynamics_rs(PyObject*, PyObject* args, PyObject* kwargs) {
     static constexpr Signature<1> signature{"evaluate_keystroke_dynamics_rs", {"keystrokes"}};
-    std::array<PyObject*, 1> slots;
+    BoundArguments<1> slots;
     if (!bind_arguments(signature, args, kwargs, slots)) return nullptr;
 
-    const std::vector<keystrokes::KeystrokeEvent> events = parse_keystroke_list(slots[0]);
+    const std::vector<keystrokes::KeystrokeEvent> events = parse_keystroke_list(slots[0].get());
     const keystrokes::KeystrokeReport report = keystrokes::analyze_keystrokes(events);
 
     return DictBuilder()

@@ -9,9 +9,9 @@ namespace velmora::py {
 
 PyObject* extract_features_rs(PyObject*, PyObject* args, PyObject* kwargs) {
     static constexpr Signature<1> signature{"extract_features_rs", {"telemetry"}};
-    std::array<PyObject*, 1> slots;
+    BoundArguments<1> slots;
     if (!bind_arguments(signature, args, kwargs, slots)) return nullptr;
-    const kinematics::FeatureRecord record = kinematics::build_feature_record(read_telemetry(slots[0]));
+    const kinematics::FeatureRecord record = kinematics::build_feature_record(read_telemetry(slots[0].get()));
     return new_feature_dict(record);
 }
 

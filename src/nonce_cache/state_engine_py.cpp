@@ -46,10 +46,10 @@ bool convert_ban_list(PyObject* obj, BanList& out) {
 
 PyObject* consume_nonce_rs(PyObject*, PyObject* args, PyObject* kwargs) {
     static constexpr Signature<1> signature{"consume_nonce_rs", {"nonce"}};
-    std::array<PyObject*, 1> slots;
+    BoundArguments<1> slots;
     if (!bind_arguments(signature, args, kwargs, slots)) return nullptr;
     std::string_view nonce;
-    if (!convert_utf8(slots[0], nonce)) return argument_error("nonce");
+    if (!convert_utf8(slots[0].get(), nonce)) return argument_error("nonce");
     const bool accepted =
         state_engine_slot().with_engine_write([nonce](StateEngine& engine) { return engine.consume_nonce(nonce); });
     return new_bool(accepted).release();
@@ -57,10 +57,10 @@ PyObject* consume_nonce_rs(PyObject*, PyObject* args, PyObject* kwargs) {
 
 PyObject* is_ip_banned_rs(PyObject*, PyObject* args, PyObject* kwargs) {
     static constexpr Signature<1> signature{"is_ip_banned_rs", {"ip"}};
-    std::array<PyObject*, 1> slots;
+    BoundArguments<1> slots;
     if (!bind_arguments(signature, args, kwargs, slots)) return nullptr;
     std::string_view ip;
-    if (!convert_utf8(slots[0], ip)) return argument_error("ip");
+    if (!convert_utf8(slots[0].get(), ip)) return argument_error("ip");
     auto& slot = state_engine_slot();
     const std::uint64_t now = slot.clocks().unix_now_secs();  // before the lock
     const bool banned =
@@ -70,12 +70,12 @@ PyObject* is_ip_banned_rs(PyObject*, PyObject* args, PyObject* kwargs) {
 
 PyObject* ban_ip_rs(PyObject*, PyObject* args, PyObject* kwargs) {
     static constexpr Signature<2> signature{"ban_ip_rs", {"ip", "duration_sec"}};
-    std::array<PyObject*, 2> slots;
+    BoundArguments<2> slots;
     if (!bind_arguments(signature, args, kwargs, slots)) return nullptr;
     std::string_view ip;
     std::uint64_t duration_sec = 0;
-    if (!convert_utf8(slots[0], ip)) return argument_error("ip");
-    if (!convert_u64(slots[1], duration_sec)) return argument_error("duration_sec");
+    if (!convert_utf8(slots[0].get(), ip)) return argument_error("ip");
+    if (!convert_u64(slots[1].get(), duration_sec)) return argument_error("duration_sec");
     auto& slot = state_engine_slot();
     const std::uint64_t now = slot.clocks().unix_now_secs();  // before the lock
     slot.with_engine_write([ip, now, duration_sec](StateEngine& engine) { engine.ban(ip, now, duration_sec); });
@@ -84,20 +84,20 @@ PyObject* ban_ip_rs(PyObject*, PyObject* args, PyObject* kwargs) {
 
 PyObject* unban_ip_rs(PyObject*, PyObject* args, PyObject* kwargs) {
     static constexpr Signature<1> signature{"unban_ip_rs", {"ip"}};
-    std::array<PyObject*, 1> slots;
+    BoundArguments<1> slots;
     if (!bind_arguments(signature, args, kwargs, slots)) return nullptr;
     std::string_view ip;
-    if (!convert_utf8(slots[0], ip)) return argument_error("ip");
+    if (!convert_utf8(slots[0].get(), ip)) return argument_error("ip");
     state_engine_slot().with_engine_write([ip](StateEngine& engine) { engine.unban(ip); });
     return new_none();
 }
 
 PyObject* hydrate_bans_rs(PyObject*, PyObject* args, PyObject* kwargs) {
     static constexpr Signature<1> signature{"hydrate_bans_rs", {"bans"}};
-    std::array<PyObject*, 1> slots;
+    BoundArguments<1> slots;
     if (!bind_arguments(signature, args, kwargs, slots)) return nullptr;
     BanList bans;
-    if (!convert_ban_list(slots[0], bans)) return argument_error("bans");
+    if (!convert_ban_list(slots[0].get(), bans)) return argument_error("bans");
     // The wall clock is read inside, under the lock: one `now` for every pair.
     state_engine_slot().with_engine_write([&bans](StateEngine& engine) { engine.hydrate(std::move(bans)); });
     return new_none();
