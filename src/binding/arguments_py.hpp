@@ -1,7 +1,7 @@
 // Matching a call's positional and keyword arguments to a function's parameters.
 //
-// Every parameter of this module is required and positional-or-keyword, so a
-// signature is just the function name and its parameter names.
+// Every parameter of these modules is required and positional-or-keyword, so a
+// signature is just the function name and its parameter names (function_registry_py.hpp).
 #pragma once
 
 #include <Python.h>
@@ -15,12 +15,6 @@
 
 namespace velmora::py {
 
-template <std::size_t N>
-struct Signature {
-    const char* function;
-    std::array<std::string_view, N> params;
-};
-
 // Fills `slots` with references of their own, one per parameter, or raises the TypeError
 // for a call that does not fit and returns false. Allocates nothing on success.
 //
@@ -32,10 +26,5 @@ bool bind_arguments(const char* function, std::span<const std::string_view> para
 
 template <std::size_t N>
 using BoundArguments = std::array<PyRef, N>;
-
-template <std::size_t N>
-bool bind_arguments(const Signature<N>& sig, PyObject* args, PyObject* kwargs, BoundArguments<N>& slots) {
-    return bind_arguments(sig.function, sig.params, args, kwargs, slots);
-}
 
 }  // namespace velmora::py

@@ -66,8 +66,9 @@ PyObject* guarded(Call&& call) noexcept {
 template <class Row>
 PyObject* keywords_entry(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
     return guarded([args, kwargs]() -> PyObject* {
+        static constexpr std::array<std::string_view, Row::arity> parameters = Row::parameters();
         BoundArguments<Row::arity> arguments;
-        if (!bind_arguments(Row::function, Row::parameters, args, kwargs, arguments)) return nullptr;
+        if (!bind_arguments(Row::function, parameters, args, kwargs, arguments)) return nullptr;
         return Row::implementation(arguments);
     });
 }
@@ -98,8 +99,9 @@ constexpr PyMethodDef method_row() {
     struct name##_row {                                                                                 \
         static constexpr const char* function = #name;                                                  \
         static constexpr std::size_t arity = ::velmora::py::parameter_count(params);                    \
-        static constexpr std::array<std::string_view, arity> parameters =                               \
-            ::velmora::py::parameter_names<arity>(params);                                              \
+        static constexpr std::array<std::string_view, arity> parameters() {                             \
+            return ::velmora::py::parameter_names<arity>(params);                                       \
+        }                                                                                               \
         static constexpr const char* text_signature = #name "(" params ")\n--\n\n" doc;                 \
         static PyObject* implementation(const ::velmora::py::BoundArguments<arity>& arguments) {        \
             return name(arguments);                                                                     \

@@ -8,8 +8,8 @@
 
 #include "binding/lenient_readers_py.hpp"
 #include "binding/record_fields_py.hpp"
-#include "keystrokes/keystroke_record_py.hpp"
 #include "binding/results_py.hpp"
+#include "keystrokes/keystroke_record_py.hpp"
 
 namespace velmora::py {
 

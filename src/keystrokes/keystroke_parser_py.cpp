@@ -1,13 +1,13 @@
 #include "keystrokes/keystroke_parser_py.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <optional>
+#include <string>
+#include <utility>
 
 #include "binding/lenient_readers_py.hpp"
 #include "binding/record_fields_py.hpp"
 #include "keystrokes/keystroke_record_py.hpp"
-#include "binding/results_py.hpp"
 
 namespace velmora::py {
 namespace {
