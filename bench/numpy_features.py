@@ -8,23 +8,12 @@ so values agree to rounding, not bit for bit.
 import math
 
 import numpy as np
+from velmora_core._native import feature_table
 
 from numpy_curvature import numpy_curvature
 
-DEFAULTS = {
-    "mouse_points": 0, "total_distance": 0.0, "straightness": 1.0, "avg_velocity": 0.0,
-    "max_velocity": 0.0, "velocity_var": 0.0, "avg_acceleration": 0.0, "acceleration_var": 0.0,
-    "avg_jerk": 0.0, "dt_var": 0.0, "click_count": 0, "key_count": 0, "key_interval_avg": 0.0,
-    "key_interval_var": 0.0, "webdriver": False, "screen_valid": True, "scroll_count": 0,
-    "terminal_decel_ratio": 1.0, "plugins_length": 1, "touch_supported": False,
-    "screen_width": 1024.0, "spectral_purity": 0.0, "spectral_entropy": 1.0,
-    "submovement_count": 0, "max_touch_points": 0, "avg_touch_radius": 0.0,
-    "touch_radius_var": 0.0, "avg_touch_force": 0.0, "touch_event_count": 0,
-    "curvature_score": 0.0, "mean_curvature": 0.0, "curvature_var": 0.0,
-    "curvature_rate_var": 0.0, "avg_dwell_time": 0.0, "dwell_time_var": 0.0,
-    "avg_flight_time": 0.0, "flight_time_var": 0.0, "digraph_entropy": 0.5,
-    "keystroke_score": 0.0,
-}
+# The record's values without data, from the extension's feature table.
+DEFAULTS = {name: none for name, _type, none, *_ in feature_table()}
 
 COMMON_DIGRAPHS = frozenset(
     "th er on an re he in ed nd ha at en es of or nt ea ti to it st io le is ou ar as de rt ve "

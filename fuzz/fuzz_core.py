@@ -23,7 +23,7 @@ import atheris
 import numpy  # noqa: F401  (imported first, so that only the value generators get Python coverage)
 
 with atheris.instrument_imports():
-    from values import Gen, HostileError
+    from values import Gen, HostileError, KeywordClearer
 
 import velmora_core_rs as core
 
@@ -95,6 +95,41 @@ def fuzz_curvature_errors(gen: Gen) -> None:
             assert str(error).startswith(("argument 'x': ", "argument 'y': ", "argument 't': ")), error
     except ARGUMENT_ERRORS:
         pass
+
+
+def fuzz_freed_keywords(gen: Gen) -> None:
+    """Arguments whose only owner is the call's keyword dict, which a conversion clears:
+    every argument must stay alive for the whole call."""
+    fdp = gen.fdp
+    if fdp.ConsumeBool():
+        names, evaluate = ("x", "y", "t"), core.evaluate_curvature_naturalness_rs
+        if fdp.ConsumeBool():
+            names, evaluate = ("x_obj", "y_obj", "t_obj"), core.evaluate_curvature_zerocopy_rs
+        hostile = fdp.ConsumeIntInRange(0, 2)
+
+        def argument(i: int) -> Any:
+            values = [gen.float_() for _ in range(gen.size(8, 40))]
+            if i == hostile:
+                values.insert(fdp.ConsumeIntInRange(0, len(values)), KeywordClearer(gen.float_()))
+            return values
+
+        gen.stateful = True
+        try:
+            result = evaluate(**{name: argument(i) for i, name in enumerate(names)})
+        except ARGUMENT_ERRORS:
+            return
+        check_curvature(result, None)
+        return
+    core.clear_state_engine_rs()
+    text = gen.text()
+    duration = [60, 3600, 2**64 - 1][fdp.ConsumeIntInRange(0, 2)]
+    try:
+        # A fresh copy of the text, so that the keyword dict owns the address alone.
+        core.ban_ip_rs(**{"ip": "".join(list(text)), "duration_sec": KeywordClearer(duration)})
+    except ARGUMENT_ERRORS:
+        return
+    assert core.is_ip_banned_rs(text) is True, text
+    assert core.get_state_engine_stats_rs()["active_ip_bans"] == 1
 
 
 class EngineModel:
@@ -266,6 +301,7 @@ TARGETS: list[Callable[[Gen], None]] = [
     lambda gen: EngineModel().stats(),
     fuzz_state_engine,
     call_anything,
+    fuzz_freed_keywords,  # last, so that the committed seeds keep their targets
 ]
 
 

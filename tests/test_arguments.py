@@ -5,6 +5,7 @@ here; what each function computes is tested with its subsystem.
 """
 
 import array
+import gc
 import re
 
 import pytest
@@ -161,6 +162,52 @@ def test_type_error_subclasses_are_not_prefixed():
 def test_ip_is_converted_before_duration():
     raises_exactly(TypeError, "argument 'ip': 'int' object cannot be converted to 'PyString'",
                    core.ban_ip_rs, 5, 1.5)
+
+
+# --- arguments outlive the conversion of the others --------------------------------------
+
+PARAMETERS = {"x", "y", "t", "ip", "duration_sec"}
+
+
+class ClearsTheCallsKeywords:
+    """Converts as `value`, but first clears the keyword dict of the call it is an argument
+    of (in `f(**{...})` that dict is the arguments' only owner; the garbage collector finds
+    it) and fills the freed memory with other objects of the same sizes."""
+
+    def __init__(self, value):
+        self.value = value
+        self.filler = []
+
+    def clear_the_call(self):
+        holders = gc.get_referrers(self)
+        holders += [outer for inner in holders if type(inner) is list for outer in gc.get_referrers(inner)]
+        for holder in holders:
+            if type(holder) is dict and holder and set(holder) <= PARAMETERS:
+                holder.clear()
+        self.filler = [[9.0] * 4 for _ in range(16)] + ["9" * 12 for _ in range(16)]
+
+    def __float__(self):
+        self.clear_the_call()
+        return float(self.value)
+
+    def __index__(self):
+        self.clear_the_call()
+        return int(self.value)
+
+
+def test_arguments_outlive_a_conversion_that_frees_the_keyword_dict():
+    y, t = [0.0, 3.0, 3.0, 0.0, 1.0], [0.0, 10.0, 20.0, 30.0, 45.0]
+    expected = core.evaluate_curvature_naturalness_rs([0.0, 3.0, 0.0, 3.0, 1.0], y, t)
+    got = core.evaluate_curvature_naturalness_rs(
+        **{"x": [ClearsTheCallsKeywords(0.0), 3.0, 0.0, 3.0, 1.0], "y": list(y), "t": list(t)})
+    assert got == expected
+
+    core.clear_state_engine_rs()
+    # The address is built at run time, so that the keyword dict is its only owner.
+    assert core.ban_ip_rs(**{"ip": "".join(["203.0.113.", "77"]), "duration_sec": ClearsTheCallsKeywords(3600)}) is None
+    assert core.is_ip_banned_rs("203.0.113.77") is True
+    assert core.get_state_engine_stats_rs()["active_ip_bans"] == 1
+    core.clear_state_engine_rs()
 
 
 # --- vectors of floats ------------------------------------------------------------------

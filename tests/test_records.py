@@ -1,5 +1,6 @@
 """The typed records and the docs against what the module really returns; one version everywhere."""
 
+import ast
 import importlib.metadata
 import json
 import pathlib
@@ -11,6 +12,7 @@ import velmora_core
 import velmora_core_rs as core
 from velmora_core.feature_info import FEATURE_INFO
 from velmora_core import records
+from velmora_core._native import feature_table
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 DOCS = ROOT / "docs"
@@ -63,16 +65,33 @@ def type_word(annotation):
     return annotation.__name__
 
 
-def test_feature_reference_matches_the_record():
-    rows = doc_table("features.md", "The feature record")
-    empty = core.extract_features_rs({})
+def test_every_copy_of_the_feature_names_matches_the_extension_s_table():
+    """Names, order, types, values without data, units and meanings: the Python names and
+    typed record, the legends, the stubs and docs/features.md against the table the record is
+    built from, and the record an empty session really gets."""
+    table = feature_table()
+    names = tuple(row[0] for row in table)
+    assert len(names) == 39
+    assert records.FEATURE_NAMES == names
     hints = typing.get_type_hints(records.FeatureRecord)
-    assert [row["Key"].strip("`") for row in rows] == list(records.FEATURE_NAMES)
-    for row in rows:
-        key = row["Key"].strip("`")
-        assert row["Type"] == hints[key].__name__, key
-        assert row["Without data"] == f"`{empty[key]!r}`", key
-        assert row["Unit"] == FEATURE_INFO[key].unit, key  # the CLI's legends say the same
+    assert tuple(hints) == names
+    assert tuple(FEATURE_INFO) == names
+    empty = core.extract_features_rs({})
+    assert tuple(empty) == names
+
+    rows = doc_table("features.md", "The feature record")
+    assert [row["Key"].strip("`") for row in rows] == list(names)
+    for (name, type_name, none, unit, meaning, _origin, _exact), row in zip(table, rows, strict=True):
+        assert hints[name].__name__ == type_name == type(none).__name__, name
+        assert type(empty[name]) is type(none) and empty[name] == none, name
+        assert (row["Type"], row["Unit"], row["Meaning"], row["Without data"]) == (
+            type_name, unit, meaning, f"`{none!r}`"), name
+        assert FEATURE_INFO[name].unit == unit, name  # the CLI's legends say the same
+
+    stub = ast.parse((ROOT / "python/velmora_core_rs-stubs/__init__.pyi").read_text(encoding="utf-8"))
+    extract = next(node for node in stub.body if isinstance(node, ast.FunctionDef) and node.name == "extract_features_rs")
+    assert ast.unparse(extract.returns) == "FeatureRecord"
+    assert ast.get_docstring(extract).startswith(f"Compute the {len(names)} features")
 
 
 @pytest.mark.parametrize("record", [records.Telemetry, records.BrowserFacts, records.MouseSample, records.KeystrokeRecord])

@@ -7,13 +7,13 @@
 #include <cmath>
 #include <vector>
 
-#include "kinematics/motion_track.hpp"
-#include "kinematics/segment_series.hpp"
-#include "kinematics/spectrum.hpp"
-#include "kinematics/telemetry_reader_py.hpp"
-#include "kinematics/twiddle_table.hpp"
+#include "features/motion_track.hpp"
+#include "features/segment_series.hpp"
+#include "features/spectrum.hpp"
+#include "features/telemetry_reader_py.hpp"
+#include "features/twiddle_table.hpp"
 
-namespace k = velmora::kinematics;
+namespace k = velmora::features;
 
 // series_length(telemetry) -> the length of the speed series the spectrum sees.
 PyObject* series_length(PyObject*, PyObject* telemetry) {

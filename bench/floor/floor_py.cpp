@@ -7,11 +7,20 @@
 #include <array>
 #include <cstdint>
 
+#include "features/feature_table.hpp"
+
 PyObject* stage_times(PyObject* self, PyObject* args);
 PyObject* series_length(PyObject* self, PyObject* telemetry);
 PyObject* spectrum_stream(PyObject* self, PyObject* args);
 
 namespace {
+
+using velmora::features::FeatureId;
+using velmora::features::FeatureType;
+using velmora::features::kFeatureCount;
+using velmora::features::kFeatureTable;
+
+constexpr std::size_t at(FeatureId id) { return static_cast<std::size_t>(id); }
 
 PyObject* key(const char* text) { return PyUnicode_InternFromString(text); }
 
@@ -20,19 +29,9 @@ struct Keys {
     PyObject *webdriver, *screen_width, *screen_height, *touch_supported, *max_touch_points, *plugins_length;
     PyObject *t, *down, *time, *key_, *up, *duration_ms;
     PyObject *x, *y, *r, *f;
-    std::array<PyObject*, 39> record;
+    std::array<PyObject*, kFeatureCount> record;
 };
 Keys* keys = nullptr;
-
-const char* const record_keys[39] = {
-    "mouse_points", "total_distance", "straightness", "avg_velocity", "max_velocity", "velocity_var",
-    "avg_acceleration", "acceleration_var", "avg_jerk", "dt_var", "click_count", "key_count",
-    "key_interval_avg", "key_interval_var", "webdriver", "screen_valid", "scroll_count",
-    "terminal_decel_ratio", "plugins_length", "touch_supported", "screen_width", "spectral_purity",
-    "spectral_entropy", "submovement_count", "max_touch_points", "avg_touch_radius", "touch_radius_var",
-    "avg_touch_force", "touch_event_count", "curvature_score", "mean_curvature", "curvature_var",
-    "curvature_rate_var", "avg_dwell_time", "dwell_time_var", "avg_flight_time", "flight_time_var",
-    "digraph_entropy", "keystroke_score"};
 
 double get_float(PyObject* dict, PyObject* k) {
     PyObject* v = nullptr;
@@ -82,21 +81,21 @@ PyObject* get_list(PyObject* dict, PyObject* k) {
 }
 
 PyObject* floor_features(PyObject*, PyObject* telemetry) {
-    double sums[39] = {};
+    double sums[kFeatureCount] = {};
     if (PyDict_Check(telemetry)) {
         PyObject* browser = nullptr;
         if (PyDict_GetItemRef(telemetry, keys->browser, &browser) > 0 && PyDict_Check(browser)) {
-            sums[14] = get_bool(browser, keys->webdriver);
-            sums[20] = get_float(browser, keys->screen_width);
-            sums[15] = get_float(browser, keys->screen_height);
-            sums[19] = get_bool(browser, keys->touch_supported);
-            sums[24] = static_cast<double>(get_int(browser, keys->max_touch_points));
-            sums[18] = static_cast<double>(get_int(browser, keys->plugins_length));
+            sums[at(FeatureId::webdriver)] = get_bool(browser, keys->webdriver);
+            sums[at(FeatureId::screen_width)] = get_float(browser, keys->screen_width);
+            sums[at(FeatureId::screen_valid)] = get_float(browser, keys->screen_height);
+            sums[at(FeatureId::touch_supported)] = get_bool(browser, keys->touch_supported);
+            sums[at(FeatureId::max_touch_points)] = static_cast<double>(get_int(browser, keys->max_touch_points));
+            sums[at(FeatureId::plugins_length)] = static_cast<double>(get_int(browser, keys->plugins_length));
         }
         Py_XDECREF(browser);
         for (int which = 0; which < 2; ++which) {
             if (PyObject* l = get_list(telemetry, which == 0 ? keys->clicks : keys->scrolls)) {
-                sums[which == 0 ? 10 : 16] = static_cast<double>(PyList_Size(l));
+                sums[at(which == 0 ? FeatureId::click_count : FeatureId::scroll_count)] = static_cast<double>(PyList_Size(l));
                 Py_DECREF(l);
             }
         }
@@ -110,17 +109,17 @@ PyObject* floor_features(PyObject*, PyObject* telemetry) {
                     continue;
                 }
                 if (PyDict_Check(item)) {
-                    sums[11] += 1;
+                    sums[at(FeatureId::key_count)] += 1;
                     const double down = get_float(item, keys->t);
-                    sums[33] += down;
+                    sums[at(FeatureId::avg_dwell_time)] += down;
                     PyObject* k = nullptr;
                     if (PyDict_GetItemRef(item, keys->key_, &k) > 0 && PyUnicode_Check(k)) {
                         Py_ssize_t size = 0;
                         if (PyUnicode_AsUTF8AndSize(k, &size) == nullptr) PyErr_Clear();
-                        sums[38] += static_cast<double>(size);
+                        sums[at(FeatureId::keystroke_score)] += static_cast<double>(size);
                     }
                     Py_XDECREF(k);
-                    sums[34] += get_float(item, keys->up) + get_float(item, keys->duration_ms);
+                    sums[at(FeatureId::dwell_time_var)] += get_float(item, keys->up) + get_float(item, keys->duration_ms);
                 }
                 Py_DECREF(item);
             }
@@ -135,12 +134,12 @@ PyObject* floor_features(PyObject*, PyObject* telemetry) {
                     continue;
                 }
                 if (PyDict_Check(item)) {
-                    sums[0] += 1;
-                    sums[1] += get_float(item, keys->x);
-                    sums[2] += get_float(item, keys->y);
-                    sums[3] += get_float(item, keys->t);
-                    sums[25] += get_float(item, keys->r);
-                    sums[27] += get_float(item, keys->f);
+                    sums[at(FeatureId::mouse_points)] += 1;
+                    sums[at(FeatureId::total_distance)] += get_float(item, keys->x);
+                    sums[at(FeatureId::straightness)] += get_float(item, keys->y);
+                    sums[at(FeatureId::avg_velocity)] += get_float(item, keys->t);
+                    sums[at(FeatureId::avg_touch_radius)] += get_float(item, keys->r);
+                    sums[at(FeatureId::avg_touch_force)] += get_float(item, keys->f);
                 }
                 Py_DECREF(item);
             }
@@ -149,16 +148,21 @@ PyObject* floor_features(PyObject*, PyObject* telemetry) {
     }
     PyObject* dict = PyDict_New();
     if (dict == nullptr) return nullptr;
-    for (int i = 0; i < 39; ++i) {
+    for (std::size_t i = 0; i < kFeatureCount; ++i) {
         PyObject* value;
-        if (i == 14 || i == 15 || i == 19)
-            value = Py_NewRef(sums[i] != 0.0 ? Py_True : Py_False);
-        else if (i == 0 || i == 10 || i == 11 || i == 16 || i == 23 || i == 28)
-            value = PyLong_FromUnsignedLongLong(static_cast<unsigned long long>(sums[i]));
-        else if (i == 18 || i == 24)
-            value = PyLong_FromLongLong(static_cast<long long>(sums[i]));
-        else
-            value = PyFloat_FromDouble(sums[i]);
+        switch (kFeatureTable[i].type) {
+            case FeatureType::flag:
+                value = Py_NewRef(sums[i] != 0.0 ? Py_True : Py_False);
+                break;
+            case FeatureType::count:
+                value = PyLong_FromUnsignedLongLong(static_cast<unsigned long long>(sums[i]));
+                break;
+            case FeatureType::integer:
+                value = PyLong_FromLongLong(static_cast<long long>(sums[i]));
+                break;
+            default:
+                value = PyFloat_FromDouble(sums[i]);
+        }
         if (value == nullptr || PyDict_SetItem(dict, keys->record[i], value) < 0) {
             Py_XDECREF(value);
             Py_DECREF(dict);
@@ -187,7 +191,7 @@ PyMODINIT_FUNC PyInit_velmora_bench() {
                   key("webdriver"), key("screen_width"), key("screen_height"), key("touch_supported"),
                   key("max_touch_points"), key("plugins_length"), key("t"), key("down"), key("time"),
                   key("key"), key("up"), key("duration_ms"), key("x"), key("y"), key("r"), key("f"), {}};
-    for (int i = 0; i < 39; ++i) k.record[i] = key(record_keys[i]);
+    for (std::size_t i = 0; i < kFeatureCount; ++i) k.record[i] = key(kFeatureTable[i].name);
     keys = &k;
     return PyModule_Create(&module);
 }

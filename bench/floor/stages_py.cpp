@@ -8,16 +8,16 @@
 
 #include "curvature/curvature.hpp"
 #include "keystrokes/analysis.hpp"
-#include "kinematics/feature_dict_py.hpp"
-#include "kinematics/feature_record.hpp"
-#include "kinematics/motion_track.hpp"
-#include "kinematics/movement.hpp"
-#include "kinematics/segment_series.hpp"
-#include "kinematics/spectrum.hpp"
-#include "kinematics/telemetry_reader_py.hpp"
-#include "kinematics/touch.hpp"
+#include "features/feature_dict_py.hpp"
+#include "features/feature_record.hpp"
+#include "features/motion_track.hpp"
+#include "features/movement.hpp"
+#include "features/segment_series.hpp"
+#include "features/spectrum.hpp"
+#include "features/telemetry_reader_py.hpp"
+#include "features/touch.hpp"
 
-namespace k = velmora::kinematics;
+namespace k = velmora::features;
 
 namespace {
 

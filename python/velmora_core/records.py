@@ -10,12 +10,12 @@ Units, meanings and the value of every field when data is missing are in
 """
 
 from collections.abc import Iterator
-from typing import Any, Final, Protocol, SupportsFloat, SupportsIndex, TypedDict
+from typing import Any, Final, Literal, Protocol, SupportsFloat, SupportsIndex, TypedDict, get_args
 
 from velmora_core.state.base import StateEngineStats
 
 __all__ = [
-    "FEATURE_NAMES", "BanEntry", "BrowserFacts", "CurvatureReport", "FeatureRecord",
+    "FEATURE_NAMES", "BanEntry", "BrowserFacts", "CurvatureReport", "FeatureName", "FeatureRecord",
     "FloatSequence", "KeystrokeRecord", "KeystrokeReport", "KeystrokeTuple",
     "MouseSample", "Number", "StateEngineStats", "Telemetry",
 ]
@@ -156,8 +156,9 @@ class KeystrokeReport(TypedDict):
     keystroke_score: float
 
 
-# The keys of extract_features_rs's result, in the order they are inserted.
-FEATURE_NAMES: Final[tuple[str, ...]] = (
+# The keys of extract_features_rs's result, in the order they are inserted (the extension's
+# feature table; tests/test_records.py holds every copy of the names to it).
+type FeatureName = Literal[
     "mouse_points", "total_distance", "straightness", "avg_velocity", "max_velocity",
     "velocity_var", "avg_acceleration", "acceleration_var", "avg_jerk", "dt_var",
     "click_count", "key_count", "key_interval_avg", "key_interval_var", "webdriver",
@@ -167,4 +168,6 @@ FEATURE_NAMES: Final[tuple[str, ...]] = (
     "avg_touch_force", "touch_event_count", "curvature_score", "mean_curvature",
     "curvature_var", "curvature_rate_var", "avg_dwell_time", "dwell_time_var",
     "avg_flight_time", "flight_time_var", "digraph_entropy", "keystroke_score",
-)
+]
+# Typed as the literals, so that `record[name] for name in FEATURE_NAMES` type-checks.
+FEATURE_NAMES: Final[tuple[FeatureName, ...]] = get_args(FeatureName.__value__)

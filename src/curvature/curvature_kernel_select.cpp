@@ -3,8 +3,8 @@
 
 namespace velmora::curvature {
 
-std::vector<NamedCurvatureKernel> runnable_curvature_kernels() {
-    std::vector<NamedCurvatureKernel> list{{"scalar", curvature_kernel_scalar}};
+numeric::KernelList<CurvatureKernel> runnable_curvature_kernels() {
+    numeric::KernelList<CurvatureKernel> list{{"scalar", curvature_kernel_scalar}};
 #if defined(VELMORA_ARCH_X86_64)
     list.push_back({"sse2", curvature_kernel_sse2});
     if (platform::cpu_has_avx()) list.push_back({"avx", curvature_kernel_avx});
@@ -15,7 +15,6 @@ std::vector<NamedCurvatureKernel> runnable_curvature_kernels() {
 }
 
 CurvatureKernel select_curvature_kernel() {
-    // The processor does not change under a running process: probe once.
     static const CurvatureKernel kernel = runnable_curvature_kernels().back().kernel;
     return kernel;
 }

@@ -15,8 +15,8 @@
 #pragma once
 
 #include <cstddef>
-#include <vector>
 
+#include "numeric/kernel_list.hpp"
 #include "platform/target_arch.hpp"
 
 namespace velmora::curvature {
@@ -43,13 +43,10 @@ void curvature_kernel_avx(CurvatureInputs in, double* kappa, std::size_t count);
 void curvature_kernel_neon(CurvatureInputs in, double* kappa, std::size_t count);
 #endif
 
-struct NamedCurvatureKernel {
-    const char* name;
-    CurvatureKernel kernel;
-};
+using NamedCurvatureKernel = numeric::NamedKernel<CurvatureKernel>;
 
 // Every variant this processor runs, the scalar reference first and the widest last.
-std::vector<NamedCurvatureKernel> runnable_curvature_kernels();
+numeric::KernelList<CurvatureKernel> runnable_curvature_kernels();
 
 // The widest variant this processor runs, chosen on first use and then cached.
 CurvatureKernel select_curvature_kernel();

@@ -1,12 +1,11 @@
 // evaluate_curvature_naturalness_rs and evaluate_curvature_zerocopy_rs.
 #include <vector>
 
-#include "arguments.hpp"
-#include "conversions.hpp"
+#include "binding/conversions_py.hpp"
 #include "curvature/curvature.hpp"
-#include "entry_points.hpp"
-#include "errors.hpp"
-#include "results.hpp"
+#include "binding/core_functions_py.hpp"
+#include "binding/errors_py.hpp"
+#include "binding/results_py.hpp"
 
 namespace velmora::py {
 namespace {
@@ -23,25 +22,19 @@ PyObject* curvature_result(const curvature::CurvatureReport& report) {
 
 }  // namespace
 
-PyObject* evaluate_curvature_naturalness_rs(PyObject*, PyObject* args, PyObject* kwargs) {
-    static constexpr Signature<3> signature{"evaluate_curvature_naturalness_rs", {"x", "y", "t"}};
-    std::array<PyObject*, 3> slots;
-    if (!bind_arguments(signature, args, kwargs, slots)) return nullptr;
+PyObject* evaluate_curvature_naturalness_rs(const BoundArguments<3>& arguments) {
     std::vector<double> x, y, t;
-    if (!convert_f64_vector(slots[0], x)) return argument_error("x");
-    if (!convert_f64_vector(slots[1], y)) return argument_error("y");
-    if (!convert_f64_vector(slots[2], t)) return argument_error("t");
+    if (!convert_f64_vector(arguments[0].get(), x)) return argument_error("x");
+    if (!convert_f64_vector(arguments[1].get(), y)) return argument_error("y");
+    if (!convert_f64_vector(arguments[2].get(), t)) return argument_error("t");
     return curvature_result(curvature::evaluate_curvature(x, y, t));
 }
 
-PyObject* evaluate_curvature_zerocopy_rs(PyObject*, PyObject* args, PyObject* kwargs) {
-    static constexpr Signature<3> signature{"evaluate_curvature_zerocopy_rs", {"x_obj", "y_obj", "t_obj"}};
-    std::array<PyObject*, 3> slots;
-    if (!bind_arguments(signature, args, kwargs, slots)) return nullptr;
+PyObject* evaluate_curvature_zerocopy_rs(const BoundArguments<3>& arguments) {
     // Taken as plain objects: conversion errors carry no argument name.
     std::vector<double> x, y, t;
-    if (!convert_f64_vector(slots[0], x) || !convert_f64_vector(slots[1], y) ||
-        !convert_f64_vector(slots[2], t))
+    if (!convert_f64_vector(arguments[0].get(), x) || !convert_f64_vector(arguments[1].get(), y) ||
+        !convert_f64_vector(arguments[2].get(), t))
         return nullptr;
     // The routine reads only the first min(|x|, |y|, |t|) values of each.
     return curvature_result(curvature::evaluate_curvature(x, y, t));

@@ -4,19 +4,13 @@
 #include "curvature/curvature_kernels.hpp"
 #include "curvature/curvature_score.hpp"
 #include "curvature/path_motion.hpp"
-#include "curvature/population_stats.hpp"
+#include "numeric/statistics.hpp"
 
 namespace velmora::curvature {
-namespace {
-
-constexpr std::size_t kMinimumSamples = 4;
-
-}  // namespace
-
 CurvatureReport evaluate_curvature(std::span<const double> x, std::span<const double> y,
                                    std::span<const double> t) {
     const std::size_t n = std::min({x.size(), y.size(), t.size()});
-    if (n < kMinimumSamples) return {};
+    if (n < kMinCurvatureSamples) return {};
 
     PathWorkspace w(n);
     fill_steps(x, y, t, w);
@@ -26,8 +20,8 @@ CurvatureReport evaluate_curvature(std::span<const double> x, std::span<const do
                               w.kappa.size());
     fill_curvature_rates(w);
 
-    const MeanVariance curvature = population_stats(w.kappa);
-    const MeanVariance rates = population_stats(w.rate);
+    const numeric::MeanVariance curvature = numeric::mean_and_variance(w.kappa);
+    const numeric::MeanVariance rates = numeric::mean_and_variance(w.rate);
     return {curvature.mean, curvature.variance, rates.variance,
             curvature_score(curvature.mean, curvature.variance, rates.variance, w.kappa)};
 }

@@ -1,5 +1,7 @@
 #include "curvature/path_motion.hpp"
 
+#include "numeric/time_step.hpp"
+
 namespace velmora::curvature {
 
 PathWorkspace::PathWorkspace(std::size_t n) {
@@ -21,7 +23,7 @@ void fill_steps(std::span<const double> x, std::span<const double> y, std::span<
                 PathWorkspace& w) {
     for (std::size_t k = 0; k < w.dt.size(); ++k) {
         // Equal, decreasing or NaN times all give the floor.
-        w.dt[k] = floored(t[k + 1] - t[k], kTimeStepFloor);
+        w.dt[k] = numeric::floored_step(t[k + 1] - t[k]);
         w.vx[k] = (x[k + 1] - x[k]) / w.dt[k];
         w.vy[k] = (y[k + 1] - y[k]) / w.dt[k];
     }
@@ -37,7 +39,7 @@ void fill_accelerations(PathWorkspace& w) {
 
 void fill_curvature_rates(PathWorkspace& w) {
     for (std::size_t k = 0; k < w.rate.size(); ++k)
-        w.rate[k] = (w.kappa[k + 1] - w.kappa[k]) / floored(w.tm[k + 1], kTimeStepFloor);
+        w.rate[k] = (w.kappa[k + 1] - w.kappa[k]) / numeric::floored_step(w.tm[k + 1]);
 }
 
 }  // namespace velmora::curvature

@@ -8,12 +8,6 @@
 
 namespace velmora::curvature {
 
-// Lower bound of every time step, and of the curvature-rate divisor (unit of t).
-inline constexpr double kTimeStepFloor = 0.1;
-
-// max(v, floor) that also maps NaN to the floor (std::max would keep the NaN).
-inline double floored(double v, double floor) { return v > floor ? v : floor; }
-
 // The working arrays of one path of n >= 4 samples, each at its exact length, carved
 // from a single allocation: one allocation per call, and a large block is reused by
 // the allocator instead of being returned to the OS piece by piece on every call.
@@ -39,7 +33,7 @@ void fill_steps(std::span<const double> x, std::span<const double> y, std::span<
 // tm, ax, ay from the steps.
 void fill_accelerations(PathWorkspace& w);
 
-// rate[k] = (kappa[k+1] - kappa[k]) / max(tm[k+1], 0.1). The divisor is the averaged
+// rate[k] = (kappa[k+1] - kappa[k]) / max(tm[k+1], 0.1): the time-step floor also bounds the divisor. The divisor is the averaged
 // step belonging to the later curvature value.
 void fill_curvature_rates(PathWorkspace& w);
 

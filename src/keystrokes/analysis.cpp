@@ -7,7 +7,7 @@
 #include "keystrokes/lowercase.hpp"
 #include "keystrokes/press_order.hpp"
 #include "keystrokes/score.hpp"
-#include "keystrokes/statistics.hpp"
+#include "numeric/statistics.hpp"
 
 namespace velmora::keystrokes {
 namespace {
@@ -54,8 +54,8 @@ KeystrokeReport analyze_keystrokes(std::span<const KeystrokeEvent> events) {
         if (plausible_latency(latency)) digraphs.add(*first, *second, latency);
     }
 
-    const MeanVariance dwell = mean_and_variance(dwells);
-    const MeanVariance flight = mean_and_variance(flights);
+    const numeric::MeanVariance dwell = numeric::mean_and_variance(dwells);
+    const numeric::MeanVariance flight = numeric::mean_and_variance(flights);
     report.avg_dwell_time = dwell.mean;
     report.dwell_time_var = dwell.variance;
     report.avg_flight_time = flight.mean;

@@ -1,12 +1,13 @@
 #include "keystrokes/keystroke_parser_py.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <optional>
+#include <string>
+#include <utility>
 
-#include "lenient_readers.hpp"
-#include "record_fields_py.hpp"
-#include "results.hpp"
+#include "binding/lenient_readers_py.hpp"
+#include "binding/record_fields_py.hpp"
+#include "keystrokes/keystroke_record_py.hpp"
 
 namespace velmora::py {
 namespace {
@@ -42,68 +43,6 @@ std::optional<KeystrokeEvent> read_tuple_record(PyObject* item) {
     return event;
 }
 
-std::optional<double> dict_float(PyObject* dict, PyObject* key) {
-    const PyRef value = dict_get(dict, key);
-    if (!value) return std::nullopt;
-    return read_float(value.get());
-}
-
-std::optional<double> finite_dict_float(PyObject* dict, PyObject* key) {
-    const std::optional<double> value = dict_float(dict, key);
-    if (value && std::isfinite(*value)) return value;
-    return std::nullopt;
-}
-
-// A key-release record of clients that report presses and releases separately.
-bool is_release_record(PyObject* dict) {
-    const PyRef type = dict_get(dict, VELMORA_KEY("type"));
-    return type && PyUnicode_Check(type.get()) && PyUnicode_EqualToUTF8AndSize(type.get(), "up", 2) == 1;
-}
-
-std::optional<KeystrokeEvent> read_dict_record(PyObject* item) {
-    if (!PyDict_Check(item) || is_release_record(item)) return std::nullopt;
-
-    std::optional<double> down = finite_dict_float(item, VELMORA_KEY("down"));
-    if (!down) down = finite_dict_float(item, VELMORA_KEY("t"));
-    if (!down) down = finite_dict_float(item, VELMORA_KEY("time"));
-    if (!down) return std::nullopt;
-
-    KeystrokeEvent event{"unknown", *down, std::nullopt};
-    if (const PyRef key = dict_get(item, VELMORA_KEY("key"))) {
-        if (const std::optional<std::string_view> text = read_utf8(key.get())) event.key.assign(*text);
-    }
-
-    if (const std::optional<double> up = dict_float(item, VELMORA_KEY("up"))) {
-        event.up = *up;
-    } else if (const std::optional<double> duration = dict_float(item, VELMORA_KEY("duration_ms"))) {
-        event.up = *down + *duration;
-    }
-    return event;
-}
-
-// The same reading from a plain record's one-pass values.
-std::optional<KeystrokeEvent> read_plain_record(const RecordValues& v) {
-    PyObject* type = v.text_of(Field::type);
-    if (type && PyUnicode_Check(type) && PyUnicode_EqualToUTF8AndSize(type, "up", 2) == 1) return std::nullopt;
-
-    double down = 0.0;
-    if (!(v.get(Field::down, down) && std::isfinite(down)) && !(v.get(Field::t, down) && std::isfinite(down)) &&
-        !(v.get(Field::time, down) && std::isfinite(down)))
-        return std::nullopt;
-
-    KeystrokeEvent event{"unknown", down, std::nullopt};
-    if (PyObject* key = v.text_of(Field::key)) {
-        if (const std::optional<std::string_view> text = read_utf8(key)) event.key.assign(*text);
-    }
-    double up = 0.0, duration = 0.0;
-    if (v.get(Field::up, up)) {
-        event.up = up;
-    } else if (v.get(Field::duration_ms, duration)) {
-        event.up = down + duration;
-    }
-    return event;
-}
-
 }  // namespace
 
 std::vector<KeystrokeEvent> parse_keystroke_list(PyObject* keystrokes) {
@@ -121,13 +60,10 @@ std::vector<KeystrokeEvent> parse_keystroke_list(PyObject* keystrokes) {
     for (Py_ssize_t i = 0; i < length; ++i) {
         const PyRef item = list_get(keystrokes, i);
         if (!item) continue;
-        if (RecordValues values; scanner.scan(item.get(), values)) {
-            if (std::optional<KeystrokeEvent> record = read_plain_record(values)) events.push_back(std::move(*record));
-        } else if (std::optional<KeystrokeEvent> event = read_tuple_record(item.get())) {
+        if (std::optional<KeystrokeEvent> event = read_tuple_record(item.get()))
             events.push_back(std::move(*event));
-        } else if (std::optional<KeystrokeEvent> record = read_dict_record(item.get())) {
+        else if (std::optional<KeystrokeEvent> record = read_keystroke_dict(item.get(), scanner, kDynamicsKeystroke))
             events.push_back(std::move(*record));
-        }
     }
     return events;
 }

@@ -1,20 +1,16 @@
 // evaluate_keystroke_dynamics_rs.
 #include <vector>
 
-#include "arguments.hpp"
-#include "entry_points.hpp"
+#include "binding/core_functions_py.hpp"
 #include "keystrokes/analysis.hpp"
 #include "keystrokes/keystroke_parser_py.hpp"
-#include "results.hpp"
+#include "binding/results_py.hpp"
 
 namespace velmora::py {
 
-PyObject* evaluate_keystroke_dynamics_rs(PyObject*, PyObject* args, PyObject* kwargs) {
-    static constexpr Signature<1> signature{"evaluate_keystroke_dynamics_rs", {"keystrokes"}};
-    std::array<PyObject*, 1> slots;
-    if (!bind_arguments(signature, args, kwargs, slots)) return nullptr;
+PyObject* evaluate_keystroke_dynamics_rs(const BoundArguments<1>& arguments) {
 
-    const std::vector<keystrokes::KeystrokeEvent> events = parse_keystroke_list(slots[0]);
+    const std::vector<keystrokes::KeystrokeEvent> events = parse_keystroke_list(arguments[0].get());
     const keystrokes::KeystrokeReport report = keystrokes::analyze_keystrokes(events);
 
     return DictBuilder()

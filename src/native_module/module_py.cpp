@@ -1,20 +1,19 @@
 // velmora_core._native: the native half of our own Python layer (behaviour features,
 // JSON ingest, model scoring). It links the same plain cores and binding helpers as
 // velmora_core_rs but is a separate module, so velmora_core_rs keeps exactly its own
-// function table. Each subsystem's *_py.cpp defines its entries; they are listed here.
+// function table. Each subsystem's *_py.cpp defines its entries; native_entries.hpp lists them.
 #include <Python.h>
 
-#include "entry_points.hpp"
+#include "binding/fatal_py.hpp"
 #include "native_module/native_entries.hpp"
 
 namespace velmora::py {
 namespace {
 
-constexpr int kKeywords = METH_VARARGS | METH_KEYWORDS;
+VELMORA_NATIVE_FUNCTIONS(VELMORA_FUNCTION_ROW)
 
 PyMethodDef native_functions[] = {
-    // {"name", keywords_entry<entry>(), kKeywords, "name(arg)\n--\n\nWhat it returns."},
-    {nullptr, nullptr, 0, nullptr},
+    VELMORA_NATIVE_FUNCTIONS(VELMORA_METHOD_ENTRY){nullptr, nullptr, 0, nullptr},
 };
 
 PyModuleDef native_definition = {

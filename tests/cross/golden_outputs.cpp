@@ -16,14 +16,14 @@
 #include <vector>
 
 #include "curvature/curvature.hpp"
-#include "kinematics/feature_record.hpp"
-#include "kinematics/spectrum.hpp"
+#include "features/feature_record.hpp"
+#include "features/spectrum.hpp"
 
 namespace {
 
 using velmora::keystrokes::KeystrokeEvent;
-using velmora::kinematics::MousePoint;
-using velmora::kinematics::ParsedTelemetry;
+using velmora::features::MousePoint;
+using velmora::features::ParsedTelemetry;
 
 struct SplitMix64 {
     std::uint64_t state;
@@ -39,12 +39,20 @@ struct SplitMix64 {
     std::size_t below(std::size_t n) { return static_cast<std::size_t>(next() % n); }
 };
 
-void emit(const std::string& name, double v, const char* cls = "exact") {
-    std::printf("%s %016" PRIx64 " %s\n", name.c_str(), std::bit_cast<std::uint64_t>(v), cls);
+using velmora::features::FeatureRounding;
+
+void emit(const std::string& name, double v, FeatureRounding rounding = FeatureRounding::exact) {
+    std::printf("%s %016" PRIx64 " %s\n", name.c_str(), std::bit_cast<std::uint64_t>(v),
+                rounding == FeatureRounding::libm ? "libm" : "exact");
 }
-void emit(const std::string& name, std::uint64_t v) { std::printf("%s %016" PRIx64 " exact\n", name.c_str(), v); }
-void emit(const std::string& name, std::int64_t v) { emit(name, static_cast<std::uint64_t>(v)); }
-void emit(const std::string& name, bool v) { emit(name, std::uint64_t{v}); }
+// Integers and flags never pass through the C library.
+void emit(const std::string& name, std::uint64_t v, FeatureRounding = FeatureRounding::exact) {
+    std::printf("%s %016" PRIx64 " exact\n", name.c_str(), v);
+}
+void emit(const std::string& name, std::int64_t v, FeatureRounding = FeatureRounding::exact) {
+    emit(name, static_cast<std::uint64_t>(v));
+}
+void emit(const std::string& name, bool v, FeatureRounding = FeatureRounding::exact) { emit(name, std::uint64_t{v}); }
 
 ParsedTelemetry telemetry(std::uint64_t seed, std::size_t points, std::size_t keys) {
     SplitMix64 rng{seed};
@@ -84,47 +92,12 @@ void feature_records() {
     std::uint64_t seed = 1;
     for (std::size_t points : point_counts) {
         for (std::size_t keys : key_counts) {
-            const auto r = velmora::kinematics::build_feature_record(telemetry(seed, points, keys));
+            const auto r = velmora::features::build_feature_record(telemetry(seed, points, keys));
             const std::string p = "record[" + std::to_string(seed++) + "].";
-            emit(p + "mouse_points", r.mouse_points);
-            emit(p + "total_distance", r.total_distance);
-            emit(p + "straightness", r.straightness);
-            emit(p + "avg_velocity", r.avg_velocity);
-            emit(p + "max_velocity", r.max_velocity);
-            emit(p + "velocity_var", r.velocity_var);
-            emit(p + "avg_acceleration", r.avg_acceleration);
-            emit(p + "acceleration_var", r.acceleration_var);
-            emit(p + "avg_jerk", r.avg_jerk);
-            emit(p + "dt_var", r.dt_var);
-            emit(p + "click_count", r.click_count);
-            emit(p + "key_count", r.key_count);
-            emit(p + "key_interval_avg", r.key_interval_avg);
-            emit(p + "key_interval_var", r.key_interval_var);
-            emit(p + "webdriver", r.webdriver);
-            emit(p + "screen_valid", r.screen_valid);
-            emit(p + "scroll_count", r.scroll_count);
-            emit(p + "terminal_decel_ratio", r.terminal_decel_ratio);
-            emit(p + "plugins_length", r.plugins_length);
-            emit(p + "touch_supported", r.touch_supported);
-            emit(p + "screen_width", r.screen_width);
-            emit(p + "spectral_purity", r.spectral_purity, "libm");
-            emit(p + "spectral_entropy", r.spectral_entropy, "libm");
-            emit(p + "submovement_count", r.submovement_count);
-            emit(p + "max_touch_points", r.max_touch_points);
-            emit(p + "avg_touch_radius", r.avg_touch_radius);
-            emit(p + "touch_radius_var", r.touch_radius_var);
-            emit(p + "avg_touch_force", r.avg_touch_force);
-            emit(p + "touch_event_count", r.touch_event_count);
-            emit(p + "curvature_score", r.curvature_score);
-            emit(p + "mean_curvature", r.mean_curvature);
-            emit(p + "curvature_var", r.curvature_var);
-            emit(p + "curvature_rate_var", r.curvature_rate_var);
-            emit(p + "avg_dwell_time", r.avg_dwell_time);
-            emit(p + "dwell_time_var", r.dwell_time_var);
-            emit(p + "avg_flight_time", r.avg_flight_time);
-            emit(p + "flight_time_var", r.flight_time_var);
-            emit(p + "digraph_entropy", r.digraph_entropy, "libm");
-            emit(p + "keystroke_score", r.keystroke_score);
+#define VELMORA_GOLDEN_FEATURE(name, type, none, unit, meaning, origin, rounding) \
+    emit(p + #name, r.name, velmora::features::FeatureRounding::rounding);
+            VELMORA_FEATURES(VELMORA_GOLDEN_FEATURE)
+#undef VELMORA_GOLDEN_FEATURE
         }
     }
 }
@@ -163,9 +136,9 @@ void power_spectra() {
     for (std::size_t o = 8; o < 300; o += 13) {
         std::vector<double> centred(o), power(o / 2);
         for (double& c : centred) c = rng.between(-3, 3);
-        velmora::kinematics::power_spectrum(centred, power);
+        velmora::features::power_spectrum(centred, power);
         for (std::size_t j = 0; j < power.size(); ++j)
-            emit("spectrum[" + std::to_string(o) + "][" + std::to_string(j + 1) + "]", power[j], "libm");
+            emit("spectrum[" + std::to_string(o) + "][" + std::to_string(j + 1) + "]", power[j], FeatureRounding::libm);
     }
 }
 

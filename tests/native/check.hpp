@@ -21,6 +21,8 @@ namespace check {
 struct Registry {
     std::vector<std::pair<const char*, std::function<void()>>> cases;
     int failures = 0;
+    const char* kernel = nullptr;  // the variant under test, named in failures
+    bool kernels_listed = false;
     static Registry& get() {
         static Registry r;
         return r;
@@ -34,7 +36,9 @@ struct Registrar {
 };
 
 inline void fail(const char* file, int line, const std::string& what) {
-    std::fprintf(stderr, "%s:%d: FAILED: %s\n", file, line, what.c_str());
+    const char* kernel = Registry::get().kernel;
+    std::fprintf(stderr, "%s:%d: FAILED%s%s: %s\n", file, line, kernel ? " with kernel " : "", kernel ? kernel : "",
+                 what.c_str());
     ++Registry::get().failures;
 }
 
@@ -57,6 +61,23 @@ inline std::string show(T v) {
 }
 inline std::string show(bool v) { return v ? "true" : "false"; }
 inline std::string show(const std::string& v) { return "\"" + v + "\""; }
+
+// One test body run against every variant of a kernel list (numeric/kernel_list.hpp),
+// each failure naming the variant. The first call lists the variants this processor runs.
+template <class Kernels, class Body>
+void for_each_kernel(const Kernels& kernels, Body&& body) {
+    if (!Registry::get().kernels_listed) {
+        std::printf("note: variants run on this processor:");
+        for (const auto& k : kernels) std::printf(" %s", k.name);
+        std::printf("\n");
+        Registry::get().kernels_listed = true;
+    }
+    for (const auto& k : kernels) {
+        Registry::get().kernel = k.name;
+        body(k.kernel);
+        Registry::get().kernel = nullptr;
+    }
+}
 
 }  // namespace check
 

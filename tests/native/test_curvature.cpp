@@ -160,20 +160,6 @@ TEST_CASE("score rules apply in order") {
 
 namespace {
 
-using velmora::curvature::NamedCurvatureKernel;
-
-std::vector<NamedCurvatureKernel> kernels_under_test() {
-    const std::vector<NamedCurvatureKernel> list = velmora::curvature::runnable_curvature_kernels();
-    static bool told = false;
-    if (!told) {
-        std::printf("note: kernels run on this processor:");
-        for (const NamedCurvatureKernel& k : list) std::printf(" %s", k.name);
-        std::printf("\n");
-    }
-    told = true;
-    return list;
-}
-
 // Ordinary magnitudes most of the time, with the values that break arithmetic mixed in:
 // NaNs of both signs and odd payloads, infinities, signed zeros, overflow-prone,
 // subnormal and tiny numbers.
@@ -193,7 +179,7 @@ double random_input(std::mt19937_64& rng) {
 
 TEST_CASE("every kernel is bit-identical to the scalar reference, tails included") {
     std::mt19937_64 rng(20240611);
-    const auto kernels = kernels_under_test();
+    const auto kernels = velmora::curvature::runnable_curvature_kernels();
     constexpr double sentinel = -12345.0;
     std::vector<std::size_t> lengths{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 17, 64, 1001};
     for (std::size_t count : lengths) {
@@ -208,11 +194,11 @@ TEST_CASE("every kernel is bit-identical to the scalar reference, tails included
                                      ay.data() + offset};
             Series reference(count + 4, sentinel);
             velmora::curvature::curvature_kernel_scalar(in, reference.data(), count);
-            for (const NamedCurvatureKernel& k : kernels) {
+            check::for_each_kernel(kernels, [&](CurvatureKernel kernel) {
                 Series out(count + 4, sentinel);
-                k.kernel(in, out.data(), count);
+                kernel(in, out.data(), count);
                 for (std::size_t i = 0; i < out.size(); ++i) CHECK_BITS(out[i], reference[i]);
-            }
+            });
         }
     }
 }
@@ -238,15 +224,15 @@ TEST_CASE("every kernel writes a NaN curvature as the one quiet NaN, whatever th
     const double a = from_bits(0x7ff0000000000001), b = from_bits(0xfff4000000abcdef);
     const double vx[] = {a, b, 1.0, a, 2.0}, vy[] = {b, a, -kInf, 1.0, -b};
     const double ax[] = {a, a, 1.0, b, 1.0}, ay[] = {b, b, kInf, 1.0, a};
-    for (const NamedCurvatureKernel& k : kernels_under_test()) {
+    check::for_each_kernel(velmora::curvature::runnable_curvature_kernels(), [&](CurvatureKernel kernel) {
         double kappa[5];
-        k.kernel({vx, vy, ax, ay}, kappa, 5);
+        kernel({vx, vy, ax, ay}, kappa, 5);
         for (double v : kappa) CHECK_BITS(v, kNaN);
-    }
+    });
 }
 
 TEST_CASE("the selected kernel is the widest this processor runs") {
-    const std::vector<NamedCurvatureKernel> list = velmora::curvature::runnable_curvature_kernels();
+    const auto list = velmora::curvature::runnable_curvature_kernels();
     CHECK(velmora::curvature::select_curvature_kernel() == list.back().kernel);
 #if defined(VELMORA_ARCH_X86_64)
     CHECK_EQ(list.size(), velmora::platform::cpu_has_avx() ? std::size_t{3} : std::size_t{2});

@@ -14,11 +14,11 @@
 #include <vector>
 
 #include "../../bench/murmur_collisions.hpp"
-#include "nonce_cache/engine_slot.hpp"
-#include "nonce_cache/siphash.hpp"
-#include "nonce_cache/state_engine.hpp"
+#include "state/engine_slot.hpp"
+#include "state/siphash.hpp"
+#include "state/state_engine.hpp"
 
-using namespace velmora::nonce_cache;
+using namespace velmora::state;
 using velmora::platform::HashKey;
 
 // Counting allocations, to show that lookups allocate nothing.

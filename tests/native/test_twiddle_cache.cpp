@@ -8,10 +8,10 @@
 #include <span>
 #include <vector>
 
-#include "kinematics/spectrum.hpp"
-#include "kinematics/twiddle_table.hpp"
+#include "features/spectrum.hpp"
+#include "features/twiddle_table.hpp"
 
-using namespace velmora::kinematics;
+using namespace velmora::features;
 
 namespace {
 

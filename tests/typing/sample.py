@@ -46,6 +46,8 @@ def features() -> None:
     speed: float = record["avg_velocity"]
     robot: bool = record["webdriver"]
     assert [*record] == list(FEATURE_NAMES)
+    values: list[int | float | bool] = [record[name] for name in FEATURE_NAMES]
+    assert len(values) == 39
     assert points == 13 and speed > 0.0 and not robot
     assert core.extract_features_rs(telemetry={})["screen_valid"]
 
