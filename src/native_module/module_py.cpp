@@ -14,6 +14,15 @@ constexpr int kKeywords = METH_VARARGS | METH_KEYWORDS;
 
 PyMethodDef native_functions[] = {
     // {"name", keywords_entry<entry>(), kKeywords, "name(arg)\n--\n\nWhat it returns."},
+    {"state_text_argument", keywords_entry<state_text_argument>(), kKeywords,
+     "state_text_argument(name, value)\n--\n\n"
+     "value's UTF-8 bytes, refused as the state functions refuse their str argument `name`."},
+    {"state_u64_argument", keywords_entry<state_u64_argument>(), kKeywords,
+     "state_u64_argument(name, value)\n--\n\n"
+     "value as an int in [0, 2**64 - 1], refused as the state functions refuse argument `name`."},
+    {"state_bans_argument", keywords_entry<state_bans_argument>(), kKeywords,
+     "state_bans_argument(bans)\n--\n\n"
+     "Every (address, expiry) pair as (UTF-8 bytes, int), refused as hydrate_bans_rs refuses it."},
     {nullptr, nullptr, 0, nullptr},
 };
 

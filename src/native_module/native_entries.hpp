@@ -3,4 +3,11 @@
 
 #include <Python.h>
 
-namespace velmora::py {}  // namespace velmora::py
+namespace velmora::py {
+
+// nonce_cache/state_engine_py.cpp: the state functions' argument conversions.
+PyObject* state_text_argument(PyObject* self, PyObject* args, PyObject* kwargs);
+PyObject* state_u64_argument(PyObject* self, PyObject* args, PyObject* kwargs);
+PyObject* state_bans_argument(PyObject* self, PyObject* args, PyObject* kwargs);
+
+}  // namespace velmora::py

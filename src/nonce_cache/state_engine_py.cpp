@@ -1,5 +1,7 @@
 // The state-engine functions: arguments are converted before the engine's lock is
-// taken, and results are built after it is released.
+// taken, and results are built after it is released. Also the argument conversions of
+// velmora_core._native, which the shared state engines (velmora_core.state) call so that
+// they refuse exactly what these functions refuse, with the same exception and text.
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -11,6 +13,7 @@
 #include "conversions.hpp"
 #include "entry_points.hpp"
 #include "errors.hpp"
+#include "native_module/native_entries.hpp"
 #include "nonce_cache/engine_slot.hpp"
 #include "py_ref.hpp"
 #include "results.hpp"
@@ -42,7 +45,66 @@ bool convert_ban_list(PyObject* obj, BanList& out) {
     return for_each_item(obj, [&out](PyObject* item) { return convert_ban_pair(item, out); });
 }
 
+// The UTF-8 bytes as a new bytes object, or null with MemoryError set.
+PyObject* new_bytes(std::string_view text) {
+    return PyBytes_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
+}
+
+// (name, value) of the single-value conversions; `name` is the parameter named in errors.
+bool bind_named_value(const Signature<2>& signature, PyObject* args, PyObject* kwargs, const char*& name,
+                      PyObject*& value) {
+    std::array<PyObject*, 2> slots;
+    if (!bind_arguments(signature, args, kwargs, slots)) return false;
+    std::string_view text;
+    if (!convert_utf8(slots[0], text)) {
+        argument_error("name");
+        return false;
+    }
+    name = PyUnicode_AsUTF8AndSize(slots[0], nullptr);  // NUL-terminated, cached by the str
+    if (name == nullptr) return false;
+    value = slots[1];
+    return true;
+}
+
 }  // namespace
+
+PyObject* state_text_argument(PyObject*, PyObject* args, PyObject* kwargs) {
+    static constexpr Signature<2> signature{"state_text_argument", {"name", "value"}};
+    const char* name = nullptr;
+    PyObject* value = nullptr;
+    if (!bind_named_value(signature, args, kwargs, name, value)) return nullptr;
+    std::string_view text;
+    if (!convert_utf8(value, text)) return argument_error(name);
+    return new_bytes(text);
+}
+
+PyObject* state_u64_argument(PyObject*, PyObject* args, PyObject* kwargs) {
+    static constexpr Signature<2> signature{"state_u64_argument", {"name", "value"}};
+    const char* name = nullptr;
+    PyObject* value = nullptr;
+    if (!bind_named_value(signature, args, kwargs, name, value)) return nullptr;
+    std::uint64_t number = 0;
+    if (!convert_u64(value, number)) return argument_error(name);
+    return new_u64(number).release();
+}
+
+PyObject* state_bans_argument(PyObject*, PyObject* args, PyObject* kwargs) {
+    static constexpr Signature<1> signature{"state_bans_argument", {"bans"}};
+    std::array<PyObject*, 1> slots;
+    if (!bind_arguments(signature, args, kwargs, slots)) return nullptr;
+    BanList bans;
+    if (!convert_ban_list(slots[0], bans)) return argument_error("bans");
+    PyRef list = steal(PyList_New(static_cast<Py_ssize_t>(bans.size())));
+    if (!list) return nullptr;
+    for (std::size_t i = 0; i < bans.size(); ++i) {
+        PyRef address = steal(new_bytes(bans[i].first));
+        if (!address) return nullptr;
+        PyRef pair = steal(PyTuple_Pack(2, address.get(), new_u64(bans[i].second).get()));
+        if (!pair) return nullptr;
+        PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), pair.release());  // steals the pair
+    }
+    return list.release();
+}
 
 PyObject* consume_nonce_rs(PyObject*, PyObject* args, PyObject* kwargs) {
     static constexpr Signature<1> signature{"consume_nonce_rs", {"nonce"}};

@@ -13,7 +13,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "../../bench/murmur_collisions.hpp"
+#include "../../testkit/murmur_collisions.hpp"
 #include "nonce_cache/engine_slot.hpp"
 #include "nonce_cache/siphash.hpp"
 #include "nonce_cache/state_engine.hpp"

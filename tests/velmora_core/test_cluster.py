@@ -10,8 +10,8 @@ from velmora_core.extraction import extract_lines
 from velmora_core.cli import main
 from velmora_core.cluster import features_frame
 from velmora_core.records import FEATURE_NAMES
+from helpers import DATA
 
-DATA = pathlib.Path(__file__).resolve().parent.parent / "examples" / "data"
 INPUTS = [str(DATA / "human_sample.jsonl"), str(DATA / "bot_sample.jsonl")]
 
 
