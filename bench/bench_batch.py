@@ -88,7 +88,7 @@ def split(inputs, repeat):
     import orjson
     import velmora_core_rs as core
 
-    from velmora_core import extraction, inputs as reading, writers
+    from velmora_core.batch import extraction, inputs as reading, writers
     chunks = list(reading.read_chunks(inputs))
     lines = [line for c in chunks for line in c.lines()]
     rows = [extraction.extract_lines(c.lines(), c.first_line) for c in chunks]
