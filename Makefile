@@ -1,12 +1,15 @@
 # Set-up and everyday commands. `make run` and `make test` work on a fresh machine:
 # they find a Python 3.13+, create the venv, install what is needed and build.
+# Targets that run system programs install their own Debian packages first
+# (scripts/setup-system GROUP: apt-get, as root, only when something is missing).
 SHELL := /bin/bash
 PYTHON_BASE := $(shell scripts/find-python)
 VENV := .venv
 VPY := $(VENV)/bin/python
 ASAN_VENV := .venv-asan
 BUILD_DEPS := scikit-build-core cmake ninja
-NATIVE_BUILD := build/native
+# One build tree for the modules and the C++ test programs of the cores (same compiler and flags).
+NATIVE_BUILD := build/release
 
 .PHONY: run test test-asan test-cross native-tests bench wheel audit clean venv install setup-system serve
 
@@ -17,12 +20,13 @@ $(VPY):
 
 venv: $(VPY)
 
-# Rebuilds incrementally in build/release (see pyproject's build-dir).
-# The test group and the extras are re-checked each time (quick when nothing changed).
+# Rebuilds incrementally in build/release, the C++ test programs of the cores included
+# (`make native-tests`, `make test-cross` reuse them). The test group and the extras are
+# re-checked each time (quick when nothing changed).
 install: $(VPY)
 	$(VPY) -m pip install -q --group test
-	$(VPY) -m pip install -q --no-build-isolation \
-	    -Cbuild-dir=build/release ".$(if $(EXTRAS),[$(EXTRAS)])"
+	$(VPY) -m pip install -q --no-build-isolation -Cbuild-dir=$(NATIVE_BUILD) \
+	    -Ccmake.define.VELMORA_NATIVE_TESTS=ON ".$(if $(EXTRAS),[$(EXTRAS)])"
 
 # The demo writes the evaluation report, so it installs the package with its plotting extra
 # (a target-specific variable also applies to the install prerequisite).
@@ -30,35 +34,38 @@ run: EXTRAS := report
 run: install
 	$(VPY) examples/demo.py
 
-native-tests: $(VPY)
-	$(VENV)/bin/cmake -S . -B $(NATIVE_BUILD) -G Ninja -DVELMORA_EXTENSION=OFF -DVELMORA_NATIVE_TESTS=ON \
-	    -DCMAKE_MAKE_PROGRAM=$(abspath $(VENV))/bin/ninja >/dev/null
-	$(VENV)/bin/cmake --build $(NATIVE_BUILD)
+# The C++ test programs of the cores: built with the modules by `make install`.
+native-tests: install
 
-# The Debian programs the tests run for real (redis-server, chromium, cross toolchains).
+# Every Debian program any target runs (redis-server, chromium, cross toolchains, clang).
 setup-system:
 	scripts/setup-system
 
-test: setup-system install native-tests
+# The suite runs redis-server and a headless Chromium for real; nothing else from the system.
+test: install
+	scripts/setup-system redis browser
 	VELMORA_NATIVE_TESTS_DIR=$(NATIVE_BUILD) $(VPY) -m pytest -q
 
 # The static checks alone (they also run in `make test`): mypy --strict and pyright on
 # velmora_core and a typed sample, the misuse file's expected errors, stubtest of the stubs.
 .PHONY: typecheck
 typecheck: install
-	$(VPY) -m pytest -q tests/test_typing.py tests/test_records.py
+	$(VPY) -m pytest -q tests/velmora_core/test_typing.py tests/velmora_core/test_records.py
 
-# The same suite against a build with AddressSanitizer and UndefinedBehaviorSanitizer.
-# The interpreter itself is not instrumented, so the ASan runtime is preloaded and
-# leak detection (which would report the interpreter's own allocations) is off.
+# The tests that run native code (tests/extension, tests/native, the Redis engine's
+# comparisons with the extension) against an AddressSanitizer + UBSan build. The interpreter
+# itself is not instrumented, so the ASan runtime is preloaded and leak detection (which
+# would report the interpreter's own allocations) is off for it.
 test-asan:
+	scripts/setup-system redis
 	scripts/test-asan
 
 # The native core tests and a golden-output comparison on every target this machine runs:
 # x86-64 (GCC, Clang), AArch64 under qemu-user (GCC, Clang), Windows x64 (MinGW) under Wine.
-test-cross: $(VPY)
+# x86-64 GCC is the release tree's own build (native-tests), not a second one.
+test-cross: native-tests
 	scripts/setup-system cross
-	scripts/test-cross
+	NATIVE_BUILD=$(NATIVE_BUILD) scripts/test-cross
 
 wheel: $(VPY)
 	$(VPY) -m pip wheel -q --no-build-isolation --no-deps -w dist .
@@ -80,7 +87,9 @@ serve: install
 	scripts/setup-system redis
 	$(VPY) examples/service/serve.py --workers 2 --start-redis --port $(SERVE_PORT)
 
+# The Redis and service benchmarks start a private redis-server.
 bench: install
+	scripts/setup-system redis
 	$(VPY) bench/run_all.py
 
 # Coverage-guided fuzzing of all thirteen functions against a clang ASan+UBSan build

@@ -27,6 +27,8 @@ import sys
 import tempfile
 import time
 
+from shared_data import SHARED_DATA, missing_message
+
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 FILES = ["human_sessions.jsonl", "bot_sessions.jsonl"]
 FORMATS = ["jsonl", "csv", "parquet"]
@@ -86,7 +88,7 @@ def split(inputs, repeat):
     import orjson
     import velmora_core_rs as core
 
-    from velmora_core import extraction, inputs as reading, writers
+    from velmora_core.batch import extraction, inputs as reading, writers
     chunks = list(reading.read_chunks(inputs))
     lines = [line for c in chunks for line in c.lines()]
     rows = [extraction.extract_lines(c.lines(), c.first_line) for c in chunks]
@@ -134,7 +136,7 @@ def run_child(config, inputs, repeat):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--data", type=pathlib.Path, default=ROOT.parent / "shared" / "data")
+    parser.add_argument("--data", type=pathlib.Path, default=SHARED_DATA)
     parser.add_argument("--repeat", type=int, default=7, help="timed runs per configuration and round")
     parser.add_argument("--rounds", type=int, default=3, help="turns each configuration takes")
     parser.add_argument("--child", help=argparse.SUPPRESS)
@@ -146,8 +148,7 @@ def main():
 
     inputs = [str(args.data / name) for name in FILES]
     if not all(os.path.exists(p) for p in inputs):
-        print(f"skipped: the benchmark data ({', '.join(FILES)}) is not in {args.data}; "
-              f"pass --data DIR to point at it")
+        print(missing_message(", ".join(FILES), args.data))
         return
     sessions = sum(sum(1 for _ in open(p, "rb")) for p in inputs)
     size = sum(os.path.getsize(p) for p in inputs)

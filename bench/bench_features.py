@@ -5,8 +5,8 @@ length, and what the twiddle-table cache's memory budget costs.
 
     .venv/bin/python bench/bench_features.py [--quick] [--data DIR]
 
-DIR holds the recorded sessions (*.jsonl); by default ../shared/data next to the main
-checkout, else examples/data. Builds the benchmark-only extension of bench/floor in
+DIR holds the recorded sessions (*.jsonl); by default ../shared/data beside the repository,
+else examples/data. Builds the benchmark-only extension of bench/floor in
 build/bench (never part of the wheel).
 """
 
@@ -29,8 +29,8 @@ import velmora_core_rs as core  # noqa: E402
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 BUILD = ROOT / "build" / "bench"
-sys.path.insert(0, str(ROOT / "bench"))
 from numpy_features import extract_features_numpy  # noqa: E402
+from shared_data import SHARED_DATA, missing_message  # noqa: E402
 
 
 def build_bench_extension():
@@ -92,15 +92,10 @@ def per_call_us(fns, telemetries, min_time, rounds=15):
 
 
 def default_data_dir():
-    """../shared/data beside the main checkout (this may be a worktree of it), else the bundled samples."""
-    try:
-        common = subprocess.run(["git", "rev-parse", "--path-format=absolute", "--git-common-dir"], cwd=ROOT,
-                                check=True, capture_output=True, text=True).stdout.strip()
-        shared = pathlib.Path(common).parent.parent / "shared" / "data"
-        if any(shared.glob("*.jsonl")):
-            return shared
-    except (OSError, subprocess.CalledProcessError):
-        pass
+    """../shared/data beside the repository, else the bundled samples (said so on the output)."""
+    if any(SHARED_DATA.glob("*.jsonl")):
+        return SHARED_DATA
+    print(missing_message("no *.jsonl", SHARED_DATA).replace("skipped: ", "") + "; using examples/data")
     return ROOT / "examples" / "data"
 
 

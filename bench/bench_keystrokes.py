@@ -1,6 +1,6 @@
 """Time per call of evaluate_keystroke_dynamics_rs on real keystroke timings.
 
-Records come from the human sessions in /work/shared/data (CMU timings, dict form
+Records come from the human sessions in ../shared/data beside the repository (CMU timings, dict form
 {"key", "t", "duration_ms"}); sessions are laid end to end, each shifted to start
 1 s after the previous one ended, to reach the larger sizes. The tuple form of the
 same events is timed as well.
@@ -14,8 +14,9 @@ import sys
 import timeit
 
 import velmora_core_rs as core
+from shared_data import SHARED_DATA, missing_message
 
-DEFAULT_DATA = pathlib.Path("/work/shared/data/human_sessions.jsonl")
+DEFAULT_DATA = SHARED_DATA / "human_sessions.jsonl"
 
 
 def load_records(path):
@@ -39,6 +40,9 @@ def per_call_us(fn, arg):
 
 def main():
     path = pathlib.Path(sys.argv[1]) if len(sys.argv) > 1 else DEFAULT_DATA
+    if not path.is_file():
+        print(missing_message(path.name, path.parent))
+        return
     records = load_records(path)
     print(f"{len(records)} keystroke records available from {path.name}")
     fn = core.evaluate_keystroke_dynamics_rs

@@ -12,7 +12,6 @@ and the server's own time per call (INFO commandstats), apart from the round tri
 """
 
 import asyncio
-import pathlib
 import statistics
 import sys
 import time
@@ -20,11 +19,10 @@ from collections.abc import Awaitable, Callable
 
 import redis
 import redis.asyncio
+from redis.connection import parse_url
 
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tests"))
-from redis_server import redis_server  # noqa: E402
-
-from velmora_core.state import AsyncRedisStateEngine, RedisStateEngine  # noqa: E402
+from velmora_core.state import AsyncRedisStateEngine, RedisStateEngine
+from velmora_core.state.private_redis import private_redis
 
 CALLS = 10_000
 ROUNDS = 5
@@ -113,7 +111,8 @@ async def bench_async(port: int, admin: "redis.Redis") -> None:
 
 if __name__ == "__main__":
     print(f"Python {sys.version.split()[0]}, redis-py {redis.__version__}; figures are noisy on a shared machine")
-    with redis_server() as port:
+    with private_redis() as url:
+        port = int(parse_url(url)["port"])
         with redis.Redis(port=port) as admin:
             print(f"redis-server {admin.info('server')['redis_version']} on 127.0.0.1:{port}")
             bench_sync(port, admin)

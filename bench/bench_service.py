@@ -36,7 +36,7 @@ SERVE = ROOT / "examples" / "service" / "serve.py"
 sys.path.insert(0, str(SERVE.parent))
 
 from velmora_service.nonces import NonceSigner  # noqa: E402
-from velmora_service.redis_process import free_port  # noqa: E402
+from velmora_core.state.private_redis import free_port  # noqa: E402
 
 WARMUP_SECONDS = 2.0
 

@@ -26,9 +26,8 @@ import redis
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 SERVE = ROOT / "examples" / "service" / "serve.py"
-sys.path.insert(0, str(SERVE.parent))
 
-from velmora_service.redis_process import free_port, private_redis  # noqa: E402
+from velmora_core.state.private_redis import free_port, private_redis
 
 
 @contextlib.contextmanager

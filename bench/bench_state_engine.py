@@ -3,7 +3,7 @@
     .venv/bin/python bench/bench_state_engine.py
 
 The flooding check builds strings that all share one 64-bit std::hash<std::string>
-value under libstdc++ (bench/murmur_collisions.hpp, compiled here with g++). An unkeyed
+value under libstdc++ (testkit/murmur_collisions.hpp, compiled here with g++). An unkeyed
 std::unordered_set degrades to a linear scan per insert on them; the engine's tables are
 keyed with SipHash under a per-table secret, so the same strings cost what random ones do.
 """
@@ -18,6 +18,7 @@ import velmora_core_rs as m
 
 ROOT = pathlib.Path(__file__).resolve().parent
 BUILD = ROOT.parent / "build" / "bench"
+TESTKIT = ROOT.parent / "testkit"  # the collision generator, shared with the native tests
 REPEATS = 5
 
 
@@ -85,9 +86,9 @@ def bench_calls():
 def build_generator():
     BUILD.mkdir(parents=True, exist_ok=True)
     exe = BUILD / "hash_flood"
-    sources = [ROOT / "hash_flood.cpp", ROOT / "murmur_collisions.hpp"]
+    sources = [ROOT / "hash_flood.cpp", TESTKIT / "murmur_collisions.hpp"]
     if not exe.exists() or exe.stat().st_mtime < max(s.stat().st_mtime for s in sources):
-        subprocess.run(["g++", "-std=c++20", "-O2", "-o", str(exe), str(sources[0])], check=True)
+        subprocess.run(["g++", "-std=c++20", "-O2", "-I", str(TESTKIT), "-o", str(exe), str(sources[0])], check=True)
     return exe
 
 

@@ -2,7 +2,7 @@
 
 Everything is bounded (sizes, nesting, iteration counts) so that one input stays
 fast and small under the sanitizers; sizes beyond memory are the subject of
-tests/test_hostile_input.py, not of fuzzing.
+tests/extension/test_hostile_input.py, not of fuzzing.
 """
 
 from __future__ import annotations

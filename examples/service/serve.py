@@ -21,7 +21,7 @@ HERE = pathlib.Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
 
 from velmora_service import settings as config  # noqa: E402
-from velmora_service.redis_process import free_port, private_redis  # noqa: E402
+from velmora_core.state.private_redis import free_port, private_redis  # noqa: E402
 
 
 def port_number(text: str) -> int:

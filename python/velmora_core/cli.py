@@ -20,7 +20,7 @@ from velmora_core import __version__
 from velmora_core.batch import Summary, default_jobs, extract_to_file
 from velmora_core.errors import BatchError
 from velmora_core.feature_info import FEATURE_INFO
-from velmora_core.writers import FORMATS
+from velmora_core.batch.writers import FORMATS
 
 
 def _jobs(text: str) -> int:
@@ -76,7 +76,7 @@ def build_parser() -> argparse.ArgumentParser:
 def _cluster(stack: ExitStack, address: str | None) -> Executor | None:
     if address is None:
         return None
-    from velmora_core.cluster import cluster_executor
+    from velmora_core.batch.cluster import cluster_executor
     return stack.enter_context(cluster_executor(address))
 
 

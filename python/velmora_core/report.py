@@ -25,7 +25,7 @@ from velmora_core.batch import Summary, run
 from velmora_core.errors import BatchError, missing_extra
 from velmora_core.feature_info import FEATURE_INFO
 from velmora_core.records import FEATURE_NAMES
-from velmora_core.writers import MemorySink
+from velmora_core.batch.writers import MemorySink
 
 if TYPE_CHECKING:
     from matplotlib.figure import Figure

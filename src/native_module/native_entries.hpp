@@ -10,7 +10,13 @@
     X(feature_table, "",                                                                               \
       "Every feature of the record, in record order, as (name, type, value without data, unit, "      \
       "meaning, origin, exact) tuples; exact is False for values that pass through the C library's "  \
-      "sin, cos or log2.")
+      "sin, cos or log2.")                                                                            \
+    X(state_text_argument, "name, value",                                                              \
+      "value's UTF-8 bytes, refused as the state functions refuse their str argument `name`.")         \
+    X(state_u64_argument, "name, value",                                                               \
+      "value as an int in [0, 2**64 - 1], refused as the state functions refuse argument `name`.")     \
+    X(state_bans_argument, "bans",                                                                     \
+      "Every (address, expiry) pair as (UTF-8 bytes, int), refused as hydrate_bans_rs refuses it.")
 
 namespace velmora::py {
 VELMORA_NATIVE_FUNCTIONS(VELMORA_DECLARE_FUNCTION)

@@ -1,5 +1,7 @@
 // The state-engine functions: arguments are converted before the engine's lock is
-// taken, and results are built after it is released.
+// taken, and results are built after it is released. Also the argument conversions of
+// velmora_core._native, which the shared state engines (velmora_core.state) call so that
+// they refuse exactly what these functions refuse, with the same exception and text.
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -10,6 +12,7 @@
 #include "binding/conversions_py.hpp"
 #include "binding/core_functions_py.hpp"
 #include "binding/errors_py.hpp"
+#include "native_module/native_entries.hpp"
 #include "state/engine_slot.hpp"
 #include "binding/pyref_py.hpp"
 #include "binding/results_py.hpp"
@@ -41,7 +44,54 @@ bool convert_ban_list(PyObject* obj, BanList& out) {
     return for_each_item(obj, [&out](PyObject* item) { return convert_ban_pair(item, out); });
 }
 
+// The UTF-8 bytes as a new bytes object, or null with MemoryError set.
+PyObject* new_bytes(std::string_view text) {
+    return PyBytes_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
+}
+
+// The parameter name the conversion's errors name (NUL-terminated, cached by the str).
+bool read_parameter_name(PyObject* obj, const char*& name) {
+    std::string_view text;
+    if (!convert_utf8(obj, text)) {
+        argument_error("name");
+        return false;
+    }
+    name = PyUnicode_AsUTF8AndSize(obj, nullptr);
+    return name != nullptr;
+}
+
 }  // namespace
+
+PyObject* state_text_argument(const BoundArguments<2>& arguments) {
+    const char* name = nullptr;
+    if (!read_parameter_name(arguments[0].get(), name)) return nullptr;
+    std::string_view text;
+    if (!convert_utf8(arguments[1].get(), text)) return argument_error(name);
+    return new_bytes(text);
+}
+
+PyObject* state_u64_argument(const BoundArguments<2>& arguments) {
+    const char* name = nullptr;
+    if (!read_parameter_name(arguments[0].get(), name)) return nullptr;
+    std::uint64_t number = 0;
+    if (!convert_u64(arguments[1].get(), number)) return argument_error(name);
+    return new_u64(number).release();
+}
+
+PyObject* state_bans_argument(const BoundArguments<1>& arguments) {
+    BanList bans;
+    if (!convert_ban_list(arguments[0].get(), bans)) return argument_error("bans");
+    PyRef list = steal(PyList_New(static_cast<Py_ssize_t>(bans.size())));
+    if (!list) return nullptr;
+    for (std::size_t i = 0; i < bans.size(); ++i) {
+        PyRef address = steal(new_bytes(bans[i].first));
+        if (!address) return nullptr;
+        PyRef pair = steal(PyTuple_Pack(2, address.get(), new_u64(bans[i].second).get()));
+        if (!pair) return nullptr;
+        PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), pair.release());  // steals the pair
+    }
+    return list.release();
+}
 
 PyObject* consume_nonce_rs(const BoundArguments<1>& arguments) {
     std::string_view nonce;

@@ -13,7 +13,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "../../bench/murmur_collisions.hpp"
+#include "../../testkit/murmur_collisions.hpp"
 #include "state/engine_slot.hpp"
 #include "state/siphash.hpp"
 #include "state/state_engine.hpp"

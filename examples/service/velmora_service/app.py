@@ -19,10 +19,10 @@ from starlette.responses import FileResponse, JSONResponse, Response
 from starlette.routing import Mount, Route
 from starlette.staticfiles import StaticFiles
 from velmora_core.records import FEATURE_NAMES, Telemetry
-from velmora_core.state import StateEngineUnavailable
+from velmora_core.state import AsyncStateEngine, StateEngineUnavailable
 
 from velmora_service import settings as config
-from velmora_service.engines import AsyncStateEngine, open_engine
+from velmora_service.engines import open_engine
 from velmora_service.intake import BodyTooLarge, MalformedBody, jsonable, parse_verdict, read_limited
 from velmora_service.nonces import NonceCheck, NonceSigner
 from velmora_service.policy import decide

@@ -12,17 +12,10 @@ timeout makes a request fail (503).
 
 from collections.abc import AsyncGenerator
 from contextlib import asynccontextmanager
-from typing import Protocol
 
-from velmora_core.state import LocalStateEngine
+from velmora_core.state import AsyncStateEngine, LocalStateEngine
 
 from velmora_service.settings import Settings
-
-
-class AsyncStateEngine(Protocol):
-    async def consume_nonce(self, nonce: str) -> bool: ...
-    async def ban_ip(self, ip: str, duration_sec: int) -> None: ...
-    async def is_ip_banned(self, ip: str) -> bool: ...
 
 
 class LocalEngine:

@@ -9,14 +9,14 @@ store cannot be used.
 
 from typing import TYPE_CHECKING
 
-from velmora_core.state.base import StateEngine, StateEngineStats
+from velmora_core.state.base import AsyncStateEngine, StateEngine, StateEngineStats
 from velmora_core.state.errors import StateEngineUnavailable
 from velmora_core.state.local import LocalStateEngine
 
 if TYPE_CHECKING:
     from velmora_core.state.redis_engine import AsyncRedisStateEngine, RedisStateEngine
 
-__all__ = ["AsyncRedisStateEngine", "LocalStateEngine", "RedisStateEngine", "StateEngine",
+__all__ = ["AsyncRedisStateEngine", "AsyncStateEngine", "LocalStateEngine", "RedisStateEngine", "StateEngine",
            "StateEngineStats", "StateEngineUnavailable"]
 
 

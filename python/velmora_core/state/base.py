@@ -1,4 +1,5 @@
-"""The interface every state engine implements."""
+"""The interfaces of the state engines: every engine's seven operations, and the awaitable
+per-request three that an asyncio server's handlers call."""
 
 from collections.abc import Iterable
 from typing import Any, Protocol, TypedDict
@@ -22,3 +23,15 @@ class StateEngine(Protocol):
     def hydrate_bans(self, bans: Iterable[tuple[str, int]] | Any) -> None: ...
     def clear(self) -> None: ...
     def stats(self) -> StateEngineStats: ...
+
+
+class AsyncStateEngine(Protocol):
+    """What a request handler awaits: the nonce check and the ban check and ban.
+
+    ``AsyncRedisStateEngine`` is one; an in-process engine behind it needs only three
+    ``async def`` methods calling ``LocalStateEngine``, which never blocks for long.
+    """
+
+    async def consume_nonce(self, nonce: str) -> bool: ...
+    async def ban_ip(self, ip: str, duration_sec: int) -> None: ...
+    async def is_ip_banned(self, ip: str) -> bool: ...

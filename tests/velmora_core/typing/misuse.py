@@ -1,5 +1,5 @@
 """Deliberate misuses. mypy and pyright must each report exactly the lines that end in an
-error comment; tests/test_typing.py checks both."""
+error comment; tests/velmora_core/test_typing.py checks both."""
 
 import velmora_core_rs as core
 

@@ -16,15 +16,15 @@ import pytest
 import redis
 import velmora_core_rs
 
-from redis_server import free_port, redis_server
-from service_process import ROOT, SERVE, running_service
+from helpers import DATA, ROOT
+from helpers.redis_server import free_port, redis_server
+from helpers.service_process import SERVE, running_service
 from velmora_service import settings as config
 from velmora_service.intake import jsonable
 from velmora_service.nonces import NonceCheck, NonceSigner
 from velmora_service.settings import DEFAULT_MAX_BODY_BYTES
 
 SECRET = "5e" * 32
-DATA = ROOT / "examples" / "data"
 SESSIONS = [json.loads(line) for name in ("human_sample.jsonl", "bot_sample.jsonl")
             for line in (DATA / name).read_text().splitlines() if line.strip()]
 HUMAN = SESSIONS[0]

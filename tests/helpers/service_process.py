@@ -2,7 +2,6 @@
 
 import contextlib
 import os
-import pathlib
 import subprocess
 import sys
 import tempfile
@@ -11,13 +10,10 @@ from collections.abc import Iterator
 
 import httpx
 
-from redis_server import free_port
+from helpers import ROOT
+from helpers.redis_server import free_port
 
-ROOT = pathlib.Path(__file__).resolve().parent.parent
 SERVE = ROOT / "examples" / "service" / "serve.py"
-SERVICE_DIR = SERVE.parent
-if str(SERVICE_DIR) not in sys.path:
-    sys.path.insert(0, str(SERVICE_DIR))
 
 
 @contextlib.contextmanager

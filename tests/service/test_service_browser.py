@@ -26,7 +26,8 @@ from selenium.webdriver.common.actions.key_input import KeyInput
 from selenium.webdriver.common.actions.pointer_input import PointerInput
 from selenium.webdriver.remote.webdriver import WebDriver
 
-from service_process import ROOT, running_service
+from helpers import DATA, ROOT
+from helpers.service_process import running_service
 from velmora_service.intake import jsonable
 
 OUTPUT = ROOT / "build" / "test-output" / "service"
@@ -132,7 +133,7 @@ def without_repeats(moves: list[Move]) -> list[Move]:
 
 def human_moves(width: int, height: int) -> list[Move]:
     """The recorded track scaled into the viewport, each move as long as its recorded gap."""
-    lines = (ROOT / "examples" / "data" / "human_sample.jsonl").read_text().splitlines()
+    lines = (DATA / "human_sample.jsonl").read_text().splitlines()
     track = json.loads(lines[HUMAN_LINE])["mouse_movements"]
     xs, ys = [p["x"] for p in track], [p["y"] for p in track]
     scale = min((width - 80) / (max(xs) - min(xs)), (height - 80) / (max(ys) - min(ys)), 1.0)

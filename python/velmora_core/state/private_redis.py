@@ -1,4 +1,7 @@
-"""A private redis-server for ``make serve``: loopback only, a temporary directory, no persistence.
+"""A private redis-server for development: loopback only, a temporary directory, no persistence.
+
+The reference service starts one with ``--start-redis`` (``make serve``); the tests and the
+benchmarks start theirs here too. Needs the ``redis-server`` program, not redis-py.
 
 It is protected by a random password: any local user can reach a loopback port, and
 whoever can write to the store can rewrite the replay guard and the ban table. The

@@ -16,7 +16,7 @@ from contextlib import contextmanager
 from typing import TYPE_CHECKING, Any, Literal, cast
 
 from velmora_core.errors import BatchError, missing_extra
-from velmora_core.extraction import extract_lines, feature_types
+from velmora_core.batch.extraction import extract_lines, feature_types
 
 if TYPE_CHECKING:
     import dask.bag

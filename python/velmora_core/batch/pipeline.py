@@ -20,11 +20,11 @@ from dataclasses import dataclass, field
 from functools import partial
 from typing import IO, Any
 
+from velmora_core.batch.extraction import ChunkResult, extract_lines
+from velmora_core.batch.inputs import Chunk, chunk_bytes_for, plain_size, read_chunks
+from velmora_core.batch.writers import (FORMATS, ParquetSink, Sink, encode_csv, encode_jsonl, format_for,
+                                        output_columns, stream_sink)
 from velmora_core.errors import BatchError
-from velmora_core.extraction import ChunkResult, extract_lines
-from velmora_core.inputs import Chunk, chunk_bytes_for, plain_size, read_chunks
-from velmora_core.writers import (FORMATS, ParquetSink, Sink, encode_csv, encode_jsonl, format_for,
-                                  output_columns, stream_sink)
 
 
 def extract_chunk(chunk: Chunk, keep: Sequence[str] = (), encoding: str | None = None) -> ChunkResult:

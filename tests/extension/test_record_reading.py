@@ -4,12 +4,12 @@ read once as given and once with every record in a dict subclass, which always t
 lookups, and the results must be identical bit for bit."""
 
 import json
-import pathlib
 import struct
 
 import pytest
 
 from velmora_core_rs import evaluate_keystroke_dynamics_rs, extract_features_rs
+from helpers import DATA
 
 NAN = float("nan")
 INF = float("inf")
@@ -152,7 +152,6 @@ def test_many_key_objects_of_the_same_text():
     assert same_features(telemetry)["key_count"] == 120
 
 
-DATA = pathlib.Path(__file__).parent.parent / "examples" / "data"
 
 
 def test_recorded_sessions():

@@ -1,4 +1,4 @@
-"""Runs the C++ test executables of the native cores (built by `make native-tests`)."""
+"""Runs the C++ test executables of the native cores (built with the modules by `make install`)."""
 
 import os
 import pathlib
@@ -6,8 +6,8 @@ import subprocess
 
 import pytest
 
-NATIVE_DIR = pathlib.Path(os.environ.get("VELMORA_NATIVE_TESTS_DIR", "build/native"))
-SOURCES = sorted(pathlib.Path(__file__).parent.joinpath("native").glob("test_*.cpp"))
+NATIVE_DIR = pathlib.Path(os.environ.get("VELMORA_NATIVE_TESTS_DIR", "build/release"))
+SOURCES = sorted(pathlib.Path(__file__).parent.glob("test_*.cpp"))
 
 
 @pytest.mark.parametrize("source", SOURCES, ids=[s.stem for s in SOURCES])

@@ -13,13 +13,13 @@ import pyarrow.parquet as pq
 import pytest
 import zstandard
 
-from velmora_core.extraction import feature_types
-from velmora_core.inputs import read_chunks
+from velmora_core.batch.extraction import feature_types
+from velmora_core.batch.inputs import read_chunks
 from velmora_core.cli import main
 from velmora_core.records import FEATURE_NAMES
 from velmora_core_rs import extract_features_rs
+from helpers import DATA
 
-DATA = pathlib.Path(__file__).resolve().parent.parent / "examples" / "data"
 INPUTS = [str(DATA / "human_sample.jsonl"), str(DATA / "bot_sample.jsonl")]
 TYPES = feature_types()
 

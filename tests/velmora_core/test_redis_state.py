@@ -18,7 +18,7 @@ from redis.asyncio.retry import Retry as AsyncRetry
 from redis.retry import Retry
 
 import velmora_core_rs as m
-from redis_server import redis_server
+from helpers.redis_server import redis_server
 from velmora_core.state import AsyncRedisStateEngine, RedisStateEngine, StateEngineUnavailable
 
 U64_MAX = 2**64 - 1
@@ -26,15 +26,9 @@ NO_RETRY = {"retry": Retry(NoBackoff(), 0)}
 ASYNC_NO_RETRY = {"retry": AsyncRetry(NoBackoff(), 0)}
 
 
-@pytest.fixture(scope="module")
-def port():
-    with redis_server() as p:
-        yield p
-
-
 @pytest.fixture
-def client(port):
-    with redis.Redis(port=port) as c:
+def client(redis_port):
+    with redis.Redis(port=redis_port) as c:
         c.flushall()
         yield c
 
@@ -115,7 +109,7 @@ STEPS, STEP_WEIGHTS = [0, 0.25, 0.75, 1, 5, 30, 59.75, 60, 60.25, 119.75, 1000],
 # Near 2**60 s every ban end is far above 2**53: a double could not tell now from now + 1.
 @pytest.mark.parametrize("origin", [1_700_000_000.0, 2.0**60])
 @pytest.mark.parametrize("flavour", ["sync", "async"])
-def test_engine_agrees_with_the_model(port, client, flavour, origin):
+def test_engine_agrees_with_the_model(redis_port, client, flavour, origin):
     rng, clock = random.Random(f"{flavour}{origin}"), Clock(origin)
     model = Model(clock)
     with asyncio.Runner() as runner:
@@ -123,7 +117,7 @@ def test_engine_agrees_with_the_model(port, client, flavour, origin):
             engine = RedisStateEngine(client, namespace="diff", clock=clock)
             call = lambda name, args: getattr(engine, name)(*args)  # noqa: E731
         else:
-            aengine = AsyncRedisStateEngine(redis.asyncio.Redis(port=port), namespace="diff", clock=clock)
+            aengine = AsyncRedisStateEngine(redis.asyncio.Redis(port=redis_port), namespace="diff", clock=clock)
             call = lambda name, args: runner.run(getattr(aengine, name)(*args))  # noqa: E731
         for step in range(600):
             clock.t += rng.choices(STEPS, STEP_WEIGHTS)[0]
@@ -186,8 +180,8 @@ BAD_ARGUMENTS = [
 ]]
 
 
-def test_bad_arguments_raise_like_the_module_and_send_nothing(port, client):
-    engine = RedisStateEngine(redis.Redis(port=port))
+def test_bad_arguments_raise_like_the_module_and_send_nothing(redis_port, client):
+    engine = RedisStateEngine(redis.Redis(port=redis_port))
     engine.stats()  # connected, so a stray command would show below
     before = {k: v for k, v in client.info("commandstats").items() if k != "cmdstat_info"}
     for name, args in BAD_ARGUMENTS:
@@ -217,11 +211,11 @@ def _present(port, barrier, results, nonces):
     results.put([n for n in nonces if engine.consume_nonce(n)])
 
 
-def test_processes_presenting_the_same_nonces_accept_each_once(port, client):
+def test_processes_presenting_the_same_nonces_accept_each_once(redis_port, client):
     nonces = [f"nonce-{i}" for i in range(10_000)]
     ctx = multiprocessing.get_context("spawn")
     barrier, results = ctx.Barrier(4), ctx.Queue()
-    workers = [ctx.Process(target=_present, args=(port, barrier, results, nonces)) for _ in range(4)]
+    workers = [ctx.Process(target=_present, args=(redis_port, barrier, results, nonces)) for _ in range(4)]
     for w in workers:
         w.start()
     accepted = [n for _ in workers for n in results.get(timeout=120)]
@@ -230,9 +224,9 @@ def test_processes_presenting_the_same_nonces_accept_each_once(port, client):
     assert sorted(accepted) == sorted(nonces)
 
 
-def test_tasks_presenting_the_same_nonces_accept_each_once(port):
+def test_tasks_presenting_the_same_nonces_accept_each_once(redis_port):
     async def run():
-        async with redis.asyncio.Redis(port=port) as c:
+        async with redis.asyncio.Redis(port=redis_port) as c:
             engine = AsyncRedisStateEngine(c)
             await engine.clear()
 
@@ -262,8 +256,8 @@ def test_a_stopped_server_raises_the_documented_error():
             assert isinstance(info.value.cause, redis.ConnectionError) and info.value.__cause__ is info.value.cause
 
 
-def test_timeouts_and_error_replies_raise_the_documented_error(port, client):
-    engine = RedisStateEngine(redis.Redis(port=port, socket_timeout=0.2, **NO_RETRY))
+def test_timeouts_and_error_replies_raise_the_documented_error(redis_port, client):
+    engine = RedisStateEngine(redis.Redis(port=redis_port, socket_timeout=0.2, **NO_RETRY))
     client.execute_command("CLIENT", "PAUSE", 1000, "ALL")
     with pytest.raises(StateEngineUnavailable) as info:
         engine.consume_nonce("late")
@@ -282,10 +276,10 @@ def test_timeouts_and_error_replies_raise_the_documented_error(port, client):
     (AsyncRedisStateEngine, lambda p: redis.Redis(port=p), "RedisStateEngine with a blocking"),
     (AsyncRedisStateEngine, lambda p: f"redis://127.0.0.1:{p}/0", "redis.asyncio.Redis.from_url"),
 ])
-def test_a_client_of_the_wrong_kind_is_refused_before_use(port, client, engine, make_client, right_engine):
+def test_a_client_of_the_wrong_kind_is_refused_before_use(redis_port, client, engine, make_client, right_engine):
     client.config_resetstat()
     with pytest.raises(TypeError, match=re.escape(right_engine)):
-        engine(make_client(port))
+        engine(make_client(redis_port))
     assert "cmdstat_evalsha" not in client.info("commandstats")
 
 
@@ -306,8 +300,8 @@ async def _one():
 
 @pytest.mark.parametrize("reply, error", [(_one, TypeError), (lambda: b"1", StateEngineUnavailable),
                                           (lambda: True, StateEngineUnavailable)])
-def test_a_reply_of_another_kind_is_an_error_never_a_truth_value(port, reply, error):
-    engine = RedisStateEngine(OddClient(reply, port=port))
+def test_a_reply_of_another_kind_is_an_error_never_a_truth_value(redis_port, reply, error):
+    engine = RedisStateEngine(OddClient(reply, port=redis_port))
     for name, args in [("consume_nonce", ("n",)), ("is_ip_banned", ("ip",)), ("stats", ())]:
         with pytest.raises(error):
             getattr(engine, name)(*args)

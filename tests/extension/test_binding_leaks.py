@@ -3,7 +3,7 @@
 import pytest
 
 import velmora_core_rs as core
-from leak_check import assert_no_leak
+from helpers.leak_check import assert_no_leak
 
 
 def swallow(fn, *args, **kwargs):

@@ -2,7 +2,6 @@
 
 import json
 import math
-import pathlib
 import random
 import sys
 
@@ -11,6 +10,7 @@ import pytest
 from hypothesis import HealthCheck, given, settings
 from hypothesis import strategies as st
 
+from helpers import DATA
 from velmora_core_rs import (
     evaluate_curvature_naturalness_rs,
     evaluate_keystroke_dynamics_rs,
@@ -41,7 +41,6 @@ KEYSTROKE_KEYS = ["key_count", "avg_dwell_time", "dwell_time_var", "avg_flight_t
                   "flight_time_var", "digraph_entropy", "keystroke_score"]
 CURVATURE_KEYS = ["curvature_score", "mean_curvature", "curvature_var", "curvature_rate_var"]
 
-DATA = pathlib.Path(__file__).parent.parent / "examples" / "data"
 SESSIONS = [json.loads(line) for path in sorted(DATA.glob("*.jsonl")) for line in path.open()]
 
 

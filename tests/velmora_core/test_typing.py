@@ -14,9 +14,10 @@ import sys
 import sysconfig
 
 import pytest
+from helpers import ROOT
 
-ROOT = pathlib.Path(__file__).resolve().parent.parent
-TYPING = ROOT / "tests" / "typing"
+TYPING_DIR = "tests/velmora_core/typing"
+TYPING = ROOT / TYPING_DIR
 STUBS = "velmora_core_rs-stubs/__init__.pyi"
 PYRIGHT = pathlib.Path(sys.executable).parent / "basedpyright"
 
@@ -42,11 +43,11 @@ def test_installed_stubs_are_the_source_tree_s():
 
 
 def test_package_and_sample_pass_both_checkers():
-    checked = mypy("python/velmora_core", "tests/typing/sample.py")
+    checked = mypy("python/velmora_core", f"{TYPING_DIR}/sample.py")
     assert checked.returncode == 0, checked.stdout
-    checked = pyright("tests/typing/sample.py")
+    checked = pyright(f"{TYPING_DIR}/sample.py")
     assert checked.returncode == 0, checked.stdout
-    ran = run(sys.executable, "tests/typing/sample.py")
+    ran = run(sys.executable, f"{TYPING_DIR}/sample.py")
     assert ran.returncode == 0, ran.stderr
 
 
@@ -56,13 +57,13 @@ def expected_error_lines():
 
 
 def mypy_error_lines():
-    result = mypy("tests/typing/misuse.py")
+    result = mypy(f"{TYPING_DIR}/misuse.py")
     assert result.returncode == 1, result.stdout
-    return {int(n) for n in re.findall(r"^tests/typing/misuse\.py:(\d+): error:", result.stdout, re.M)}
+    return {int(n) for n in re.findall(rf"^{re.escape(TYPING_DIR)}/misuse\.py:(\d+): error:", result.stdout, re.M)}
 
 
 def pyright_error_lines():
-    result = pyright("--outputjson", "tests/typing/misuse.py")
+    result = pyright("--outputjson", f"{TYPING_DIR}/misuse.py")
     diagnostics = json.loads(result.stdout)["generalDiagnostics"]
     return {d["range"]["start"]["line"] + 1 for d in diagnostics if d["severity"] == "error"}
 

@@ -2,7 +2,6 @@
 
 import csv
 import json
-import pathlib
 import random
 
 import pytest
@@ -10,8 +9,8 @@ import pytest
 from velmora_core.cli import main
 from velmora_core.records import FEATURE_NAMES
 from velmora_core.report import roc_auc, roc_curve, score_features
+from helpers import DATA
 
-DATA = pathlib.Path(__file__).resolve().parent.parent / "examples" / "data"
 
 
 def pair_count_auc(negatives, positives):

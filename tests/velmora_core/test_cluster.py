@@ -6,12 +6,12 @@ import dask.bag as db
 import pytest
 from distributed import Client, LocalCluster
 
-from velmora_core.extraction import extract_lines
+from velmora_core.batch.extraction import extract_lines
 from velmora_core.cli import main
-from velmora_core.cluster import features_frame
+from velmora_core.batch.cluster import features_frame
 from velmora_core.records import FEATURE_NAMES
+from helpers import DATA
 
-DATA = pathlib.Path(__file__).resolve().parent.parent / "examples" / "data"
 INPUTS = [str(DATA / "human_sample.jsonl"), str(DATA / "bot_sample.jsonl")]
 
 

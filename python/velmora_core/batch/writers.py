@@ -11,7 +11,7 @@ from typing import IO, Any, Final, Protocol
 import orjson
 
 from velmora_core.errors import BatchError, missing_extra
-from velmora_core.extraction import ChunkResult, Row, feature_types
+from velmora_core.batch.extraction import ChunkResult, Row, feature_types
 from velmora_core.records import FEATURE_NAMES
 
 FORMATS: Final = ("parquet", "csv", "jsonl")

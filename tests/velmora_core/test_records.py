@@ -3,7 +3,6 @@
 import ast
 import importlib.metadata
 import json
-import pathlib
 import typing
 
 import pytest
@@ -13,10 +12,10 @@ import velmora_core_rs as core
 from velmora_core.feature_info import FEATURE_INFO
 from velmora_core import records
 from velmora_core._native import feature_table
+from helpers import DATA, ROOT
 
-ROOT = pathlib.Path(__file__).resolve().parent.parent
 DOCS = ROOT / "docs"
-SESSION = json.loads((ROOT / "examples/data/human_sample.jsonl").read_text().splitlines()[0])
+SESSION = json.loads((DATA / "human_sample.jsonl").read_text().splitlines()[0])
 
 
 def test_one_version_everywhere():

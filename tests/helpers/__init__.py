@@ -1,0 +1,8 @@
+"""What several test folders share: repository paths, a private redis-server, the service
+in a subprocess, reference-leak counting. Importable as `helpers` (pytest's pythonpath)."""
+
+import pathlib
+
+ROOT = pathlib.Path(__file__).resolve().parents[2]
+# The sample sessions shipped with the examples (human and bot, JSON lines).
+DATA = ROOT / "examples" / "data"
