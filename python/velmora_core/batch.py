@@ -245,8 +245,8 @@ def extract_to_file(inputs: Sequence[str], output: str, *, fmt: str | None = Non
         temporary, descriptor = _create_temporary(output)
         renamed = False
         try:
-            with _closing(open(descriptor, "wb"), label) as stream:
-                summary = _run_into(stream, label, executor=pool, **options)
+            with _closing(open(descriptor, "wb"), label) as written:
+                summary = _run_into(written, label, executor=pool, **options)
             if summary.stopped_at is None:
                 try:
                     os.replace(temporary, output)

@@ -79,8 +79,8 @@ class _ZstdFrames:
     frame and block headers tells a file cut short from a complete one.
     """
 
-    def __init__(self, raw: IO[bytes], name: str) -> None:
-        self.raw, self.name = raw, name
+    def __init__(self, raw: IO[bytes]) -> None:
+        self.raw = raw
         self.header = b""  # the header being collected
         self.need = 4  # its size
         self.skip = 0  # bytes to pass over before it (block contents)
@@ -165,7 +165,7 @@ def open_input(path: str) -> IO[bytes]:
                 import zstandard
             except ImportError:
                 raise missing_extra("zstd", "zstandard", f"reading {display_name(path)}") from None
-            source = _ZstdFrames(open(path, "rb"), path)
+            source = cast(IO[bytes], _ZstdFrames(open(path, "rb")))  # it has what the reader uses
             reader = zstandard.ZstdDecompressor().stream_reader(source, read_across_frames=True, closefd=True)
             return io.BufferedReader(reader)
         return open(path, "rb", buffering=0)  # read in large blocks: no buffer copy needed
