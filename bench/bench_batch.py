@@ -115,10 +115,11 @@ def split(inputs, repeat):
         with tempfile.TemporaryDirectory() as tmp:
             path = os.path.join(tmp, "out")
             if fmt == "parquet":
-                sink = writers.ParquetSink(path, ())
-                for c, (found, _) in zip(chunks, rows):
-                    sink.write(extraction.ChunkResult(0, c.name, c.count, 0, len(found), found, []))
-                sink.close()
+                with open(path, "wb") as f:
+                    sink = writers.ParquetSink(f, ())
+                    for c, (found, _) in zip(chunks, rows):
+                        sink.write(extraction.ChunkResult(0, c.name, c.count, 0, len(found), found, []))
+                    sink.close()
             else:
                 encode = writers.encode_csv if fmt == "csv" else (lambda n, r: writers.encode_jsonl(n, r, columns))
                 with open(path, "wb") as f:

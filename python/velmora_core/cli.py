@@ -5,26 +5,44 @@
     velmora-core columns                       the output columns with their full names and units
 
 Exit status: 0 when every line was used, 1 when some line was rejected (or --strict stopped
-the run), 2 when the run could not start or go on (bad arguments, unreadable input, missing
-optional package).
+the run), 2 when the run could not start or go on (bad arguments, unreadable input, unwritable
+output, missing optional package), 130 when interrupted (Ctrl-C), 143 when terminated (SIGTERM).
 """
 
 import argparse
 import os
+import signal
 import sys
-from collections.abc import Sequence
+import threading
+from collections.abc import Iterator, Sequence
 from concurrent.futures import Executor
-from contextlib import ExitStack
+from contextlib import ExitStack, contextmanager
+from types import FrameType
 
 from velmora_core import __version__
 from velmora_core.batch import Summary, default_jobs, extract_to_file
 from velmora_core.errors import BatchError
 from velmora_core.feature_info import FEATURE_INFO
+from velmora_core.batch.inputs import MAX_LINE_BYTES
 from velmora_core.batch.writers import FORMATS
+
+_UNITS = {"": 1, "K": 1 << 10, "M": 1 << 20, "G": 1 << 30}
 
 
 def _jobs(text: str) -> int:
     value = int(text)
+    if value < 1:
+        raise argparse.ArgumentTypeError("must be at least 1")
+    return value
+
+
+def _bytes(text: str) -> int:
+    """A size in bytes, with an optional K, M or G (binary multiples): 64M."""
+    unit = text[-1:].upper() if text[-1:].upper() in _UNITS else ""
+    try:
+        value = int(text[:len(text) - len(unit)]) * _UNITS[unit]
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"not a size: {text!r} (a number of bytes, or with K, M or G)") from None
     if value < 1:
         raise argparse.ArgumentTypeError("must be at least 1")
     return value
@@ -36,6 +54,9 @@ def _add_run_options(parser: argparse.ArgumentParser) -> None:
     parser.add_argument("--scheduler", metavar="ADDRESS",
                         help="run on an existing Dask cluster (tcp://host:8786); needs velmora_core_rs[dask]")
     parser.add_argument("--strict", action="store_true", help="stop at the first rejected line")
+    parser.add_argument("--max-line-bytes", type=_bytes, default=MAX_LINE_BYTES, metavar="SIZE",
+                        help=f"reject longer lines without reading them into memory (K, M, G suffixes; "
+                             f"default {MAX_LINE_BYTES >> 20}M)")
     parser.add_argument("-q", "--quiet", action="store_true",
                         help="no progress bar and no summary unless a line was rejected")
 
@@ -96,7 +117,7 @@ def _features(args: argparse.Namespace) -> int:
     with ExitStack() as stack:
         executor = _cluster(stack, args.scheduler)
         summary = extract_to_file(args.inputs, args.output, fmt=args.format, jobs=args.jobs, keep=args.keep,
-                                  strict=args.strict, executor=executor,
+                                  strict=args.strict, executor=executor, max_line_bytes=args.max_line_bytes,
                                   progress=not args.quiet and sys.stderr.isatty())
     _print_summary(summary, args.output, args.quiet)
     return 1 if summary.rejected or summary.stopped_at else 0
@@ -108,6 +129,7 @@ def _report(args: argparse.Namespace) -> int:
         executor = _cluster(stack, args.scheduler)
         result = write_report(args.inputs, args.output, label_key=args.label_key, jobs=args.jobs,
                               strict=args.strict, executor=executor, top=args.top,
+                              max_line_bytes=args.max_line_bytes,
                               progress=not args.quiet and sys.stderr.isatty())
     _print_summary(result.summary, args.output, args.quiet)
     if result.summary.stopped_at is None:
@@ -125,17 +147,41 @@ def _columns() -> int:
     return 0
 
 
+class Terminated(KeyboardInterrupt):
+    """SIGTERM (kill, timeout, a service manager): stopped and cleaned up as for Ctrl-C."""
+
+
+def _terminate(signum: int, frame: FrameType | None) -> None:
+    raise Terminated
+
+
+@contextmanager
+def _terminate_like_interrupt() -> Iterator[None]:
+    if threading.current_thread() is not threading.main_thread():
+        yield  # only the main thread can take signals
+        return
+    previous = signal.signal(signal.SIGTERM, _terminate)
+    try:
+        yield
+    finally:
+        signal.signal(signal.SIGTERM, previous)
+
+
 def main(argv: Sequence[str] | None = None) -> int:
     args = build_parser().parse_args(argv)
     try:
-        if args.command == "features":
-            return _features(args)
-        if args.command == "report":
-            return _report(args)
-        return _columns()
+        with _terminate_like_interrupt():
+            if args.command == "features":
+                return _features(args)
+            if args.command == "report":
+                return _report(args)
+            return _columns()
     except BatchError as error:
         print(f"velmora-core: {error}", file=sys.stderr)
         return 2
+    except Terminated:
+        print("velmora-core: terminated; nothing written", file=sys.stderr)
+        return 143
     except KeyboardInterrupt:
         print("velmora-core: interrupted; nothing written", file=sys.stderr)
         return 130

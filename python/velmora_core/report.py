@@ -15,8 +15,9 @@ import io
 import math
 import os
 import sys
-from collections.abc import Sequence
+from collections.abc import Iterator, Sequence
 from concurrent.futures import Executor
+from contextlib import contextmanager
 from dataclasses import dataclass
 from typing import TYPE_CHECKING
 
@@ -24,6 +25,7 @@ from velmora_core import __version__
 from velmora_core.batch import Summary, run
 from velmora_core.errors import BatchError, missing_extra
 from velmora_core.feature_info import FEATURE_INFO
+from velmora_core.batch.inputs import MAX_LINE_BYTES, display_name
 from velmora_core.records import FEATURE_NAMES
 from velmora_core.batch.writers import MemorySink
 
@@ -31,6 +33,9 @@ if TYPE_CHECKING:
     from matplotlib.figure import Figure
 
 HUMAN_COLOUR, BOT_COLOUR = "#1f77b4", "#d62728"
+# Figures are drawn at FIGURE_DPI and shown on the page at half their pixel size, so they stay
+# sharp on high-density screens; each links to its full-size file.
+FIGURE_DPI = 200
 
 
 def _ranks(values: Sequence[float]) -> list[float]:
@@ -94,6 +99,11 @@ class FeatureScore:
     def oriented(self, values: Sequence[float]) -> list[float]:
         return [-v for v in values] if self.direction == "lower in bots" else list(values)
 
+    @property
+    def constant(self) -> bool:
+        """One value (or none) in both classes: nothing to see in a figure."""
+        return len(set(self.humans) | set(self.bots)) <= 1
+
 
 def _median(values: Sequence[float]) -> float:
     ordered = sorted(values)
@@ -130,7 +140,7 @@ def _figure(width: float, height: float) -> "Figure":
 
 def _png(figure: "Figure", path: str) -> bytes:
     buffer = io.BytesIO()
-    figure.savefig(buffer, format="png", dpi=80)
+    figure.savefig(buffer, format="png", dpi=FIGURE_DPI)
     data = buffer.getvalue()
     with open(path, "wb") as f:
         f.write(data)
@@ -140,7 +150,7 @@ def _png(figure: "Figure", path: str) -> bytes:
 def histogram(score: FeatureScore, path: str) -> bytes:
     """Both classes' distributions of one feature, as shares of their class."""
     info = FEATURE_INFO[score.name]
-    figure = _figure(4.6, 2.6)
+    figure = _figure(4.8, 2.8)
     axes = figure.subplots()
     distinct = sorted(set(score.humans) | set(score.bots))
     classes = [("human", score.humans, HUMAN_COLOUR), ("bot", score.bots, BOT_COLOUR)]
@@ -149,7 +159,9 @@ def histogram(score: FeatureScore, path: str) -> bytes:
         for offset, (label, values, colour) in zip((-0.2, 0.2), classes):
             shares = [values.count(v) / max(len(values), 1) for v in distinct]
             axes.bar([i + offset for i in range(len(distinct))], shares, width=0.4, label=label, color=colour)
-        axes.set_xticks(range(len(distinct)), [f"{v:g}" for v in distinct], fontsize=7)
+        crowded = len(distinct) > 6  # slanted, or the labels run into each other
+        axes.set_xticks(range(len(distinct)), [f"{v:.4g}" for v in distinct],
+                        rotation=35 if crowded else 0, ha="right" if crowded else "center")
     else:
         # Bins over the middle 98 % of all values; the tails land in the outer bins.
         ordered = sorted(score.humans + score.bots)
@@ -169,26 +181,29 @@ def histogram(score: FeatureScore, path: str) -> bytes:
             weights = [1 / len(values)] * len(values)
             axes.hist(clipped, bins=edges, weights=weights, histtype="step", linewidth=1.5,
                       label=label, color=colour)
-    axes.set_xlabel(f"{info.title} [{info.unit}]", fontsize=7)
-    axes.set_ylabel("share of class", fontsize=7)
-    axes.tick_params(labelsize=7)
-    axes.set_title(f"{score.name}: AUC {score.auc:.3f}, {score.direction}", fontsize=8)
-    axes.legend(fontsize=7)
+    axes.set_xlabel(f"{info.title} [{info.unit}]", fontsize=10)
+    axes.set_ylabel("share of class", fontsize=10)
+    axes.tick_params(labelsize=9)
+    axes.set_title(f"{score.name}: AUC {score.auc:.3f}, {score.direction}", fontsize=11)
+    axes.legend(fontsize=9)
     return _png(figure, path)
 
 
 def roc_figure(scores: Sequence[FeatureScore], path: str) -> bytes:
-    figure = _figure(5.5, 4.5)
+    figure = _figure(6.4, 5.4)
     axes = figure.subplots()
     for score in scores:
         xs, ys = zip(*roc_curve(score.oriented(score.humans), score.oriented(score.bots)))
-        sign = "-" if score.direction == "lower in bots" else ""
+        sign = "\N{MINUS SIGN}" if score.direction == "lower in bots" else ""
         axes.plot(xs, ys, drawstyle="steps-post", label=f"{sign}{score.name} (AUC {score.auc:.3f})")
     axes.plot([0, 1], [0, 1], color="grey", linestyle=":", linewidth=1)
-    axes.set_xlabel("false positive rate (humans flagged)")
-    axes.set_ylabel("true positive rate (bots flagged)")
-    axes.set_title("ROC curves of the best-separating features")
-    axes.legend(fontsize=8, loc="lower right")
+    axes.set_xlabel("false positive rate (humans flagged)", fontsize=11)
+    axes.set_ylabel("true positive rate (bots flagged)", fontsize=11)
+    axes.tick_params(labelsize=10)
+    axes.set_title("ROC curves of the best-separating features", fontsize=12)
+    negated = any(s.direction == "lower in bots" for s in scores)
+    axes.legend(fontsize=9, title_fontsize=9, loc="lower right",
+                title="\N{MINUS SIGN} before a name: lower in bots (ranked by \N{MINUS SIGN}value)" if negated else None)
     return _png(figure, path)
 
 
@@ -227,19 +242,23 @@ def _label_rows(sink: MemorySink, inputs: Sequence[str],
 
 def write_report(inputs: Sequence[str], directory: str, *, label_key: str | None = None,
                  jobs: int | None = None, strict: bool = False, executor: Executor | None = None,
-                 top: int = 6, progress: bool = False) -> ReportResult:
+                 top: int = 6, progress: bool = False, max_line_bytes: int = MAX_LINE_BYTES) -> ReportResult:
     """Extract the inputs' features and write DIR/index.html, DIR/auc.csv and DIR/figures/*.png.
 
     Classes come from the file order (HUMAN then BOT) or, with label_key, from each line's
     value under that key ("human" or "bot"). index.html embeds its figures, so it can be
-    copied or mailed on its own.
+    copied or mailed on its own. Features constant in both classes are listed by name only.
     """
     if label_key is None and len(inputs) != 2:
         raise BatchError("report takes HUMAN.jsonl BOT.jsonl, or any inputs with --label-key")
     _figure(1, 1)  # fail now, not after the extraction, when matplotlib is missing
+    figures = os.path.join(directory, "figures")
+    with _writing(directory):  # an unusable directory too
+        os.makedirs(figures, exist_ok=True)
     sink = MemorySink()
     keep = [label_key] if label_key is not None else []
-    summary = run(inputs, sink, jobs=jobs, keep=keep, strict=strict, executor=executor, progress=progress)
+    summary = run(inputs, sink, jobs=jobs, keep=keep, strict=strict, executor=executor, progress=progress,
+                  max_line_bytes=max_line_bytes)
     if summary.stopped_at is not None:
         return ReportResult(summary, 0, 0, 0, "", [])
     humans, bots, unlabelled = _label_rows(sink, inputs, label_key)
@@ -247,49 +266,66 @@ def write_report(inputs: Sequence[str], directory: str, *, label_key: str | None
         raise BatchError(f"the report needs sessions of both classes; found {len(humans)} human "
                          f"and {len(bots)} bot sessions")
     scores = score_features(humans, bots)
-
-    figures = os.path.join(directory, "figures")
-    os.makedirs(figures, exist_ok=True)
-    images = {s.name: histogram(s, os.path.join(figures, f"hist_{s.name}.png")) for s in scores}
-    best = [s for s in scores if s.direction != "no difference"][:top]
-    roc = roc_figure(best, os.path.join(figures, "roc.png")) if best else b""
-    with open(os.path.join(directory, "auc.csv"), "w", newline="") as f:
-        writer = csv.writer(f)
-        writer.writerow(["feature", "auc", "standard_error", "direction", "human_median", "bot_median"])
-        for s in scores:
-            writer.writerow([s.name, s.auc, s.standard_error, s.direction, _median(s.humans), _median(s.bots)])
     index = os.path.join(directory, "index.html")
-    with open(index, "w", encoding="utf-8") as f:
-        f.write(_html(scores, images, roc, len(best), inputs, label_key, len(humans), len(bots), summary,
-                      unlabelled))
+    with _writing(directory):
+        images = {s.name: histogram(s, os.path.join(figures, f"hist_{s.name}.png")) for s in scores
+                  if not s.constant}
+        best = [s for s in scores if s.direction != "no difference"][:top]
+        roc = roc_figure(best, os.path.join(figures, "roc.png")) if best else b""
+        with open(os.path.join(directory, "auc.csv"), "w", newline="") as f:
+            writer = csv.writer(f)
+            writer.writerow(["feature", "auc", "standard_error", "direction", "human_median", "bot_median"])
+            for s in scores:
+                writer.writerow([s.name, s.auc, s.standard_error, s.direction, _median(s.humans), _median(s.bots)])
+        with open(index, "w", encoding="utf-8") as f:
+            f.write(_html(scores, images, roc, len(best), inputs, label_key, len(humans), len(bots), summary,
+                          unlabelled))
     return ReportResult(summary, len(humans), len(bots), unlabelled, index, scores)
 
 
-def _img(data: bytes, alt: str) -> str:
-    return f'<img alt="{html.escape(alt)}" src="data:image/png;base64,{base64.b64encode(data).decode()}">'
+@contextmanager
+def _writing(directory: str) -> Iterator[None]:
+    """The report's file errors (a file in the way, no permission, a full disk) as one clear line."""
+    try:
+        yield
+    except OSError as error:
+        where = f" ({display_name(error.filename)})" if isinstance(error.filename, str) else ""
+        raise BatchError(f"cannot write the report to {display_name(directory)}: "
+                         f"{error.strerror or error}{where}") from None
+
+
+def _img(data: bytes, alt: str, file: str, css: str = "") -> str:
+    """The figure embedded, linked to its full-size file (beside index.html in figures/)."""
+    image = f'<img{f" class={css}" if css else ""} alt="{html.escape(alt)}" src="data:image/png;base64,{base64.b64encode(data).decode()}">'
+    return f'<a href="figures/{html.escape(file)}">{image}</a>'
 
 
 def _html(scores: Sequence[FeatureScore], images: dict[str, bytes], roc: bytes, drawn: int, inputs: Sequence[str],
           label_key: str | None, humans: int, bots: int, summary: Summary, unlabelled: int) -> str:
     when = datetime.datetime.now(datetime.UTC).strftime("%Y-%m-%d %H:%M UTC")
-    source = (f"labels from the key <code>{html.escape(label_key)}</code> of "
-              f"{', '.join(f'<code>{html.escape(p)}</code>' for p in inputs)}" if label_key is not None else
-              f"humans from <code>{html.escape(inputs[0])}</code>, bots from <code>{html.escape(inputs[1])}</code>")
+    names = [html.escape(display_name(p)) for p in inputs]
+    source = (f"labels from the key <code>{html.escape(display_name(label_key))}</code> of "
+              f"{', '.join(f'<code>{p}</code>' for p in names)}" if label_key is not None else
+              f"humans from <code>{names[0]}</code>, bots from <code>{names[1]}</code>")
+    shown = [s for s in scores if not s.constant]
+    constant = ", ".join(f"<code>{s.name}</code>" for s in scores if s.constant)
+    left_out = (f"<p>Left out, being constant in both classes: {constant} (they are in "
+                f"<code>auc.csv</code>).</p>" if constant else "")
     rows = []
-    for rank, s in enumerate(scores, 1):
+    for rank, s in enumerate(shown, 1):
         info = FEATURE_INFO[s.name]
         rows.append(
             f"<tr><td>{rank}</td><td><code>{s.name}</code><br><small>{html.escape(info.title)} "
             f"[{html.escape(info.unit)}]</small></td><td>{s.auc:.3f}</td><td>±{s.standard_error:.3f}</td>"
             f"<td>{s.direction}</td><td>{_median(s.humans):.4g}</td><td>{_median(s.bots):.4g}</td>"
-            f"<td>{_img(images[s.name], s.name)}</td></tr>")
+            f"<td>{_img(images[s.name], s.name, f'hist_{s.name}.png')}</td></tr>")
     small = " With this few sessions the AUCs are rough: read the ± column." if min(humans, bots) < 30 else ""
     return f"""<!DOCTYPE html>
 <html lang="en"><head><meta charset="utf-8"><title>Velmora feature report</title>
 <style>
 body {{ font-family: sans-serif; margin: 2em; max-width: 80em; }}
 table {{ border-collapse: collapse; }} td, th {{ border-bottom: 1px solid #ddd; padding: 4px 8px; text-align: left; }}
-td img {{ width: 300px; }} small {{ color: #555; }}
+td img {{ width: 480px; }} img.roc {{ width: 640px; }} small {{ color: #555; }}
 </style></head><body>
 <h1>How well each feature separates bots from humans</h1>
 <p><b>Based on {humans} human and {bots} bot sessions</b> ({source});
@@ -300,10 +336,12 @@ human one (ties count half), taken in the direction that separates, so 0.5 means
 1.0 a perfect split by one threshold. ± is the approximate standard error (Hanley and McNeil).{small}
 Histograms show each class as shares of its own sessions; features with many distinct values are
 binned over the middle 98 % of values, on a log scale when heavily skewed. In the ROC figure a
-leading minus marks a feature that is lower in bots (its curve ranks sessions by the negated value).</p>
+leading minus marks a feature that is lower in bots (its curve ranks sessions by the negated value).
+Click a figure for its full-size file.</p>
 <h2>ROC curves of the {drawn} best features</h2>
-{_img(roc, "ROC curves") if roc else "<p>No feature differs between the classes.</p>"}
-<h2>All features, best-separating first</h2>
+{_img(roc, "ROC curves", "roc.png", "roc") if roc else "<p>No feature differs between the classes.</p>"}
+<h2>Features, best-separating first</h2>
+{left_out}
 <table><tr><th>#</th><th>feature</th><th>AUC</th><th>±</th><th>direction</th><th>human median</th>
 <th>bot median</th><th>histogram</th></tr>
 {chr(10).join(rows)}

@@ -5,9 +5,16 @@ import csv
 import gzip
 import json
 import math
+import os
 import pathlib
+import re
+import resource
+import signal
+import stat
 import subprocess
 import sys
+import threading
+import time
 
 import pyarrow.parquet as pq
 import pytest
@@ -136,7 +143,11 @@ def test_strict_stops_at_the_first_bad_line(tmp_path, capsys):
 @pytest.mark.parametrize("args, message", [
     (["features", "missing.jsonl", "-o", "x.csv"], "cannot read missing.jsonl"),
     (["features", str(DATA / "bot_sample.jsonl"), "-o", "x.txt"], "cannot tell the output format"),
-    (["features", str(DATA / "bot_sample.jsonl"), "-o", "no/such/dir/x.parquet"], "cannot write"),
+    (["features", str(DATA / "bot_sample.jsonl"), "-o", "no/such/dir/x.parquet"],
+     "cannot write no/such/dir/x.parquet: there is no directory no/such/dir\n"),
+    (["features", str(DATA / "bot_sample.jsonl"), "-o", "x.csv", "--keep", "line"], "already has a column named 'line'"),
+    (["features", str(DATA / "bot_sample.jsonl"), "-o", "x.csv", "--keep", "click_count"], "named 'click_count'"),
+    (["features", str(DATA / "bot_sample.jsonl"), "-o", "x.csv", "--keep", "a", "--keep", "a"], "--keep a: given twice"),
 ])
 def test_usage_errors_exit_2(tmp_path, monkeypatch, capsys, args, message):
     monkeypatch.chdir(tmp_path)
@@ -171,3 +182,155 @@ def test_chunks_split_lines_like_readlines(tmp_path, content):
             chunks = list(read_chunks([str(path)], size, by_range))
             assert [line for c in chunks for line in c.lines()] == want
             assert [c.first_line for c in chunks] == [1 + sum(c.count for c in chunks[:i]) for i in range(len(chunks))]
+
+
+def test_odd_kept_values_reject_only_their_line(tmp_path, capsys):
+    deep = "[" * 300 + "]" * 300  # deeper than orjson writes
+    lines = [b'{"label": "\\ud800"}', b'{"label": %s}' % deep.encode(),
+             b'{"label": [123456789012345678901234, -98765432109876543210]}', b'{"label": "ok"}']
+    (tmp_path / "odd.jsonl").write_bytes(b"\n".join(lines) + b"\n")
+    for suffix in [".jsonl", ".csv", ".parquet"]:
+        out = tmp_path / f"o{suffix}"
+        assert main(["features", str(tmp_path / "odd.jsonl"), "-o", str(out), "--keep", "label", "-j", "1"]) == 1
+        err = capsys.readouterr().err
+        assert "odd.jsonl:1: cannot keep label: it holds a lone surrogate (\\ud800)" in err
+        assert "read 4 lines, wrote 3 rows, rejected 1" in err
+        # Kept as json.loads reads them: integers beyond 64 bits stay exact.
+        assert [r["label"] for r in read_output(out)] == [
+            deep, "[123456789012345678901234,-98765432109876543210]", "ok"]
+
+
+def test_file_names_that_are_not_utf8(tmp_path):
+    name = tmp_path / "caf\udce9.jsonl"  # the byte 0xE9, as the command line delivers it
+    name.write_bytes((DATA / "bot_sample.jsonl").read_bytes())
+    for suffix in [".jsonl", ".csv", ".parquet"]:
+        out = tmp_path / f"o{suffix}"
+        assert main(["features", str(name), "-o", str(out), "-q", "-j", "2"]) == 0
+        assert {r["file"] for r in read_output(out)} == {f"{tmp_path}/caf\\xe9.jsonl"}
+
+
+def test_pipes_named_by_path_are_read_once(tmp_path):
+    raw = (DATA / "bot_sample.jsonl").read_bytes()
+    want = len(expected_rows([DATA / "bot_sample.jsonl"]))
+    fifo = tmp_path / "fifo"
+    os.mkfifo(fifo)
+    writer = threading.Thread(target=fifo.write_bytes, args=(raw,), daemon=True)
+    writer.start()
+    command = [sys.executable, "-m", "velmora_core", "features", "-o", "-", "--format", "jsonl", "-j", "2"]
+    for path, given in [(str(fifo), b""), ("/dev/stdin", raw)]:  # a worker reopening either would hang
+        done = subprocess.run([*command, path], input=given, capture_output=True, timeout=60)
+        assert done.returncode == 0, done.stderr
+        assert [json.loads(line)["line"] for line in done.stdout.splitlines()] == list(range(1, want + 1))
+
+
+LIMIT = 8
+
+
+@pytest.mark.parametrize("content", [b"a\n" + b"x" * 9 + b"\nb\n", b"x" * 30 + b"\n" * 3 + b"y" * 8,
+                                     b"12345678\n" * 3 + b"z" * 9, b"w" * 100])
+def test_lines_longer_than_the_limit_become_rejects(tmp_path, content):
+    path = tmp_path / "f.jsonl"
+    path.write_bytes(content)
+    want = [(n, line if len(line) <= LIMIT else None) for n, line in enumerate(content.split(b"\n"), 1)
+            if line or n < content.count(b"\n") + 1]
+    for size in [1, 3, 7, 64]:
+        for by_range in [False, True]:
+            got = []
+            for c in read_chunks([str(path)], size, by_range, max_line_bytes=LIMIT):
+                assert c.reject == "" or (c.count == 1 and "longer than the limit of 8" in c.reject)
+                got += [(c.first_line, None)] if c.reject else list(enumerate(c.lines(), c.first_line))
+            assert got == want, (size, by_range)
+
+
+def test_long_lines_through_the_command(tmp_path, capsys):
+    good = (DATA / "bot_sample.jsonl").read_bytes().splitlines()[0]
+    long = b'{"pad": "' + b"x" * 30000 + b'"}'  # the good line is some 12 KB
+    raw = b"\n".join([good, long, good, long]) + b"\n"
+    (tmp_path / "l.jsonl").write_bytes(raw)
+    (tmp_path / "l.jsonl.gz").write_bytes(gzip.compress(raw))
+    for name, jobs in [("l.jsonl", "1"), ("l.jsonl", "2"), ("l.jsonl.gz", "2")]:
+        out = tmp_path / "o.csv"
+        args = ["features", str(tmp_path / name), "-o", str(out), "-j", jobs, "--max-line-bytes", "16K"]
+        assert main(args) == 1 and [r["line"] for r in read_output(out)] == [1, 3]
+        err = capsys.readouterr().err
+        assert f"{name}:2: line of {len(long)} bytes, longer than the limit of 16384 (--max-line-bytes)" in err
+        assert "read 4 lines, wrote 2 rows, rejected 2" in err
+
+
+@pytest.fixture
+def broken_inputs(tmp_path):
+    raw = (DATA / "bot_sample.jsonl").read_bytes() * 5  # read in one block: a cut loses no lines before it
+    packed = gzip.compress(raw)
+    zst = zstandard.ZstdCompressor().compress(raw)
+    corrupt = bytearray(zst)
+    corrupt[len(zst) // 2:len(zst) // 2 + 50] = bytes(50)
+    files = {"plain.jsonl": packed, "cut.jsonl.gz": packed[:len(packed) * 3 // 4],
+             "cut.jsonl.zst": zst[:len(zst) // 2], "bad.jsonl.zst": bytes(corrupt)}
+    for name, data in files.items():
+        (tmp_path / name).write_bytes(data)
+    return tmp_path
+
+
+@pytest.mark.parametrize("name, message", [
+    ("plain.jsonl", "plain.jsonl holds gzip-compressed data; only names ending in .gz are decompressed"),
+    ("cut.jsonl.gz", r"cut.jsonl.gz after line [1-9]\d*: Compressed file ended before the end-of-stream"),
+    ("cut.jsonl.zst", r"cut.jsonl.zst after line \d+: the compressed data ends inside a frame"),
+    ("bad.jsonl.zst", r"bad.jsonl.zst after line \d+: zstd decompress error"),
+])
+def test_unreadable_inputs_exit_2_with_one_line(broken_inputs, capsys, name, message):
+    out = broken_inputs / "out.csv"
+    assert main(["features", str(broken_inputs / name), "-o", str(out), "-j", "2", "-q"]) == 2
+    err = capsys.readouterr().err
+    assert re.search(f"^velmora-core: cannot read .*{message}|^velmora-core: .*{message}", err) and err.count("\n") == 1
+    assert not out.exists() and not list(broken_inputs.glob(".*part"))
+
+
+def test_write_errors_exit_2(tmp_path, capsys):
+    for fmt in ["csv", "parquet"]:
+        assert main(["features", INPUTS[1], "-o", "/dev/full", "--format", fmt, "-q", "-j", "1"]) == 2
+        assert capsys.readouterr().err == "velmora-core: cannot write /dev/full: No space left on device\n"
+    command = [sys.executable, "-m", "velmora_core", "features", INPUTS[1], "-q", "-j", "1"]
+    with open("/dev/full", "wb") as full:
+        done = subprocess.run([*command, "-o", "-", "--format", "csv"], stdout=full, stderr=subprocess.PIPE)
+    assert (done.returncode, done.stderr) == (2, b"velmora-core: cannot write standard output: No space left on device\n")
+    out = tmp_path / "o.csv"
+    limit = lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (1000, resource.RLIM_INFINITY))  # noqa: E731
+    done = subprocess.run([*command, "-o", str(out)], preexec_fn=limit, stderr=subprocess.PIPE)
+    assert (done.returncode, done.stderr) == (2, f"velmora-core: cannot write {out}: File too large\n".encode())
+    assert list(tmp_path.iterdir()) == []
+
+
+def test_temporary_file_is_made_anew_and_keeps_the_mode(tmp_path):
+    out, victim = tmp_path / "out.csv", tmp_path / "victim"
+    victim.write_text("keep me")
+    out.write_text("old")
+    out.chmod(0o600)
+    planted = tmp_path / f".out.csv.{os.getpid()}.part"
+    planted.symlink_to(victim)
+    assert main(["features", INPUTS[1], "-o", str(out), "-q", "-j", "1"]) == 0
+    assert victim.read_text() == "keep me" and planted.is_symlink()
+    assert len(read_output(out)) == 6 and stat.S_IMODE(out.stat().st_mode) == 0o600
+
+
+def test_sigterm_stops_workers_and_removes_the_partial_output(tmp_path):
+    out = tmp_path / "out.csv"
+    command = [sys.executable, "-m", "velmora_core", "features", "-", "-o", str(out), "-j", "2", "-q"]
+    process = subprocess.Popen(command, stdin=subprocess.PIPE, stderr=subprocess.PIPE)
+    process.stdin.write((DATA / "bot_sample.jsonl").read_bytes() * 40)  # some chunks, then no end of input
+    process.stdin.flush()
+    children = pathlib.Path(f"/proc/{process.pid}/task/{process.pid}/children")
+    deadline = time.monotonic() + 60
+    while not (list(tmp_path.glob(".*.part")) and len(children.read_text().split()) >= 2):
+        assert time.monotonic() < deadline, "no workers started"
+        time.sleep(0.05)
+    workers = [int(pid) for pid in children.read_text().split()]
+    process.send_signal(signal.SIGTERM)
+    assert process.wait(timeout=60) == 143
+    assert process.stderr.read() == b"velmora-core: terminated; nothing written\n"
+    process.stdin.close()
+    process.stderr.close()
+    for pid in workers:
+        while pathlib.Path(f"/proc/{pid}").exists() and "zombie" not in pathlib.Path(f"/proc/{pid}/status").read_text():
+            assert time.monotonic() < deadline, f"worker {pid} outlived the command"
+            time.sleep(0.05)
+    assert list(tmp_path.iterdir()) == []

@@ -2,6 +2,7 @@
 
 import csv
 import json
+import math
 import random
 
 import pytest
@@ -10,6 +11,7 @@ from velmora_core.cli import main
 from velmora_core.records import FEATURE_NAMES
 from velmora_core.report import roc_auc, roc_curve, score_features
 from helpers import DATA
+from velmora_core_rs import extract_features_rs
 
 
 
@@ -67,5 +69,18 @@ def test_report_on_the_samples(tmp_path, capsys, by_key):
     assert [float(r["auc"]) for r in table] == sorted((float(r["auc"]) for r in table), reverse=True)
     page = (out / "index.html").read_text()
     assert "Based on 6 human and 6 bot sessions" in page
-    assert page.count("data:image/png;base64,") == 40  # 39 histograms and the ROC figure, embedded
-    assert len(list((out / "figures").glob("*.png"))) == 40
+    # Features with one value in both classes get no figure; the others are embedded and linked.
+    rows = [extract_features_rs(json.loads(line)) for path in (human, bot) for line in open(path)]
+    constant = [n for n in FEATURE_NAMES if len({r[n] for r in rows if math.isfinite(r[n])}) <= 1]
+    assert constant and all(f"<code>{n}</code>" in page.split("Left out")[1].split("</p>")[0] for n in constant)
+    assert page.count("data:image/png;base64,") == 40 - len(constant)
+    assert sorted(p.name for p in (out / "figures").glob("*.png")) == sorted(
+        ["roc.png", *(f"hist_{n}.png" for n in FEATURE_NAMES if n not in constant)])
+    assert all(f'<a href="figures/hist_{n}.png">' in page for n in FEATURE_NAMES if n not in constant)
+
+
+def test_report_into_a_file_exits_2(tmp_path, capsys):
+    (tmp_path / "taken").write_text("")
+    args = [str(DATA / "human_sample.jsonl"), str(DATA / "bot_sample.jsonl"), "-o", str(tmp_path / "taken"), "-q"]
+    assert main(["report", *args]) == 2
+    assert f"cannot write the report to {tmp_path / 'taken'}: Not a directory" in capsys.readouterr().err

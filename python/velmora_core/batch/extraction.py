@@ -53,10 +53,67 @@ def _parse(line: bytes) -> tuple[Any, str | None]:
             return None, f"not JSON: {error}"
 
 
+# orjson reads integers beyond 64 bits as floats; a kept value that may be one is read
+# again with json.loads, which keeps it exact.
+_INT64_BOUND = 2.0 ** 63
+
+
+def _may_hold_big_integer(value: object) -> bool:
+    stack = [value]
+    while stack:
+        item = stack.pop()
+        if type(item) is float:
+            if abs(item) >= _INT64_BOUND and item.is_integer():
+                return True
+        elif type(item) is list:
+            stack.extend(item)
+        elif type(item) is dict:
+            stack.extend(item.values())
+    return False
+
+
 def _kept_value(value: object) -> str | None:
-    if value is None or isinstance(value, str):
+    """value as the output holds it: a string as is, anything else as JSON text.
+
+    Raises ValueError when it cannot be written: a string holding a lone surrogate (which
+    json.loads reads from an escape such as "\\ud800"), or nesting deeper than JSON can be written.
+    """
+    if value is None:
+        return None
+    if isinstance(value, str):
+        value.encode()
         return value
-    return orjson.dumps(value).decode()
+    try:
+        return orjson.dumps(value).decode()
+    except orjson.JSONEncodeError:
+        # orjson stops at integers beyond 64 bits and at 255 levels; json goes on.
+        try:
+            text = json.dumps(value, ensure_ascii=False, allow_nan=False, separators=(",", ":"))
+        except RecursionError:
+            raise ValueError("nested too deeply to be written") from None
+        text.encode()
+        return text
+
+
+def _kept(telemetry: dict[str, Any], keep: Sequence[str], line: bytes) -> tuple[list[str | None], str | None]:
+    """The kept values of one line, or the reason the line is rejected."""
+    values = [telemetry.get(k) for k in keep]
+    if any(map(_may_hold_big_integer, values)):
+        try:
+            exact = json.loads(line)
+        except (ValueError, RecursionError):
+            exact = telemetry
+        values = [exact.get(k) for k in keep]
+    kept = []
+    for key, value in zip(keep, values):
+        try:
+            kept.append(_kept_value(value))
+        except UnicodeEncodeError as error:
+            bad = error.object[error.start:error.end].encode("unicode_escape").decode()
+            return [], f"cannot keep {key}: it holds a lone surrogate ({bad}), which UTF-8 cannot encode"
+        except ValueError as error:
+            return [], f"cannot keep {key}: {error}"
+    return kept, None
 
 
 def extract_lines(lines: Sequence[bytes], first_line: int,
@@ -77,9 +134,12 @@ def extract_lines(lines: Sequence[bytes], first_line: int,
         if type(telemetry) is not dict:
             rejects.append((number, f"not a JSON object but {_kind(telemetry)}"))
             continue
-        values = extract(cast(Telemetry, telemetry)).values()
         if keep:
-            rows.append((number, *[_kept_value(telemetry.get(k)) for k in keep], *values))
+            kept, reason = _kept(telemetry, keep, line)
+            if reason is not None:
+                rejects.append((number, reason))
+                continue
+            rows.append((number, *kept, *extract(cast(Telemetry, telemetry)).values()))
         else:
-            rows.append((number, *values))
+            rows.append((number, *extract(cast(Telemetry, telemetry)).values()))
     return rows, rejects

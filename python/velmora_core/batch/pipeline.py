@@ -6,9 +6,13 @@ Results come back in input order. A line that is not a JSON object is rejected w
 file and line number and counted; nothing is dropped silently: read = written + rejected.
 """
 
+import contextlib
+import errno
 import multiprocessing
 import os
+import secrets
 import signal
+import stat
 import sys
 import threading
 import time
@@ -21,14 +25,16 @@ from functools import partial
 from typing import IO, Any
 
 from velmora_core.batch.extraction import ChunkResult, extract_lines
-from velmora_core.batch.inputs import Chunk, chunk_bytes_for, plain_size, read_chunks
-from velmora_core.batch.writers import (FORMATS, ParquetSink, Sink, encode_csv, encode_jsonl, format_for,
-                                        output_columns, stream_sink)
+from velmora_core.batch.inputs import MAX_LINE_BYTES, Chunk, chunk_bytes_for, display_name, plain_size, read_chunks
+from velmora_core.batch.writers import (FORMATS, ParquetSink, Sink, check_keep, encode_csv, encode_jsonl,
+                                        format_for, output_columns, stream_sink)
 from velmora_core.errors import BatchError
 
 
 def extract_chunk(chunk: Chunk, keep: Sequence[str] = (), encoding: str | None = None) -> ChunkResult:
     """The worker's task: parse, extract and (for CSV and JSONL) encode one chunk."""
+    if chunk.reject:
+        return ChunkResult(chunk.source, chunk.name, 1, chunk.size, 0, [], [(chunk.first_line, chunk.reject)])
     lines = chunk.lines()
     rows, rejects = extract_lines(lines, chunk.first_line, keep)
     result = ChunkResult(chunk.source, chunk.name, len(lines), chunk.size,
@@ -67,9 +73,11 @@ def process_pool(jobs: int) -> ProcessPoolExecutor:
 
 
 def _ignore_interrupt() -> None:
-    # Ctrl-C reaches the whole process group: the main process handles it (it stops the
-    # pool and removes the partial output); workers just finish their chunk.
+    # Ctrl-C reaches the whole process group, and a service manager stops every process
+    # of the unit: the main process handles both (it stops the pool and removes the
+    # partial output); workers just finish their chunk and leave when the pool shuts down.
     signal.signal(signal.SIGINT, signal.SIG_IGN)
+    signal.signal(signal.SIGTERM, signal.SIG_IGN)
 
 
 @contextmanager
@@ -145,22 +153,25 @@ class Progress:
 def run(inputs: Sequence[str], sink: Sink, *, jobs: int | None = None, keep: Sequence[str] = (),
         strict: bool = False, encoding: str | None = None, executor: Executor | None = None,
         progress: bool = False, errors: IO[str] | None = None,
-        chunk_bytes: int | None = None) -> Summary:
+        chunk_bytes: int | None = None, max_line_bytes: int = MAX_LINE_BYTES) -> Summary:
     """Extract every line of the inputs into sink, in input order.
 
     Rejected lines are reported on errors (stderr by default) as "file:line: reason".
     jobs=1 without an executor runs in this process; otherwise the chunks go to executor,
-    or to a pool of jobs processes (default: every core).
+    or to a pool of jobs processes (default: every core). A line longer than
+    max_line_bytes is rejected without being held in memory.
     """
     errors = sys.stderr if errors is None else errors
     with executor_for(jobs, executor) as pool:
         workers = 1 if pool is None else max(jobs or default_jobs(), 2)
         chunk_bytes = chunk_bytes or chunk_bytes_for(inputs, workers)
-        return _run(inputs, sink, pool, 4 * workers, keep, strict, encoding, progress, errors, chunk_bytes)
+        return _run(inputs, sink, pool, 4 * workers, keep, strict, encoding, progress, errors, chunk_bytes,
+                    max_line_bytes)
 
 
 def _run(inputs: Sequence[str], sink: Sink, pool: Executor | None, depth: int, keep: Sequence[str],
-         strict: bool, encoding: str | None, progress: bool, errors: IO[str], chunk_bytes: int) -> Summary:
+         strict: bool, encoding: str | None, progress: bool, errors: IO[str], chunk_bytes: int,
+         max_line_bytes: int) -> Summary:
     summary = Summary()
     start = time.perf_counter()
     meter = Progress(sys.stderr, plain_size(inputs)) if progress else None
@@ -168,7 +179,8 @@ def _run(inputs: Sequence[str], sink: Sink, pool: Executor | None, depth: int, k
     try:
         # Local worker processes read plain files themselves; other executors (a Dask
         # cluster) get the bytes.
-        chunks = read_chunks(inputs, chunk_bytes, by_range=isinstance(pool, ProcessPoolExecutor))
+        chunks = read_chunks(inputs, chunk_bytes, by_range=isinstance(pool, ProcessPoolExecutor),
+                             max_line_bytes=max_line_bytes)
         for result in ordered_results(chunks, work, pool, depth):
             if strict and result.rejects:
                 number, reason = result.rejects[0]
@@ -196,7 +208,8 @@ def _run(inputs: Sequence[str], sink: Sink, pool: Executor | None, depth: int, k
 def extract_to_file(inputs: Sequence[str], output: str, *, fmt: str | None = None,
                     jobs: int | None = None, keep: Sequence[str] = (), strict: bool = False,
                     executor: Executor | None = None, progress: bool = False,
-                    errors: IO[str] | None = None, chunk_bytes: int | None = None) -> Summary:
+                    errors: IO[str] | None = None, chunk_bytes: int | None = None,
+                    max_line_bytes: int = MAX_LINE_BYTES) -> Summary:
     """Write one row per session (file, line, *keep, *features) to output.
 
     The format comes from fmt or output's suffix (.parquet, .csv, .jsonl). The rows go to
@@ -207,49 +220,100 @@ def extract_to_file(inputs: Sequence[str], output: str, *, fmt: str | None = Non
     fmt = format_for(output, fmt)
     if fmt not in FORMATS:
         raise BatchError(f"unknown output format {fmt!r}; choose one of {', '.join(FORMATS)}")
+    check_keep(keep)
     columns = output_columns(keep)
-    options: dict[str, Any] = dict(strict=strict, progress=progress, errors=errors, chunk_bytes=chunk_bytes)
+    options: dict[str, Any] = dict(fmt=fmt, columns=columns, inputs=inputs, jobs=jobs, keep=keep, strict=strict,
+                                   progress=progress, errors=errors, chunk_bytes=chunk_bytes,
+                                   max_line_bytes=max_line_bytes)
     if output == "-":
         if fmt == "parquet":
             raise BatchError("Parquet cannot be written to stdout; name an output file")
-        sink = stream_sink(sys.stdout.buffer, fmt, columns)
-        summary = run(inputs, sink, jobs=jobs, keep=keep, encoding=fmt, executor=executor, **options)
-        sink.close()
-        return summary
+        return _run_into(sys.stdout.buffer, "standard output", executor=executor, **options)
+    label = display_name(output)
     if os.path.exists(output) and not os.path.isfile(output):
         # A device or a pipe (/dev/null, /dev/stdout, a FIFO): written in place, never
         # replaced by a renamed file.
         with executor_for(jobs, executor) as pool:
-            return _run_into(output, fmt, columns, inputs, jobs=jobs, keep=keep, executor=pool, **options)
-    directory, name = os.path.split(os.path.abspath(output))
-    temporary = os.path.join(directory, f".{name}.{os.getpid()}.part")
+            try:
+                stream = open(output, "wb")
+            except OSError as error:
+                raise BatchError(f"cannot write {label}: {error.strerror or error}") from None
+            with _closing(stream, label):
+                return _run_into(stream, label, executor=pool, **options)
     # The pool first: the Parquet writer's library starts threads, after which forking is unsafe.
     with executor_for(jobs, executor) as pool:
+        temporary, descriptor = _create_temporary(output)
+        renamed = False
         try:
-            summary = _run_into(temporary, fmt, columns, inputs, jobs=jobs, keep=keep, executor=pool, **options)
+            with _closing(open(descriptor, "wb"), label) as written:
+                summary = _run_into(written, label, executor=pool, **options)
             if summary.stopped_at is None:
-                os.replace(temporary, output)
+                try:
+                    os.replace(temporary, output)
+                except OSError as error:
+                    raise BatchError(f"cannot write {label}: {error.strerror or error}") from None
+                renamed = True
             return summary
         finally:
-            if os.path.exists(temporary):
-                os.unlink(temporary)
+            if not renamed:
+                with contextlib.suppress(OSError):
+                    os.unlink(temporary)
 
 
-def _run_into(path: str, fmt: str, columns: Sequence[str], inputs: Sequence[str], *,
-              jobs: int | None, keep: Sequence[str], executor: Executor | None, **options: Any) -> Summary:
-    stream = None
+def _create_temporary(output: str) -> tuple[str, int]:
+    """A new file beside output, made here and nowhere else (never through a planted link),
+    with the mode of the output it will replace."""
+    directory, name = os.path.split(os.path.abspath(output))
     try:
-        if fmt == "parquet":
-            sink: Sink = ParquetSink(path, keep)
-        else:
-            stream = open(path, "wb")
-            sink = stream_sink(stream, fmt, columns)
-    except OSError as error:
-        raise BatchError(f"cannot write {path}: {error.strerror or error}") from None
+        mode = stat.S_IMODE(os.stat(output).st_mode)
+    except OSError:
+        mode = None
+    flags = os.O_WRONLY | os.O_CREAT | os.O_EXCL | getattr(os, "O_NOFOLLOW", 0)
+    for attempt in range(100):
+        unique = f".{secrets.token_hex(4)}" if attempt else ""
+        temporary = os.path.join(directory, f".{name}.{os.getpid()}{unique}.part")
+        try:
+            descriptor = os.open(temporary, flags, 0o666)
+        except FileExistsError:
+            continue
+        except OSError as error:
+            where = os.path.dirname(output) or "."
+            if error.errno == errno.ENOENT:
+                raise BatchError(f"cannot write {display_name(output)}: there is no directory "
+                                 f"{display_name(where)}") from None
+            raise BatchError(f"cannot write {display_name(output)}: cannot create a file in "
+                             f"{display_name(where)}: {error.strerror or error}") from None
+        if mode is not None:
+            with contextlib.suppress(OSError):
+                os.fchmod(descriptor, mode)
+        return temporary, descriptor
+    raise BatchError(f"cannot write {display_name(output)}: no free temporary name beside it")
+
+
+@contextmanager
+def _closing(stream: IO[bytes], label: str) -> Iterator[IO[bytes]]:
+    """stream, closed on exit; a failed close is an error only when nothing failed before."""
     try:
-        return run(inputs, sink, jobs=jobs, keep=keep, encoding=None if fmt == "parquet" else fmt,
-                   executor=executor, **options)
-    finally:
-        sink.close()
-        if stream is not None:
+        yield stream
+    except BaseException:
+        with contextlib.suppress(OSError):
             stream.close()
+        raise
+    try:
+        stream.close()
+    except OSError as error:
+        raise BatchError(f"cannot write {label}: {error.strerror or error}") from None
+
+
+def _run_into(stream: IO[bytes], label: str, *, fmt: str, columns: Sequence[str], inputs: Sequence[str],
+              jobs: int | None, keep: Sequence[str], executor: Executor | None, **options: Any) -> Summary:
+    sink: Sink = ParquetSink(stream, keep, label) if fmt == "parquet" else stream_sink(stream, fmt, columns, label)
+    try:
+        summary = run(inputs, sink, jobs=jobs, keep=keep, encoding=None if fmt == "parquet" else fmt,
+                      executor=executor, **options)
+    except BaseException:
+        with contextlib.suppress(Exception):
+            sink.close()  # its own error would hide the one that stopped the run
+        raise
+    sink.close()
+    return summary

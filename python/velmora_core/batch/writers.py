@@ -35,6 +35,26 @@ def output_columns(keep: Sequence[str] = ()) -> list[str]:
     return ["file", "line", *keep, *FEATURE_NAMES]
 
 
+def check_keep(keep: Sequence[str]) -> None:
+    """Refuse kept keys that would clash with another column or cannot be written."""
+    taken = set(output_columns())
+    for i, key in enumerate(keep):
+        try:
+            key.encode()
+        except UnicodeEncodeError:
+            raise BatchError(f"--keep {key.encode(errors='backslashreplace').decode()}: "
+                             f"a key that is not valid UTF-8 can match no JSON key") from None
+        if key in taken:
+            raise BatchError(f"--keep {key}: " + ("given twice" if key in keep[:i] else
+                             f"the output already has a column named {key!r}; a kept key must differ "
+                             f"from file, line and the feature names"))
+        taken.add(key)
+
+
+def _write_error(label: str, error: OSError) -> BatchError:
+    return BatchError(f"cannot write {label}: {error.strerror or error}")
+
+
 def encode_csv(name: str, rows: list[Row]) -> bytes:
     text = io.StringIO()
     writer = csv.writer(text, lineterminator="\n")
@@ -56,20 +76,33 @@ class Sink(Protocol):
 class StreamSink:
     """CSV or JSONL: the workers encoded the rows already; this only copies bytes."""
 
-    def __init__(self, stream: IO[bytes], header: bytes = b"") -> None:
-        self.stream = stream
-        stream.write(header)
+    def __init__(self, stream: IO[bytes], header: bytes = b"", label: str = "the output") -> None:
+        self.stream, self.label = stream, label
+        self._write(header)
+
+    def _write(self, data: bytes) -> None:
+        try:
+            self.stream.write(data)
+        except BrokenPipeError:
+            raise
+        except OSError as error:  # a full disk, a file-size limit
+            raise _write_error(self.label, error) from None
 
     def write(self, result: ChunkResult) -> None:
         if result.encoded:
-            self.stream.write(result.encoded)
+            self._write(result.encoded)
 
     def close(self) -> None:
-        self.stream.flush()
+        try:
+            self.stream.flush()
+        except BrokenPipeError:
+            raise
+        except OSError as error:
+            raise _write_error(self.label, error) from None
 
 
 class ParquetSink:
-    def __init__(self, path: str, keep: Sequence[str]) -> None:
+    def __init__(self, stream: IO[bytes], keep: Sequence[str], label: str = "the output") -> None:
         try:
             import pyarrow as pa  # type: ignore[import-untyped]
             import pyarrow.parquet as pq  # type: ignore[import-untyped]
@@ -81,7 +114,9 @@ class ParquetSink:
         fields += [pa.field(k, pa.large_string()) for k in keep]
         fields += [pa.field(k, arrow[t], nullable=False) for k, t in feature_types().items()]
         self.schema = pa.schema(fields)
-        self.writer = pq.ParquetWriter(path, self.schema)
+        self.stream, self.label = stream, label
+        # Written through the stream: its file was created exclusively, never reopened by path.
+        self.writer = pq.ParquetWriter(stream, self.schema)
         self.names: list[str] = []
         self.rows: list[Row] = []
 
@@ -96,7 +131,10 @@ class ParquetSink:
             return
         columns = [self.names, *zip(*self.rows)]
         arrays = [self._array(c, f.type) for c, f in zip(columns, self.schema)]
-        self.writer.write_table(self.pa.Table.from_arrays(arrays, schema=self.schema))
+        try:
+            self.writer.write_table(self.pa.Table.from_arrays(arrays, schema=self.schema))
+        except OSError as error:
+            raise _write_error(self.label, error) from None
         self.names, self.rows = [], []
 
     def _array(self, values: Sequence[Any], kind: Any) -> Any:
@@ -116,7 +154,11 @@ class ParquetSink:
 
     def close(self) -> None:
         self._flush()
-        self.writer.close()
+        try:
+            self.writer.close()
+            self.stream.flush()
+        except OSError as error:
+            raise _write_error(self.label, error) from None
 
 
 def _bits(flags: Sequence[Any]) -> bytes:
@@ -141,6 +183,6 @@ class MemorySink:
         pass
 
 
-def stream_sink(stream: IO[bytes], fmt: str, columns: Sequence[str]) -> StreamSink:
+def stream_sink(stream: IO[bytes], fmt: str, columns: Sequence[str], label: str = "the output") -> StreamSink:
     header = encode_csv(columns[0], [tuple(columns[1:])]) if fmt == "csv" else b""
-    return StreamSink(stream, header)
+    return StreamSink(stream, header, label)
