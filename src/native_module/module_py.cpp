@@ -14,6 +14,13 @@ constexpr int kKeywords = METH_VARARGS | METH_KEYWORDS;
 
 PyMethodDef native_functions[] = {
     // {"name", keywords_entry<entry>(), kKeywords, "name(arg)\n--\n\nWhat it returns."},
+    {"forest_build", keywords_entry<forest_build>(), kKeywords,
+     "forest_build(baseline, feature_count, feature, left, right, missing_left, threshold, value, roots)\n--\n\n"
+     "A checked tree ensemble (a capsule) from its node columns; ValueError when malformed."},
+    {"forest_score", keywords_entry<forest_score>(), kKeywords,
+     "forest_score(forest, row)\n--\n\nThe logistic of the ensemble's raw score on row, in [0, 1]."},
+    {"forest_explain", keywords_entry<forest_explain>(), kKeywords,
+     "forest_explain(forest, row)\n--\n\n(bias, per-feature contributions) to the raw score on row."},
     {nullptr, nullptr, 0, nullptr},
 };
 

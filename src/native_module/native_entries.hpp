@@ -3,4 +3,11 @@
 
 #include <Python.h>
 
-namespace velmora::py {}  // namespace velmora::py
+namespace velmora::py {
+
+// forest/forest_py.cpp
+PyObject* forest_build(PyObject* self, PyObject* args, PyObject* kwargs);
+PyObject* forest_score(PyObject* self, PyObject* args, PyObject* kwargs);
+PyObject* forest_explain(PyObject* self, PyObject* args, PyObject* kwargs);
+
+}  // namespace velmora::py

@@ -1,0 +1,21 @@
+"""The features a model reads: their names, in row order, and the version of their computation.
+
+A model file records both; a model fitted on another feature set is refused, since its
+trees would read the wrong column or a value computed differently.
+"""
+
+from typing import Final
+
+import velmora_core_rs as _rs
+
+from velmora_core.records import FEATURE_NAMES, Telemetry
+
+FEATURE_SET: Final = "velmora-session-features"
+# Raised whenever a feature is added, removed, reordered or computed differently.
+FEATURE_SET_VERSION: Final = 1
+NAMES: Final[tuple[str, ...]] = FEATURE_NAMES
+
+
+def feature_row(telemetry: Telemetry) -> tuple[float, ...]:
+    """Every feature of one session as a float, in NAMES order (flags as 0.0 and 1.0)."""
+    return tuple(_rs.extract_features_rs(telemetry).values())
