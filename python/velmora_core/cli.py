@@ -3,6 +3,9 @@
     velmora-core features INPUT... -o OUTPUT   one feature row per session (Parquet, CSV, JSONL)
     velmora-core report HUMAN BOT -o DIR       how well each feature separates bots from humans
     velmora-core columns                       the output columns with their full names and units
+    velmora-core train DATA... -o MODEL        fit the bot detector's model (velmora_core_rs[train])
+    velmora-core evaluate DATA...              its leave-one-family-out table, without writing a model
+    velmora-core score DATA... -o OUT          the detector's score and verdict of every session
 
 Exit status: 0 when every line was used, 1 when some line was rejected (or --strict stopped
 the run), 2 when the run could not start or go on (bad arguments, unreadable input, missing
@@ -18,6 +21,7 @@ from contextlib import ExitStack
 
 from velmora_core import __version__
 from velmora_core.batch import Summary, default_jobs, extract_to_file
+from velmora_core.detect.commands import COMMANDS as DETECT_COMMANDS, add_commands, run_command
 from velmora_core.errors import BatchError
 from velmora_core.feature_info import FEATURE_INFO
 from velmora_core.writers import FORMATS
@@ -70,6 +74,7 @@ def build_parser() -> argparse.ArgumentParser:
     _add_run_options(report)
 
     commands.add_parser("columns", help="list the output columns with their full names and units")
+    add_commands(commands)
     return parser
 
 
@@ -132,6 +137,8 @@ def main(argv: Sequence[str] | None = None) -> int:
             return _features(args)
         if args.command == "report":
             return _report(args)
+        if args.command in DETECT_COMMANDS:
+            return run_command(args)
         return _columns()
     except BatchError as error:
         print(f"velmora-core: {error}", file=sys.stderr)
