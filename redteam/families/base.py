@@ -38,7 +38,7 @@ def plan_hardening(rng: np.random.Generator, difficulty: float) -> Hardening:
     d = difficulty
     return Hardening(
         tremor_px=float(rng.uniform(0.2, 1.2)) * d if d >= 0.25 else 0.0,
-        correction_prob=float(rng.uniform(0.2, 0.6)) * d,
+        correction_prob=float(rng.uniform(0.4, 0.9)) * d,
         overshoot_share=float(rng.uniform(0.03, 0.12)),
         human_timing_prob=float(np.clip(d * rng.uniform(0.4, 1.2), 0.0, 1.0)),
         duration_sd=0.25 * d,
@@ -123,12 +123,13 @@ def _with_correction(family: PathFamily, plan: Any, start: Point, end: Point, ti
     dx, dy = end[0] - start[0], end[1] - start[1]
     dist = math.hypot(dx, dy)
     ux, uy = dx / dist, dy / dist
-    along = dist * hard.overshoot_share * float(rng.uniform(0.5, 1.5))
+    along = max(dist * hard.overshoot_share * float(rng.uniform(0.3, 1.5)), 2.0)
     if rng.random() < 0.3:
         along = -along  # an undershoot
     side = dist * float(rng.normal(0.0, 0.03))
     miss = (end[0] + ux * along - uy * side, end[1] + uy * along + ux * side)
-    split = int(n * float(rng.uniform(0.72, 0.85)))
+    # Humans reach most of the way fast and home in slowly.
+    split = int(n * float(rng.uniform(0.4, 0.85)))
     dwell = int(min(n - split - 2, max(0.0, float(rng.uniform(0.0, 0.25)) * (n - split))))
     x1, y1 = family.path(rng, plan, start, miss, times[: split + 1], ctx, script)
     fix_times = times[split + dwell:] - times[split + dwell]

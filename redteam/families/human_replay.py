@@ -13,8 +13,10 @@ from ..script import Point, Script, Stroke
 from ..trajectory import FloatArray, fitts_duration, min_jerk, smooth_noise, taper
 from .base import Context, PathFamily
 
-CANDIDATES = 24
+CANDIDATES = 32
 MIN_CHORD_PX = 20.0
+# Wandering strokes make poor templates for one point-to-point move.
+MIN_STRAIGHTNESS = 0.8
 
 
 @dataclass(frozen=True)
@@ -31,6 +33,12 @@ class ReplayPlan:
 
 def _chord(stroke: Stroke) -> float:
     return math.hypot(stroke.x[-1] - stroke.x[0], stroke.y[-1] - stroke.y[0])
+
+
+def _straightness(stroke: Stroke) -> float:
+    path = sum(math.hypot(b - a, d - c) for a, b, c, d in
+               zip(stroke.x, stroke.x[1:], stroke.y, stroke.y[1:]))
+    return _chord(stroke) / path if path > 0 else 0.0
 
 
 class HumanReplay(PathFamily):
@@ -52,7 +60,7 @@ class HumanReplay(PathFamily):
         return fitts_duration(rng, distance, plan.a, plan.b, plan.width)
 
     def _pick(self, rng: np.random.Generator, plan: ReplayPlan, ctx: Context, script: Script,
-              distance: float) -> Stroke | None:
+              distance: float, duration: float) -> Stroke | None:
         if not ctx.strokes:
             return None
         best: Stroke | None = None
@@ -60,9 +68,11 @@ class HumanReplay(PathFamily):
         for i in rng.integers(0, len(ctx.strokes), CANDIDATES):
             owner, stroke = ctx.strokes[int(i)]
             chord = _chord(stroke)
-            if owner == script.index or chord < MIN_CHORD_PX:
+            if owner == script.index or chord < MIN_CHORD_PX or _straightness(stroke) < MIN_STRAIGHTNESS:
                 continue
-            score = abs(math.log(chord / max(distance, 1.0)))
+            # Similar length and similar duration keep the human's speeds.
+            span = max(stroke.t[-1] - stroke.t[0], 1.0)
+            score = abs(math.log(chord / max(distance, 1.0))) + 0.5 * abs(math.log(span / max(duration, 1.0)))
             if score < best_score:
                 best, best_score = stroke, score
         return best if best_score <= math.log(plan.max_ratio) else None
@@ -72,7 +82,7 @@ class HumanReplay(PathFamily):
         dx, dy = end[0] - start[0], end[1] - start[1]
         dist = math.hypot(dx, dy)
         u = times / times[-1]
-        source = self._pick(rng, plan, ctx, script, dist) if dist >= 5.0 else None
+        source = self._pick(rng, plan, ctx, script, dist, float(times[-1])) if dist >= 5.0 else None
         if source is None:
             s = min_jerk(u)
             return start[0] + dx * s, start[1] + dy * s

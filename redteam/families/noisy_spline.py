@@ -59,8 +59,8 @@ class NoisySpline(PathFamily):
             width=float(rng.uniform(15.0, 80.0)),
             waypoints=1 if easy else int(rng.integers(1, 4)),
             spread=float(rng.uniform(0.01, 0.05)) if easy else float(rng.uniform(0.04, 0.18)),
-            noise_px=0.0 if easy else float(rng.uniform(0.5, 3.0)),
-            noise_ms=float(rng.uniform(25.0, 90.0)),
+            noise_px=0.0 if easy else float(rng.uniform(0.3, 1.5)),
+            noise_ms=float(rng.uniform(60.0, 150.0)),
             peak=0.5 if easy else float(rng.uniform(0.3, 0.55)))
 
     def duration(self, rng: np.random.Generator, plan: SplinePlan, distance: float) -> float:

@@ -26,6 +26,7 @@ class WindPlan:
     max_step: float     # step cap, px
     settle: float       # radius where the wind dies down and steps shrink, px
     wait_sd: float      # spread of the per-step time (share)
+    smoothing: float    # 0: equal step times; 1: speed follows the local mean step length
 
 
 class WindGravity(PathFamily):
@@ -41,7 +42,8 @@ class WindGravity(PathFamily):
             wind=float(rng.uniform(0.5, 1.5)) if easy else float(rng.uniform(1.5, 5.0)),
             max_step=float(rng.uniform(8.0, 18.0)),
             settle=float(rng.uniform(8.0, 20.0)),
-            wait_sd=0.0 if easy else float(rng.uniform(0.1, 0.4)))
+            wait_sd=0.0 if easy else float(rng.uniform(0.05, 0.25)),
+            smoothing=0.0 if easy else float(rng.uniform(0.6, 1.0)))
 
     def duration(self, rng: np.random.Generator, plan: WindPlan, distance: float) -> float:
         return fitts_duration(rng, distance, plan.a, plan.b, plan.width)
@@ -79,7 +81,13 @@ class WindGravity(PathFamily):
         xs.append(end[0])
         ys.append(end[1])
         # Each physics step takes about the same time; the whole is fitted to the move.
-        waits = np.exp(rng.normal(0.0, plan.wait_sd, len(xs) - 1)) if plan.wait_sd > 0 else np.ones(len(xs) - 1)
+        lengths = np.maximum(np.hypot(np.diff(xs), np.diff(ys)), 0.05)
+        width = min(7, len(lengths))
+        trend = np.convolve(np.pad(lengths, (width // 2, width - 1 - width // 2), mode="edge"),
+                            np.ones(width) / width, mode="valid")
+        waits = np.power(lengths / trend, plan.smoothing)
+        if plan.wait_sd > 0:
+            waits = waits * np.exp(rng.normal(0.0, plan.wait_sd, len(waits)))
         clock = np.concatenate([[0.0], np.cumsum(waits)])
         clock *= times[-1] / clock[-1]
         x = np.interp(times, clock, np.array(xs))
