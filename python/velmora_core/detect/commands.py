@@ -150,7 +150,8 @@ def score_to_file(inputs: Sequence[str], output: str, model: str | None, *, fmt:
     try:
         rows.detector(model)  # loaded before the workers fork, and refused before any reading
     except OSError as error:
-        raise BatchError(f"cannot read the model {model}: {error.strerror or error}") from None
+        name = "the bundled model" if model is None else f"the model {model}"
+        raise BatchError(f"cannot read {name}: {error.strerror or error}") from None
     except ValueError as error:
         raise BatchError(str(error)) from None
     work = partial(rows.score_chunk, model=model, encoding=fmt)
