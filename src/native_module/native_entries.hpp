@@ -3,4 +3,11 @@
 
 #include <Python.h>
 
-namespace velmora::py {}  // namespace velmora::py
+namespace velmora::py {
+
+// behaviour/behaviour_py.cpp
+PyObject* behaviour_features(PyObject* self, PyObject* args, PyObject* kwargs);
+PyObject* behaviour_feature_values(PyObject* self, PyObject* args, PyObject* kwargs);
+PyObject* behaviour_feature_names(PyObject* self, PyObject* unused);
+
+}  // namespace velmora::py
