@@ -19,7 +19,8 @@ Mode = Literal["frame", "raw", "fixed"]
 Coords = Literal["int", "subpixel"]
 
 # Display refresh periods (ms) and device poll periods (ms) seen on real machines.
-FRAME_PERIODS = (1000.0 / 60.0, 1000.0 / 60.0, 1000.0 / 60.0, 1000.0 / 75.0, 1000.0 / 120.0, 1000.0 / 144.0)
+# 60 Hz dominates, as on the machines of the human data.
+FRAME_PERIODS = (1000.0 / 60.0,) * 6 + (1000.0 / 75.0, 1000.0 / 120.0, 1000.0 / 144.0)
 POLL_PERIODS = (1.0, 2.0, 4.0, 8.0, 8.0)
 DEVICE_PIXEL_RATIOS = (1.25, 1.5, 1.75)
 
@@ -46,7 +47,7 @@ def plan_sampler(rng: np.random.Generator, difficulty: float) -> SamplerParams:
             jitter=0.0, drop_prob=0.0, int_time=bool(rng.random() < 0.5),
             coords="subpixel" if rng.random() < 0.5 else "int",
             dpr=float(rng.choice(DEVICE_PIXEL_RATIOS)))
-    raw = rng.random() < 0.15
+    raw = rng.random() < 0.08
     poll = float(rng.choice(POLL_PERIODS))
     period = (8.0 if poll < 8.0 else poll) if raw else float(rng.choice(FRAME_PERIODS))
     return SamplerParams(

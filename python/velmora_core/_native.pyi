@@ -1,7 +1,11 @@
 """Native half of the velmora_core layer (C++); its functions are typed here."""
 
-from collections.abc import Sequence
+from collections.abc import Mapping, Sequence
 from types import CapsuleType
+
+def behaviour_features(telemetry: Mapping[str, object]) -> dict[str, float]: ...
+def behaviour_feature_values(telemetry: Mapping[str, object]) -> list[float]: ...
+def behaviour_feature_names() -> tuple[str, ...]: ...
 
 # A tree ensemble: node columns in, a checked capsule out (velmora_core.detect builds it).
 def forest_build(baseline: float, feature_count: int, feature: Sequence[float], left: Sequence[float],

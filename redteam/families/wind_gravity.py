@@ -27,6 +27,8 @@ class WindPlan:
     settle: float       # radius where the wind dies down and steps shrink, px
     wait_sd: float      # spread of the per-step time (share)
     smoothing: float    # 0: equal step times; 1: speed follows the local mean step length
+    smooth_steps: int   # moving-average width over the physics steps (1: raw zigzag)
+    envelope: float     # strength of the accelerate-cruise-decelerate bell (0: none)
 
 
 class WindGravity(PathFamily):
@@ -43,7 +45,9 @@ class WindGravity(PathFamily):
             max_step=float(rng.uniform(8.0, 18.0)),
             settle=float(rng.uniform(8.0, 20.0)),
             wait_sd=0.0 if easy else float(rng.uniform(0.05, 0.25)),
-            smoothing=0.0 if easy else float(rng.uniform(0.6, 1.0)))
+            smoothing=0.0 if easy else float(rng.uniform(0.6, 1.0)),
+            smooth_steps=1 if easy else int(rng.integers(3, 9)),
+            envelope=0.0 if easy else float(rng.uniform(0.5, 1.0)))
 
     def duration(self, rng: np.random.Generator, plan: WindPlan, distance: float) -> float:
         return fitts_duration(rng, distance, plan.a, plan.b, plan.width)
@@ -80,12 +84,24 @@ class WindGravity(PathFamily):
             ys.append(py)
         xs.append(end[0])
         ys.append(end[1])
+        # A hand is a low-pass filter: the wind's step-to-step zigzag is smoothed away.
+        if plan.smooth_steps > 1 and len(xs) > plan.smooth_steps + 2:
+            kernel = np.ones(plan.smooth_steps) / plan.smooth_steps
+            pad = (plan.smooth_steps // 2, plan.smooth_steps - 1 - plan.smooth_steps // 2)
+            xs = list(np.convolve(np.pad(np.array(xs), pad, mode="edge"), kernel, mode="valid"))
+            ys = list(np.convolve(np.pad(np.array(ys), pad, mode="edge"), kernel, mode="valid"))
+            xs[0], ys[0] = start
+            xs[-1], ys[-1] = end
         # Each physics step takes about the same time; the whole is fitted to the move.
         lengths = np.maximum(np.hypot(np.diff(xs), np.diff(ys)), 0.05)
         width = min(7, len(lengths))
         trend = np.convolve(np.pad(lengths, (width // 2, width - 1 - width // 2), mode="edge"),
                             np.ones(width) / width, mode="valid")
         waits = np.power(lengths / trend, plan.smoothing)
+        # The arm speeds up from rest and slows into the target: a bell over the route.
+        share = np.cumsum(lengths) / float(lengths.sum()) - 0.5 * lengths / float(lengths.sum())
+        bell = 0.1 + np.sin(np.pi * np.clip(share, 0.0, 1.0)) ** 1.5
+        waits = waits / np.power(bell, plan.envelope)
         if plan.wait_sd > 0:
             waits = waits * np.exp(rng.normal(0.0, plan.wait_sd, len(waits)))
         clock = np.concatenate([[0.0], np.cumsum(waits)])

@@ -14,6 +14,13 @@ constexpr int kKeywords = METH_VARARGS | METH_KEYWORDS;
 
 PyMethodDef native_functions[] = {
     // {"name", keywords_entry<entry>(), kKeywords, "name(arg)\n--\n\nWhat it returns."},
+    {"behaviour_features", keywords_entry<behaviour_features>(), kKeywords,
+     "behaviour_features(telemetry)\n--\n\nThe behaviour features of a telemetry dict, by name."},
+    {"behaviour_feature_values", keywords_entry<behaviour_feature_values>(), kKeywords,
+     "behaviour_feature_values(telemetry)\n--\n\nThe behaviour feature values, in the order of "
+     "behaviour_feature_names()."},
+    {"behaviour_feature_names", noargs_entry<behaviour_feature_names>(), METH_NOARGS,
+     "behaviour_feature_names()\n--\n\nThe behaviour feature names, in their fixed order."},
     {"forest_build", keywords_entry<forest_build>(), kKeywords,
      "forest_build(baseline, feature_count, feature, left, right, missing_left, threshold, value, roots)\n--\n\n"
      "A checked tree ensemble (a capsule) from its node columns; ValueError when malformed."},

@@ -5,6 +5,10 @@
 
 namespace velmora::py {
 
+// behaviour/behaviour_py.cpp
+PyObject* behaviour_features(PyObject* self, PyObject* args, PyObject* kwargs);
+PyObject* behaviour_feature_values(PyObject* self, PyObject* args, PyObject* kwargs);
+PyObject* behaviour_feature_names(PyObject* self, PyObject* unused);
 // forest/forest_py.cpp
 PyObject* forest_build(PyObject* self, PyObject* args, PyObject* kwargs);
 PyObject* forest_score(PyObject* self, PyObject* args, PyObject* kwargs);

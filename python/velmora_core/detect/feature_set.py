@@ -8,14 +8,16 @@ from typing import Final
 
 import velmora_core_rs as _rs
 
+from velmora_core import _native
+from velmora_core.behaviour import BEHAVIOUR_FEATURE_NAMES
 from velmora_core.records import FEATURE_NAMES, Telemetry
 
 FEATURE_SET: Final = "velmora-session-features"
 # Raised whenever a feature is added, removed, reordered or computed differently.
-FEATURE_SET_VERSION: Final = 1
-NAMES: Final[tuple[str, ...]] = FEATURE_NAMES
+FEATURE_SET_VERSION: Final = 2
+NAMES: Final[tuple[str, ...]] = FEATURE_NAMES + BEHAVIOUR_FEATURE_NAMES
 
 
 def feature_row(telemetry: Telemetry) -> tuple[float, ...]:
     """Every feature of one session as a float, in NAMES order (flags as 0.0 and 1.0)."""
-    return tuple(_rs.extract_features_rs(telemetry).values())
+    return (*_rs.extract_features_rs(telemetry).values(), *_native.behaviour_feature_values(telemetry))
