@@ -155,12 +155,12 @@ def run(inputs: Sequence[str], sink: Sink, *, jobs: int | None = None, keep: Seq
     jobs=1 without an executor runs in this process; otherwise the chunks go to executor,
     or to a pool of jobs processes (default: every core).
     """
-    errors = sys.stderr if errors is None else errors
+    report: IO[str] = sys.stderr if errors is None else errors
+    task = work or partial(extract_chunk, keep=tuple(keep), encoding=encoding)
     with executor_for(jobs, executor) as pool:
         workers = 1 if pool is None else max(jobs or default_jobs(), 2)
         chunk_bytes = chunk_bytes or chunk_bytes_for(inputs, workers)
-        work = work or partial(extract_chunk, keep=tuple(keep), encoding=encoding)
-        return _run(inputs, sink, pool, 4 * workers, work, strict, progress, errors, chunk_bytes)
+        return _run(inputs, sink, pool, 4 * workers, task, strict, progress, report, chunk_bytes)
 
 
 def _run(inputs: Sequence[str], sink: Sink, pool: Executor | None, depth: int,

@@ -71,6 +71,9 @@ def build_parser() -> argparse.ArgumentParser:
     report.add_argument("--label-key", metavar="KEY",
                         help='take each line\'s class from this key ("human" or "bot") instead of the file order')
     report.add_argument("--top", type=_jobs, default=6, help="features drawn in the ROC figure (default 6)")
+    report.add_argument("--model", metavar="MODEL",
+                        help="add a section on this detector model (a file from `velmora-core train`, "
+                             "or 'default' for the bundled one)")
     _add_run_options(report)
 
     commands.add_parser("columns", help="list the output columns with their full names and units")
@@ -113,7 +116,7 @@ def _report(args: argparse.Namespace) -> int:
         executor = _cluster(stack, args.scheduler)
         result = write_report(args.inputs, args.output, label_key=args.label_key, jobs=args.jobs,
                               strict=args.strict, executor=executor, top=args.top,
-                              progress=not args.quiet and sys.stderr.isatty())
+                              progress=not args.quiet and sys.stderr.isatty(), model=args.model)
     _print_summary(result.summary, args.output, args.quiet)
     if result.summary.stopped_at is None:
         print(f"velmora-core: report on {result.humans} human and {result.bots} bot sessions: "

@@ -21,7 +21,7 @@ from velmora_core import _native
 from velmora_core.detect import feature_set, model_file
 from velmora_core.detect.model_file import Model
 from velmora_core.feature_info import FEATURE_INFO
-from velmora_core.records import Telemetry
+from velmora_core.records import FeatureRecord, Telemetry
 
 __all__ = ["Detector", "Verdict", "DEFAULT_MODEL"]
 
@@ -97,9 +97,13 @@ class Detector:
         """How bot-like the session is, in [0, 1]."""
         return _native.forest_score(self._forest, feature_set.feature_row(_check_telemetry(telemetry)))
 
-    def verdict(self, telemetry: Telemetry) -> Verdict:
-        """The decision with its score and the features that weighed most towards it."""
-        row = feature_set.feature_row(_check_telemetry(telemetry))
+    def verdict(self, telemetry: Telemetry, features: FeatureRecord | None = None) -> Verdict:
+        """The decision with its score and the features that weighed most towards it.
+
+        features, when the caller has it already, is extract_features_rs(telemetry): it is
+        then not computed again.
+        """
+        row = feature_set.feature_row(_check_telemetry(telemetry), features)
         score = _native.forest_score(self._forest, row)
         is_bot = score > self.threshold
         return Verdict(is_bot, score, self.reasons(row, is_bot))

@@ -10,7 +10,7 @@ import os
 import sys
 from collections.abc import Sequence
 from functools import partial
-from typing import IO, Final
+from typing import IO, Any, Final
 
 from velmora_core.batch import Summary, run
 from velmora_core.detect import rows
@@ -69,7 +69,8 @@ def _fitting(parser: argparse.ArgumentParser) -> None:
     _common(parser)
 
 
-def add_commands(commands: "argparse._SubParsersAction[argparse.ArgumentParser]") -> None:
+def add_commands(commands: Any) -> None:
+    """Adds the three commands to the parser's subcommands (add_subparsers' result)."""
     train = commands.add_parser(
         "train", help="fit the bot detector's model on labelled sessions",
         description="Compute every session's features, fit a tree ensemble, choose the threshold that keeps "

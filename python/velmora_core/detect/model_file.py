@@ -18,7 +18,7 @@ import json
 import math
 import os
 from dataclasses import dataclass, field
-from typing import Any, Final
+from typing import Any, Final, cast
 
 from velmora_core.detect import feature_set
 
@@ -93,26 +93,30 @@ def _number(value: object, what: str, source: str) -> float:
 
 
 def _column(forest: dict[str, Any], name: str, source: str, whole: bool) -> list[Any]:
-    values = forest.get(name)
-    if not isinstance(values, list):
-        raise _refuse(f"damaged model file: forest.{name} is not a list", source)
-    for v in values:  # type: ignore[misc]
+    values = _list(forest.get(name), f"forest.{name}", source)
+    for v in values:
         if isinstance(v, bool) or not isinstance(v, int if whole else (int, float)):
             raise _refuse(f"damaged model file: forest.{name} holds {type(v).__name__} items", source)
-    return list(values)  # type: ignore[arg-type]
+    return values
+
+
+def _list(value: object, what: str, source: str) -> list[object]:
+    if not isinstance(value, list):
+        raise _refuse(f"damaged model file: {what} is not a list", source)
+    return cast(list[object], value)
 
 
 def _object(value: object, what: str, source: str) -> dict[str, Any]:
     if not isinstance(value, dict):
         raise _refuse(f"damaged model file: {what} is not an object", source)
-    return value  # type: ignore[return-value]
+    return cast(dict[str, Any], value)
 
 
 def parse(document: object, source: str = "model") -> Model:
     """The model in a decoded file, or ValueError saying why it cannot be used here."""
-    if not isinstance(document, dict) or document.get("format") != FORMAT:  # type: ignore[union-attr]
+    if not isinstance(document, dict) or cast(dict[str, object], document).get("format") != FORMAT:
         raise _refuse(f"not a detector model (no \"format\": \"{FORMAT}\")", source)
-    body: dict[str, Any] = dict(document)  # type: ignore[arg-type]
+    body = dict(cast(dict[str, Any], document))
     version = body.get("version")
     if version != VERSION:
         raise _refuse(f"model file version {version!r} is not supported; this build reads version {VERSION}",
@@ -121,13 +125,13 @@ def parse(document: object, source: str = "model") -> Model:
     if digest != _digest_or_none(body):
         raise _refuse("damaged model file: its sha256 does not match its contents", source)
     features = _object(body.get("feature_set"), "feature_set", source)
-    names = features.get("names")
-    if not isinstance(names, list) or not all(isinstance(n, str) for n in names):  # type: ignore[misc]
+    names = _list(features.get("names"), "feature_set.names", source)
+    if not all(isinstance(n, str) for n in names):
         raise _refuse("damaged model file: feature_set.names is not a list of names", source)
     wanted = (feature_set.FEATURE_SET, feature_set.FEATURE_SET_VERSION, list(feature_set.NAMES))
     found = (features.get("name"), features.get("version"), names)
     if found != wanted:
-        raise _refuse(f"the model reads feature set {found[0]!r} version {found[1]!r} ({len(names)} features); "  # type: ignore[arg-type]
+        raise _refuse(f"the model reads feature set {found[0]!r} version {found[1]!r} ({len(names)} features); "
                       f"this build computes {wanted[0]!r} version {wanted[1]} ({len(wanted[2])} features): "
                       f"train a model for this build", source)
     target_fpr = _number(body.get("target_fpr"), "target_fpr", source)
@@ -137,7 +141,7 @@ def parse(document: object, source: str = "model") -> Model:
                     *(_column(raw, name, source, whole=name not in ("threshold", "value"))
                       for name in FOREST_COLUMNS))
     training = _object(body.get("training", {}), "training", source)
-    return Model(tuple(names), threshold, target_fpr, forest, training)  # type: ignore[arg-type]
+    return Model(tuple(cast(list[str], names)), threshold, target_fpr, forest, training)
 
 
 def _digest_or_none(body: dict[str, Any]) -> str | None:

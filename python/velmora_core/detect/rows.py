@@ -7,27 +7,29 @@ plain module functions taking picklable arguments.
 import json
 from collections.abc import Iterator, Sequence
 from functools import cache
-from typing import Any, Final
+from typing import Final, cast
 
 import orjson
 
 from velmora_core.detect import Detector, feature_set
 from velmora_core.extraction import ChunkResult, Row
 from velmora_core.inputs import Chunk
+from velmora_core.records import Telemetry
 from velmora_core.writers import encode_csv, encode_jsonl
 
 SCORE_COLUMNS: Final = ("file", "line", "score", "verdict")
 LABELS: Final = {"human": 0, "bot": 1}
 
 
+KINDS: Final[dict[type, str]] = {list: "an array", str: "a string", bool: "a boolean", int: "a number",
+                                 float: "a number"}
+
+
 def _kind(value: object) -> str:
-    if value is None:
-        return "null"
-    return {list: "an array", str: "a string", bool: "a boolean", int: "a number",
-            float: "a number"}.get(type(value), type(value).__name__)
+    return "null" if value is None else KINDS.get(type(value), type(value).__name__)
 
 
-def _object(line: bytes) -> tuple[dict[str, Any] | None, str]:
+def _object(line: bytes) -> tuple[Telemetry | None, str]:
     """The line's JSON object, or None and why the line is rejected."""
     try:
         value = orjson.loads(line)
@@ -40,11 +42,11 @@ def _object(line: bytes) -> tuple[dict[str, Any] | None, str]:
             return None, f"not JSON: {error}"
     if type(value) is not dict:
         return None, f"not a JSON object but {_kind(value)}"
-    return value, ""  # type: ignore[return-value]
+    return cast(Telemetry, value), ""
 
 
 def sessions(lines: Sequence[bytes], first_line: int,
-             rejects: list[tuple[int, str]]) -> Iterator[tuple[int, dict[str, Any]]]:
+             rejects: list[tuple[int, str]]) -> Iterator[tuple[int, Telemetry]]:
     """(line number, session) for each line that is a JSON object; the others go to rejects."""
     for number, line in enumerate(lines, first_line):
         session, reason = _object(line)
@@ -67,7 +69,7 @@ def score_chunk(chunk: Chunk, model: str | None, encoding: str) -> ChunkResult:
     det = detector(model)
     rows: list[Row] = []
     for number, session in sessions(lines, chunk.first_line, rejects):
-        score = det.score_row(feature_set.feature_row(session))  # type: ignore[arg-type]
+        score = det.score_row(feature_set.feature_row(session))
         rows.append((number, score, "bot" if score > det.threshold else "human"))
     result = ChunkResult(chunk.source, chunk.name, len(lines), chunk.size, len(rows), [], rejects)
     result.encoded = (encode_csv(chunk.name, rows) if encoding == "csv"
@@ -81,11 +83,12 @@ def labelled_chunk(chunk: Chunk) -> ChunkResult:
     rejects: list[tuple[int, str]] = []
     rows: list[Row] = []
     for number, session in sessions(lines, chunk.first_line, rejects):
-        label, source = session.get("label"), session.get("source")
+        extra = cast(dict[str, object], session)  # the training keys beside the telemetry
+        label, source = extra.get("label"), extra.get("source")
         if not isinstance(label, str) or label not in LABELS:
             rejects.append((number, f'"label" must be "human" or "bot", not {json.dumps(label)[:40]}'))
         elif not isinstance(source, str) or not source:
             rejects.append((number, '"source" (the recording set or bot family) is missing or not a string'))
         else:
-            rows.append((number, LABELS[label], source, *feature_set.feature_row(session)))  # type: ignore[arg-type]
+            rows.append((number, LABELS[label], source, *feature_set.feature_row(session)))
     return ChunkResult(chunk.source, chunk.name, len(lines), chunk.size, len(rows), rows, rejects)
