@@ -1,7 +1,7 @@
 """Fitting the detector's model (`velmora-core train` and `evaluate`; needs velmora_core_rs[train]).
 
 Every session's features are computed as for scoring; a gradient-boosted tree ensemble
-(scikit-learn's HistGradientBoostingClassifier) is fitted to the labels; its trees are
+(LightGBM) is fitted to the labels; its trees are
 copied into the model file and scored by the native evaluator, here as in production.
 
 Two estimates come with a model:
@@ -35,9 +35,12 @@ Vector = npt.NDArray[np.float64]
 Indices = npt.NDArray[np.intp]
 
 FOLDS: Final = 5
-# Small trees, many of them: the data are a few thousand sessions.
-PARAMS: Final[dict[str, Any]] = dict(max_iter=100, learning_rate=0.1, max_leaf_nodes=15, min_samples_leaf=8,
-                                     l2_regularization=1.0, early_stopping=False, class_weight="balanced")
+# Small trees, many of them: the data are a few thousand sessions. One thread and the
+# deterministic mode make a fit the same for a seed on any machine of one platform.
+ROUNDS: Final = 200
+PARAMS: Final[dict[str, Any]] = dict(objective="binary", learning_rate=0.05, num_leaves=15, min_data_in_leaf=10,
+                                     lambda_l2=1.0, deterministic=True, force_row_wise=True, num_threads=1,
+                                     verbose=-1)
 
 
 @dataclass
@@ -50,11 +53,11 @@ class Dataset:
     summary: Summary
 
 
-def _sklearn(module: str) -> Any:
+def _lightgbm() -> Any:
     try:
-        return importlib.import_module(f"sklearn.{module}")
+        return importlib.import_module("lightgbm")
     except ImportError:
-        raise missing_extra("train", "scikit-learn", "training a model") from None
+        raise missing_extra("train", "lightgbm", "training a model") from None
 
 
 def load(inputs: Sequence[str], family_of: Mapping[str, str], *, jobs: int | None = None, strict: bool = False,
@@ -86,48 +89,69 @@ def check(data: Dataset) -> None:
                          f"at least {2 * FOLDS} of each are needed")
 
 
-def fit(x: Matrix, y: npt.NDArray[np.int64], seed: int) -> Any:
-    model = _sklearn("ensemble").HistGradientBoostingClassifier(random_state=seed, **PARAMS)
-    # One thread: the fits are small, and a shared machine's cores are better left to the
-    # batch workers than spun on by an OpenMP team.
-    with importlib.import_module("threadpoolctl").threadpool_limits(limits=1):
-        return model.fit(x, y)
+def weights(y: npt.NDArray[np.int64], family: npt.NDArray[np.str_]) -> Vector:
+    """Sample weights: humans and bots weigh the same in total, and so does every bot family,
+    so that a family with few sessions teaches as much as a large one."""
+    w = np.zeros(len(y), dtype=np.float64)
+    humans = y == 0
+    w[humans] = 1.0 / max(int(humans.sum()), 1)
+    names = sorted(set(family[~humans].tolist()))
+    for name in names:
+        members = (~humans) & (family == name)
+        w[members] = 1.0 / (len(names) * int(members.sum()))
+    return w * len(y) / 2.0
 
 
-def export(model: Any) -> Forest:
-    """The fitted trees as node columns (leaves: feature -1).
+def fit(x: Matrix, y: npt.NDArray[np.int64], seed: int, family: npt.NDArray[np.str_] | None = None) -> Any:
+    """A fitted booster (LightGBM, one thread, deterministic for a seed)."""
+    lightgbm = _lightgbm()
+    w = weights(y, family if family is not None else np.full(len(y), "bot", dtype=np.str_))
+    params = {**PARAMS, "seed": seed}
+    return lightgbm.train(params, lightgbm.Dataset(x, y, weight=w, params=params), num_boost_round=ROUNDS)
+
+
+def export(booster: Any) -> Forest:
+    """The fitted trees as node columns, in depth-first order (leaves: feature -1).
 
     A split's value is the sample-weighted mean of its children's, so that the change of
-    value along a path says what each split did (the verdict's reasons).
+    value along a path says what each split did (the verdict's reasons). A value the fit
+    never saw missing is read as 0 by the booster; its split sends NaN where 0 goes.
     """
-    roots: list[int] = []
-    feature: list[int] = []
-    left: list[int] = []
-    right: list[int] = []
-    missing: list[int] = []
-    threshold: list[float] = []
-    value: list[float] = []
-    for (tree,) in model._predictors:
-        nodes = tree.nodes
-        base = len(feature)
-        roots.append(base)
-        values = [float(v) for v in nodes["value"]]
-        counts = [float(c) for c in nodes["count"]]
-        leaf = [bool(v) for v in nodes["is_leaf"]]
-        for i in reversed(range(len(nodes))):  # children come after their parent
-            if not leaf[i]:
-                a, b = int(nodes["left"][i]), int(nodes["right"][i])
-                total = counts[a] + counts[b]
-                values[i] = (counts[a] * values[a] + counts[b] * values[b]) / total if total else 0.0
-        for i in range(len(nodes)):
-            feature.append(-1 if leaf[i] else int(nodes["feature_idx"][i]))
-            left.append(0 if leaf[i] else base + int(nodes["left"][i]))
-            right.append(0 if leaf[i] else base + int(nodes["right"][i]))
-            missing.append(0 if leaf[i] else int(nodes["missing_go_to_left"][i]))
-            threshold.append(0.0 if leaf[i] else float(nodes["num_threshold"][i]))
-            value.append(values[i])
-    baseline = float(np.asarray(model._baseline_prediction).ravel()[0])
-    return Forest(baseline, roots, feature, left, right, missing, threshold, value)
+    forest = Forest(0.0, [], [], [], [], [], [], [])
+    for info in booster.dump_model()["tree_info"]:
+        forest.roots.append(len(forest.feature))
+        _append(forest, info["tree_structure"])
+    return forest
+
+
+def _append(forest: Forest, node: dict[str, Any]) -> tuple[float, float]:
+    """Adds node and its subtree; returns its (value, weight)."""
+    index = len(forest.feature)
+    if "leaf_value" in node:
+        _node(forest, -1, 0.0, 0, float(node["leaf_value"]))
+        return forest.value[index], float(node.get("leaf_weight", node.get("leaf_count", 0)))
+    if node["decision_type"] != "<=" or node["missing_type"] == "Zero":
+        raise BatchError(f"cannot export a split of kind {node['decision_type']} / {node['missing_type']}")
+    threshold = float(node["threshold"])
+    missing_left = bool(node["default_left"]) if node["missing_type"] == "NaN" else 0.0 <= threshold
+    _node(forest, int(node["split_feature"]), threshold, int(missing_left), 0.0)
+    forest.left[index] = len(forest.feature)
+    left_value, left_weight = _append(forest, node["left_child"])
+    forest.right[index] = len(forest.feature)
+    right_value, right_weight = _append(forest, node["right_child"])
+    weight = left_weight + right_weight
+    value = (left_weight * left_value + right_weight * right_value) / weight if weight > 0 else 0.0
+    forest.value[index] = value
+    return value, weight
+
+
+def _node(forest: Forest, feature: int, threshold: float, missing_left: int, value: float) -> None:
+    forest.feature.append(feature)
+    forest.threshold.append(threshold)
+    forest.missing_left.append(missing_left)
+    forest.value.append(value)
+    forest.left.append(0)
+    forest.right.append(0)
 
 
 def scorer(forest: Forest, features: int) -> Callable[[Matrix], Vector]:
@@ -180,7 +204,7 @@ def cross_validate(data: Dataset, target_fpr: float, seed: int) -> dict[str, Any
     for h, b in zip(_split(len(humans), seed), _split(len(bots), seed + 1)):
         test = np.concatenate([humans[h], bots[b]])
         train = np.setdiff1d(np.arange(len(data.y)), test)
-        model = fit(data.x[train], data.y[train], seed)
+        model = fit(data.x[train], data.y[train], seed, data.family[train])
         oof[test] = scorer(export(model), features)(data.x[test])
     human_scores, bot_scores = oof[humans], oof[bots]
     threshold = pick_threshold(human_scores, target_fpr)
@@ -205,7 +229,7 @@ def leave_one_family_out(data: Dataset, target_fpr: float, seed: int,
         bot_scores: list[Vector] = []
         for test in folds:
             train = np.concatenate([np.delete(humans, test), others])
-            scores = scorer(export(fit(data.x[train], data.y[train], seed)), features)
+            scores = scorer(export(fit(data.x[train], data.y[train], seed, data.family[train])), features)
             human_scores[test] = scores(data.x[humans[test]])
             bot_scores.append(scores(data.x[held]))
         threshold = pick_threshold(human_scores, target_fpr)
@@ -247,7 +271,7 @@ def evaluate(data: Dataset, target_fpr: float, seed: int,
         report(f"cross-validated AUC {cv['auc']:.4f}; at threshold {cv['threshold']:.6f}: "
                f"{100 * cv['caught']:.1f} % of bots caught, {100 * cv['false_positive_rate']:.2f} % of humans flagged")
     lofo = leave_one_family_out(data, target_fpr, seed, report) if len(data.families) > 1 else []
-    return {"seed": seed, "target_fpr": target_fpr, "params": dict(PARAMS),
+    return {"seed": seed, "target_fpr": target_fpr, "params": {**PARAMS, "rounds": ROUNDS},
             "sessions": {"human": int((data.y == 0).sum()), "bot": int((data.y == 1).sum())},
             "sources": data.sources, "families": data.families,
             "cross_validation": cv, "leave_one_family_out": lofo, **lofo_summary(lofo)}
@@ -256,7 +280,7 @@ def evaluate(data: Dataset, target_fpr: float, seed: int,
 def train(data: Dataset, target_fpr: float, seed: int, report: Callable[[str], None] | None = None) -> Model:
     """The model fitted on every session, with the threshold from cross-validation."""
     summary = evaluate(data, target_fpr, seed, report)
-    forest = export(fit(data.x, data.y, seed))
+    forest = export(fit(data.x, data.y, seed, data.family))
     return Model(feature_set.NAMES, float(summary["cross_validation"]["threshold"]), target_fpr, forest, summary)
 
 
