@@ -203,3 +203,15 @@ def test_unlabelled_lines_are_rejected_and_bad_options_refused(data, tmp_path, c
     with pytest.raises(SystemExit) as stop:
         main(["train", str(path), "-o", "m.json", "--target-fpr", "2"])
     assert stop.value.code == 2
+
+
+def test_report_gains_a_model_section(model_path, data, tmp_path):
+    humans, bots = tmp_path / "humans.jsonl", tmp_path / "bots.jsonl"
+    humans.write_text("".join(json.dumps(s) + "\n" for s in data[1] if s["label"] == "human"))
+    bots.write_text("".join(json.dumps(s) + "\n" for s in data[1] if s["label"] == "bot"))
+    out = tmp_path / "report"
+    assert main(["report", str(humans), str(bots), "-o", str(out), "--model", str(model_path), "-j", "1", "-q"]) == 0
+    page = (out / "index.html").read_text()
+    assert "The detector model" in page and "<code>line16</code>" in page and "mean over families" in page
+    assert (out / "figures" / "model_roc.png").stat().st_size > 0 and (out / "figures" / "model_scores.png").exists()
+    assert main(["report", str(humans), str(bots), "-o", str(out), "--model", str(humans), "-q"]) == 2
