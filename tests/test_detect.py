@@ -9,6 +9,7 @@ import random
 import numpy as np
 import pytest
 
+from leak_check import assert_no_leak
 from velmora_core import _native, training
 from velmora_core.cli import main
 from velmora_core.detect import Detector, feature_set, model_file
@@ -154,6 +155,24 @@ def test_native_forest_checks_its_arguments(model_path):
         _native.forest_score(object(), ())  # type: ignore[arg-type]
     with pytest.raises(ValueError, match="whole numbers"):
         _native.forest_build(0.0, 1, [0.5], [1], [2], [0], [0.0], [0.0], [0])
+
+
+def test_native_forest_leaks_nothing(model_path, data):
+    model = Detector.load(model_path).model
+    forest = model.forest
+    columns = (forest.feature, forest.left, forest.right, forest.missing_left, forest.threshold, forest.value,
+               forest.roots)
+    row = feature_set.feature_row(data[1][0])
+
+    def call():
+        built = _native.forest_build(forest.baseline, len(model.names), *columns)
+        _native.forest_score(built, row)
+        _native.forest_explain(built, row)
+        try:
+            _native.forest_score(built, row[:3])
+        except ValueError:
+            pass
+    assert_no_leak(call, repeats=300)
 
 
 @pytest.mark.parametrize("suffix", [".csv", ".jsonl"])
