@@ -219,9 +219,18 @@ def test_unlabelled_lines_are_rejected_and_bad_options_refused(data, tmp_path, c
     assert main(["evaluate", str(path), "-j", "1"]) == 2
     err = capsys.readouterr().err
     assert ':1: "label" must be "human" or "bot"' in err and ':2: "source"' in err
-    with pytest.raises(SystemExit) as stop:
-        main(["train", str(path), "-o", "m.json", "--target-fpr", "2"])
-    assert stop.value.code == 2
+    for option in (["--target-fpr", "2"], ["--seed", "-1"], ["--seed", str(2**31)]):
+        with pytest.raises(SystemExit) as stop:
+            main(["train", str(path), "-o", "m.json", *option])
+        assert stop.value.code == 2
+
+
+def test_one_bot_family_trains_without_a_table(data, tmp_path, capsys):
+    path, model = tmp_path / "one.jsonl", tmp_path / "one.json"
+    path.write_text("".join(json.dumps(s) + "\n" for s in data[1] if s["source"] != "line5"))
+    assert main(["train", str(path), "-o", str(model), "-j", "1", "-q"]) == 0
+    assert "needs at least two bot families" in capsys.readouterr().out
+    assert Detector.load(model).training["mean_caught"] is None
 
 
 def test_report_gains_a_model_section(model_path, data, tmp_path):

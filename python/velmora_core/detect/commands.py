@@ -36,8 +36,8 @@ def _seed(text: str) -> int:
         value = int(text)
     except ValueError:
         raise argparse.ArgumentTypeError(f"not a whole number: {text!r}") from None
-    if not 0 <= value < 2**32:
-        raise argparse.ArgumentTypeError("must be from 0 to 2**32 - 1")
+    if not 0 <= value < 2**31 - 1:  # LightGBM's seed is a C int; the bots' folds use seed + 1
+        raise argparse.ArgumentTypeError("must be from 0 to 2147483646")
     return value
 
 
