@@ -1,6 +1,8 @@
 """Behaviour features through velmora_core.behaviour: names, lenient reading, no leaks."""
 
 import math
+import pathlib
+import re
 
 import pytest
 
@@ -44,6 +46,11 @@ def test_names_have_one_order_everywhere():
     features = behaviour_features(SESSION)
     assert tuple(features) == BEHAVIOUR_FEATURE_NAMES
     assert list(features.values()) == behaviour_feature_values(SESSION)
+
+
+def test_docs_list_every_feature_in_order():
+    doc = pathlib.Path(__file__).parent.parent / "docs" / "behaviour-features.md"
+    assert tuple(re.findall(r"^\| \d+ \| `(\w+)`", doc.read_text(), re.M)) == BEHAVIOUR_FEATURE_NAMES
 
 
 def test_constant_speed_line_and_scripted_typing():

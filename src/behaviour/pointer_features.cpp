@@ -23,6 +23,10 @@ constexpr double kHomingShare = 0.7;
 constexpr double kClickContextMs = 1000.0;
 constexpr double kOffsetCapPx = 50.0;
 constexpr double kOvershootPx = 3.0;
+// The coarse path keeps a sample once it is this far (px) from the last kept one; turns
+// smaller than kInflectionTurn (rad) between coarse segments do not count as bending.
+constexpr double kCoarseSpacing = 10.0;
+constexpr double kInflectionTurn = 0.05;
 
 // Distinct times only: samples sharing a time stamp are one position report, the last one.
 std::vector<PointerSample> distinct_times(std::span<const PointerSample> sorted) {
@@ -93,6 +97,9 @@ struct MovementSums {
     Correlation power_law, coupling;
     std::uint64_t steps = 0, tiny = 0, axis = 0;
     std::uint64_t click_moves = 0, overshoots = 0;
+    Correlation speed_diff, peak_amplitude;
+    double fine_length = 0.0, coarse_length = 0.0;
+    std::uint64_t inflections = 0;
     Moments end_corrections;
 };
 
@@ -140,6 +147,33 @@ void measure_steps(std::span<const Step> steps, MovementSums& s) {
     }
 }
 
+// Bending at a coarser scale than the samples: the path thinned to points kCoarseSpacing
+// apart, its length, and how often its turning changes side.
+void measure_coarse_path(std::span<const PointerSample> m, double path, MovementSums& s) {
+    PointerSample kept = m.front();
+    double prev_dx = 0.0, prev_dy = 0.0, prev_turn = 0.0, coarse = 0.0;
+    bool has_prev = false;
+    for (std::size_t i = 1; i < m.size(); ++i) {
+        const double dx = m[i].x - kept.x, dy = m[i].y - kept.y;
+        const double d = length(dx, dy);
+        if (d < kCoarseSpacing && i + 1 < m.size()) continue;
+        coarse += d;
+        kept = m[i];
+        if (has_prev) {
+            const double turn = std::atan2(prev_dx * dy - prev_dy * dx, prev_dx * dx + prev_dy * dy);
+            if (std::fabs(turn) >= kInflectionTurn) {
+                if (prev_turn != 0.0 && (turn > 0.0) != (prev_turn > 0.0)) ++s.inflections;
+                prev_turn = turn;
+            }
+        }
+        prev_dx = dx;
+        prev_dy = dy;
+        has_prev = true;
+    }
+    s.fine_length += path;
+    s.coarse_length += coarse;
+}
+
 // Shape of one movement's speed profile and path. `speed` is scratch space.
 void measure_shape(std::span<const PointerSample> m, std::span<const Step> step, const Click* click,
                    std::vector<double>& speed, MovementSums& s) {
@@ -157,7 +191,9 @@ void measure_shape(std::span<const PointerSample> m, std::span<const Step> step,
     for (std::size_t i = 1; i + 1 < steps; ++i) {
         s.jitter += std::fabs(v[i] - 0.5 * (v[i - 1] + v[i + 1]));
         s.jitter_speed += v[i];
+        if (i >= 2) s.speed_diff.add(v[i - 1] - v[i - 2], v[i] - v[i - 1]);
     }
+    measure_coarse_path(m, path, s);
     double last_raw = v[steps - 1], prev = v[0], top = 0.0;
     std::size_t top_at = 0;
     for (std::size_t i = 0; i < steps; ++i) {
@@ -180,6 +216,7 @@ void measure_shape(std::span<const PointerSample> m, std::span<const Step> step,
     const double cx = m.back().x - m.front().x, cy = m.back().y - m.front().y;
     const double chord = length(cx, cy);
     s.straightness.add(chord / path);
+    if (chord >= 1.0) s.peak_amplitude.add(std::log(chord), std::log(top));
     double covered = 0.0, error = 0.0, deviation = 0.0;
     std::size_t homing_from = steps;
     for (std::size_t i = 0; i < m.size(); ++i) {
@@ -210,6 +247,7 @@ void measure_shape(std::span<const PointerSample> m, std::span<const Step> step,
 void sampling_features(std::span<const PointerSample> track, FeatureValues& out) {
     Histogram<64> hist;
     Moments dt_moments;
+    Correlation lag1;
     std::uint64_t pairs = 0, repeats = 0, zeros = 0;
     double prev_dt = -1.0;
     for (std::size_t i = 1; i < track.size(); ++i) {
@@ -224,6 +262,7 @@ void sampling_features(std::span<const PointerSample> track, FeatureValues& out)
         if (prev_dt >= 0.0) {
             ++pairs;
             if (dt == prev_dt) ++repeats;
+            lag1.add(prev_dt, dt);
         }
         prev_dt = dt;
     }
@@ -232,6 +271,7 @@ void sampling_features(std::span<const PointerSample> track, FeatureValues& out)
     out[kDtRepeatShare] = pairs ? static_cast<double>(repeats) / static_cast<double>(pairs) : 0.0;
     out[kDtCv] = dt_moments.cv();
     out[kDtZeroShare] = static_cast<double>(zeros) / static_cast<double>(dt_moments.n);
+    out[kDtLag1] = lag1.r(20);
 }
 
 double share(std::uint64_t part, std::uint64_t whole) {
@@ -351,6 +391,12 @@ void pointer_features(std::span<const PointerSample> pointer, std::span<const Cl
     out[kDtStepCoupling] = sums.coupling.r(20);
     out[kOvershootShare] = share(sums.overshoots, sums.click_moves);
     out[kEndCorrectionMean] = sums.end_corrections.mean();
+    out[kSpeedDiffLag1] = sums.speed_diff.r(20);
+    out[kPeakSpeedScaling] = sums.peak_amplitude.slope(5);
+    if (sums.coarse_length > 0.0) {
+        out[kFineCoarseRatio] = sums.fine_length / sums.coarse_length;
+        out[kInflectionRate] = 100.0 * static_cast<double>(sums.inflections) / sums.fine_length;
+    }
 }
 
 }  // namespace velmora::behaviour

@@ -68,6 +68,8 @@ TEST_CASE("a constant-speed straight line: regular sampling, one peak, no turnin
     CHECK_BITS(v[kAxisStepShare], 1.0);
     CHECK_BITS(v[kStillStepShare], 0.0);
     CHECK(v[kMinJerkError] > 0.05);  // a flat profile is far from a bell
+    CHECK_BITS(v[kFineCoarseRatio], 1.0);
+    CHECK_BITS(v[kInflectionRate], 0.0);
 }
 
 TEST_CASE("a minimum-jerk reach: bell-shaped, symmetric, one peak") {
@@ -76,6 +78,29 @@ TEST_CASE("a minimum-jerk reach: bell-shaped, symmetric, one peak") {
     CHECK_NEAR(v[kPeakTimeRatioMean], 0.5, 0.02);
     CHECK_BITS(v[kPeakCountMean], 1.0);
     CHECK(v[kEndSpeedRatio] < 0.1);
+    CHECK(v[kSpeedDiffLag1] > 0.9);  // smooth: each change of speed is like the last
+}
+
+TEST_CASE("time stamps jittered around a steady sensor make speed changes alternate") {
+    // Positions from a steady 4 px per 16 ms; each time stamp late or early by up to 3 ms.
+    std::vector<PointerSample> p;
+    for (int i = 0; i < 60; ++i) {
+        const double noise = static_cast<double>((i * 7919) % 7) - 3.0;
+        p.push_back({4.0 * i, 50.0, 16.0 * i + noise});
+    }
+    const FeatureValues v = of_pointer(p);
+    CHECK(v[kSpeedDiffLag1] < -0.3);
+    CHECK(v[kDtLag1] < -0.3);
+    CHECK(v[kSpeedJitter] > 0.1);
+}
+
+TEST_CASE("a zig-zag bends to alternate sides at the coarse scale") {
+    std::vector<PointerSample> p;
+    for (int i = 0; i < 41; ++i) p.push_back({12.0 * i, (i % 2) * 12.0, 16.0 * i});
+    const FeatureValues v = of_pointer(p);
+    CHECK(v[kFineCoarseRatio] == 1.0);   // every sample is kept at 12 px spacing or more
+    CHECK(v[kInflectionRate] > 5.0);     // a side change at almost every coarse point
+    CHECK_BITS(v[kTurnFlipShare], 1.0);
 }
 
 TEST_CASE("an ellipse traced at constant angular rate follows the two-thirds power law") {
