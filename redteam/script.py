@@ -24,6 +24,9 @@ MIN_GAP_MS = 200.0
 WAYPOINT_MIN_PX = 40.0
 WAYPOINT_CHORD_SHARE = 0.3
 WAYPOINT_MIN_MS = 150.0
+# A clock with 64 Hz resolution (Windows' default timer), as remote-desktop humans show.
+COARSE_TICK_MS = 1000.0 / 64.0
+COARSE_SHARE = 0.85
 
 Point = tuple[float, float]
 Session = dict[str, Any]
@@ -69,6 +72,7 @@ class Script:
     moves: tuple[Move, ...]
     start: Point
     median_dt: float
+    coarse_clock: bool      # the human's times tick in 15.625 ms steps (a remote desktop)
     strokes: tuple[Stroke, ...]
 
 
@@ -165,7 +169,9 @@ def build_script(session: Session, index: int) -> Script:
     browser = dict(session.get("browser") or {})
     width = float(browser.get("screen_width") or 1024)
     height = float(browser.get("screen_height") or 768)
-    median_dt = _median([b[0] - a[0] for a, b in zip(samples, samples[1:]) if b[0] > a[0]])
+    intervals = [b[0] - a[0] for a, b in zip(samples, samples[1:])]
+    median_dt = _median([d for d in intervals if d > 0])
+    on_tick = sum(1 for d in intervals if abs(d - COARSE_TICK_MS * round(d / COARSE_TICK_MS)) <= 1.0)
     gap = max(MIN_GAP_MS, GAP_FACTOR * median_dt)
     strokes = _split_strokes(samples, gap)
 
@@ -241,4 +247,5 @@ def build_script(session: Session, index: int) -> Script:
         clicks=[dict(c) for c in session.get("clicks") or []],
         scrolls=[dict(s) for s in session.get("scrolls") or []],
         keystrokes=[dict(k) for k in session.get("keystrokes") or []],
-        moves=tuple(moves), start=start, median_dt=median_dt, strokes=kept)
+        moves=tuple(moves), start=start, median_dt=median_dt,
+        coarse_clock=bool(intervals) and on_tick >= COARSE_SHARE * len(intervals), strokes=kept)

@@ -9,7 +9,7 @@ from typing import Any
 
 import numpy as np
 
-from ..sampler import SamplerParams, plan_sampler, sample_events
+from ..sampler import BATCH_TICKS, REMOTE_CLOCK_MS, SamplerParams, plan_sampler, sample_events
 from ..script import Point, Script, Session, Stroke
 from ..trajectory import FloatArray, grid, min_jerk, tremor
 
@@ -28,6 +28,7 @@ class Hardening:
 
     tremor_px: float            # tremor amplitude
     correction_prob: float      # chance of overshoot-and-correct on a long move
+    creep_prob: float           # chance of creeping over the last few pixels
     overshoot_share: float      # overshoot length as a share of the distance
     human_timing_prob: float    # chance of using the human's own move duration
     duration_sd: float          # log-normal spread of model durations
@@ -39,6 +40,7 @@ def plan_hardening(rng: np.random.Generator, difficulty: float) -> Hardening:
     return Hardening(
         tremor_px=float(rng.uniform(0.2, 1.2)) * d if d >= 0.25 else 0.0,
         correction_prob=float(rng.uniform(0.4, 0.9)) * d,
+        creep_prob=float(rng.uniform(0.2, 0.8)) * d,
         overshoot_share=float(rng.uniform(0.03, 0.12)),
         human_timing_prob=float(np.clip(d * rng.uniform(0.4, 1.2), 0.0, 1.0)),
         duration_sd=0.25 * d,
@@ -75,7 +77,7 @@ class PathFamily(Family):
 
     def session(self, script: Script, ctx: Context, rng: np.random.Generator,
                 difficulty: float) -> Session:
-        sampler = plan_sampler(rng, difficulty)
+        sampler = plan_sampler(rng, difficulty, script.coarse_clock, script.median_dt > 50.0)
         hard = plan_hardening(rng, difficulty)
         plan = self.plan(rng, difficulty)
         movements = follow_script(self, plan, script, ctx, rng, sampler, hard)
@@ -87,7 +89,7 @@ def follow_script(family: PathFamily, plan: Any, script: Script, ctx: Context,
                   hard: Hardening) -> list[tuple[float, float, float]]:
     """Pointer events for every move of the script, each reaching its place in time."""
     events: list[tuple[float, float, float]] = []
-    latency = sampler.period + sampler.poll + 3.0 * sampler.jitter + 1.0
+    latency = sampler_latency(sampler)
     for move in script.moves:
         distance = math.hypot(move.end[0] - move.start[0], move.end[1] - move.start[1])
         arrive = move.deadline - latency - hard.margin_ms * float(rng.random())
@@ -103,7 +105,16 @@ def follow_script(family: PathFamily, plan: Any, script: Script, ctx: Context,
         t0 = arrive - duration
         n, times = grid(duration)
         if distance > 60.0 and duration > 250.0 and rng.random() < hard.correction_prob:
-            x, y = _with_correction(family, plan, move.start, move.end, times, n, ctx, script, rng, hard)
+            along = max(distance * hard.overshoot_share * float(rng.uniform(0.3, 1.5)), 2.0)
+            side = distance * float(rng.normal(0.0, 0.03))
+            x, y = _with_correction(family, plan, move.start, move.end, times, n, ctx, script, rng,
+                                    (along, side), float(rng.uniform(0.4, 0.85)))
+        elif distance > 15.0 and duration > 150.0 and rng.random() < hard.creep_prob:
+            # The last few pixels crept over slowly, as a hand settles on a target.
+            along = float(rng.uniform(1.0, 5.0))
+            creep = min(float(rng.uniform(0.15, 0.45)), float(rng.uniform(100.0, 500.0)) / duration)
+            x, y = _with_correction(family, plan, move.start, move.end, times, n, ctx, script, rng,
+                                    (along, float(rng.normal(0.0, 1.5))), 1.0 - creep)
         else:
             x, y = family.path(rng, plan, move.start, move.end, times, ctx, script)
         if hard.tremor_px > 0.0 and distance > 3.0:
@@ -116,20 +127,28 @@ def follow_script(family: PathFamily, plan: Any, script: Script, ctx: Context,
     return events
 
 
+def sampler_latency(sampler: SamplerParams) -> float:
+    """How long after the pointer stops its resting place may be reported, at most."""
+    if sampler.mode == "remote":
+        period = sampler.period if sampler.period > 0.0 else max(BATCH_TICKS) * REMOTE_CLOCK_MS
+        return period + REMOTE_CLOCK_MS + 4.0 * sampler.jitter + 1.0
+    return sampler.period + sampler.poll + 3.0 * sampler.jitter + 1.0
+
+
 def _with_correction(family: PathFamily, plan: Any, start: Point, end: Point, times: FloatArray,
                      n: int, ctx: Context, script: Script, rng: np.random.Generator,
-                     hard: Hardening) -> tuple[FloatArray, FloatArray]:
-    """A primary move that misses (overshoots, with a lateral error) and a short correction."""
+                     error: tuple[float, float], primary: float) -> tuple[FloatArray, FloatArray]:
+    """A primary move, taking the `primary` share of the time, that misses by `error` (along
+    the way past the target, sideways), and a slow correction onto the target."""
     dx, dy = end[0] - start[0], end[1] - start[1]
     dist = math.hypot(dx, dy)
     ux, uy = dx / dist, dy / dist
-    along = max(dist * hard.overshoot_share * float(rng.uniform(0.3, 1.5)), 2.0)
+    along, side = error
     if rng.random() < 0.3:
         along = -along  # an undershoot
-    side = dist * float(rng.normal(0.0, 0.03))
     miss = (end[0] + ux * along - uy * side, end[1] + uy * along + ux * side)
     # Humans reach most of the way fast and home in slowly.
-    split = int(n * float(rng.uniform(0.4, 0.85)))
+    split = min(max(int(n * primary), 1), n - 2)
     dwell = int(min(n - split - 2, max(0.0, float(rng.uniform(0.0, 0.25)) * (n - split))))
     x1, y1 = family.path(rng, plan, start, miss, times[: split + 1], ctx, script)
     fix_times = times[split + dwell:] - times[split + dwell]

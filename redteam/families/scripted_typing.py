@@ -106,7 +106,7 @@ class ScriptedTyping(Family):
     def session(self, script: Script, ctx: Context, rng: np.random.Generator,
                 difficulty: float) -> Session:
         mover = self.movers[int(rng.integers(0, len(self.movers)))]
-        sampler = plan_sampler(rng, difficulty)
+        sampler = plan_sampler(rng, difficulty, script.coarse_clock, script.median_dt > 50.0)
         hard = plan_hardening(rng, difficulty)
         plan = mover.plan(rng, difficulty)
         movements = follow_script(mover, plan, script, ctx, rng, sampler, hard)

@@ -55,8 +55,8 @@ class SigmaLognormal(PathFamily):
             width=float(rng.uniform(15.0, 80.0)),
             strokes=(1, 1) if easy else (2, int(rng.integers(3, 6))),
             sigma=(0.25, 0.3) if easy else (float(rng.uniform(0.15, 0.25)), float(rng.uniform(0.3, 0.5))),
-            arc=0.0 if easy else float(rng.uniform(0.3, 0.9)),
-            overlap=(float(rng.uniform(0.2, 0.4)), float(rng.uniform(0.5, 0.9))))
+            arc=0.0 if easy else float(rng.uniform(0.4, 1.2)),
+            overlap=(float(rng.uniform(0.35, 0.6)), float(rng.uniform(0.7, 1.2))))
 
     def duration(self, rng: np.random.Generator, plan: LognormalPlan, distance: float) -> float:
         return fitts_duration(rng, distance, plan.a, plan.b, plan.width)
