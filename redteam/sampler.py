@@ -20,14 +20,14 @@ Coords = Literal["int", "subpixel"]
 
 # Display refresh periods (ms) and device poll periods (ms) seen on real machines.
 # 60 Hz dominates, as on the machines of the human data.
-FRAME_PERIODS = (1000.0 / 60.0,) * 6 + (1000.0 / 75.0, 1000.0 / 120.0, 1000.0 / 144.0)
+FRAME_PERIODS = (1000.0 / 60.0,) * 10 + (1000.0 / 75.0, 1000.0 / 120.0, 1000.0 / 144.0)
 POLL_PERIODS = (1.0, 2.0, 4.0, 8.0, 8.0)
 DEVICE_PIXEL_RATIOS = (1.25, 1.5, 1.75)
 # A remote desktop stamps events with a 64 Hz clock and, on most links, sends the pointer
 # about every seventh tick (about 110 ms); the tick counts between updates and their weights.
 REMOTE_CLOCK_MS = 1000.0 / 64.0
-BATCH_TICKS = (6, 7, 8, 9, 10, 12)
-BATCH_WEIGHTS = (0.12, 0.55, 0.18, 0.07, 0.05, 0.03)
+BATCH_TICKS = (5, 6, 7, 8, 9, 10, 11, 12, 13)
+BATCH_WEIGHTS = (0.03, 0.12, 0.45, 0.17, 0.08, 0.06, 0.04, 0.03, 0.02)
 
 
 @dataclass(frozen=True)
@@ -38,6 +38,7 @@ class SamplerParams:
     phase: float        # frame clock phase, ms
     jitter: float       # timestamp noise, standard deviation in ms
     drop_prob: float    # chance that a busy main thread skips a frame
+    split_prob: float   # chance that a frame's input arrives as two events (uncoalesced)
     int_time: bool      # timestamps in whole milliseconds
     coords: Coords
     dpr: float          # device pixel ratio for sub-pixel coordinates
@@ -52,15 +53,15 @@ def plan_sampler(rng: np.random.Generator, difficulty: float, coarse_clock: bool
     if difficulty < 0.25 and rng.random() < 0.7:
         return SamplerParams(
             mode="fixed", period=float(rng.choice([8.0, 10.0, 16.0, 20.0])), poll=1.0, phase=0.0,
-            jitter=0.0, drop_prob=0.0, int_time=bool(rng.random() < 0.5),
+            jitter=0.0, drop_prob=0.0, split_prob=0.0, int_time=bool(rng.random() < 0.5),
             coords="subpixel" if rng.random() < 0.5 else "int",
             dpr=float(rng.choice(DEVICE_PIXEL_RATIOS)))
     if coarse_clock and rng.random() < 0.9:
         return SamplerParams(
             mode="remote", period=0.0 if batched else float(rng.choice([8.0, 16.0])),
-            poll=1.0, phase=0.0, jitter=float(rng.uniform(0.2, 1.5)), drop_prob=0.0,
+            poll=1.0, phase=0.0, jitter=float(rng.uniform(0.2, 1.5)), drop_prob=0.0, split_prob=0.0,
             int_time=True, coords="int", dpr=1.0)
-    raw = rng.random() < 0.08
+    raw = rng.random() < 0.04
     poll = float(rng.choice(POLL_PERIODS))
     period = (8.0 if poll < 8.0 else poll) if raw else float(rng.choice(FRAME_PERIODS))
     return SamplerParams(
@@ -68,6 +69,7 @@ def plan_sampler(rng: np.random.Generator, difficulty: float, coarse_clock: bool
         phase=float(rng.uniform(0.0, period)),
         jitter=float(rng.uniform(0.05, 0.6)) * difficulty,
         drop_prob=float(rng.uniform(0.0, 0.01)) * difficulty,
+        split_prob=float(rng.uniform(0.01, 0.08)) * difficulty,
         int_time=bool(rng.random() < 0.85),
         coords="subpixel" if difficulty < 0.3 and rng.random() < 0.3 else "int",
         dpr=float(rng.choice(DEVICE_PIXEL_RATIOS)))
@@ -98,6 +100,10 @@ def sample_events(
         keep = rng.random(len(ticks)) >= params.drop_prob
         keep[-1] = True
         ticks = ticks[keep]
+    if params.mode == "frame" and params.split_prob > 0.0 and len(ticks) > 0:
+        split = rng.random(len(ticks)) < params.split_prob
+        early = ticks[split] - rng.uniform(2.0, params.period - 2.0, int(split.sum()))
+        ticks = np.sort(np.concatenate([ticks, early]))
     if params.mode == "fixed":
         stamps = ticks.copy()
     else:

@@ -40,7 +40,7 @@ def plan_hardening(rng: np.random.Generator, difficulty: float) -> Hardening:
     return Hardening(
         tremor_px=float(rng.uniform(0.2, 1.2)) * d if d >= 0.25 else 0.0,
         correction_prob=float(rng.uniform(0.4, 0.9)) * d,
-        creep_prob=float(rng.uniform(0.2, 0.8)) * d,
+        creep_prob=float(rng.uniform(0.3, 0.9)) * d,
         overshoot_share=float(rng.uniform(0.03, 0.12)),
         human_timing_prob=float(np.clip(d * rng.uniform(0.4, 1.2), 0.0, 1.0)),
         duration_sd=0.25 * d,
@@ -112,9 +112,9 @@ def follow_script(family: PathFamily, plan: Any, script: Script, ctx: Context,
         elif distance > 15.0 and duration > 150.0 and rng.random() < hard.creep_prob:
             # The last few pixels crept over slowly, as a hand settles on a target.
             along = float(rng.uniform(1.0, 5.0))
-            creep = min(float(rng.uniform(0.15, 0.45)), float(rng.uniform(100.0, 500.0)) / duration)
+            creep = min(float(rng.uniform(0.2, 0.5)), float(rng.uniform(150.0, 800.0)) / duration)
             x, y = _with_correction(family, plan, move.start, move.end, times, n, ctx, script, rng,
-                                    (along, float(rng.normal(0.0, 1.5))), 1.0 - creep)
+                                    (along, float(rng.normal(0.0, 1.5))), 1.0 - creep, stepwise=True)
         else:
             x, y = family.path(rng, plan, move.start, move.end, times, ctx, script)
         if hard.tremor_px > 0.0 and distance > 3.0:
@@ -137,9 +137,11 @@ def sampler_latency(sampler: SamplerParams) -> float:
 
 def _with_correction(family: PathFamily, plan: Any, start: Point, end: Point, times: FloatArray,
                      n: int, ctx: Context, script: Script, rng: np.random.Generator,
-                     error: tuple[float, float], primary: float) -> tuple[FloatArray, FloatArray]:
+                     error: tuple[float, float], primary: float,
+                     stepwise: bool = False) -> tuple[FloatArray, FloatArray]:
     """A primary move, taking the `primary` share of the time, that misses by `error` (along
-    the way past the target, sideways), and a slow correction onto the target."""
+    the way past the target, sideways), and a slow correction onto the target: smooth, or
+    `stepwise`, pixel by pixel at random moments, as a settling hand creeps."""
     dx, dy = end[0] - start[0], end[1] - start[1]
     dist = math.hypot(dx, dy)
     ux, uy = dx / dist, dy / dist
@@ -153,7 +155,14 @@ def _with_correction(family: PathFamily, plan: Any, start: Point, end: Point, ti
     x1, y1 = family.path(rng, plan, start, miss, times[: split + 1], ctx, script)
     fix_times = times[split + dwell:] - times[split + dwell]
     u = fix_times / fix_times[-1]
-    share = min_jerk(u)
+    if stepwise:
+        steps = max(1, int(math.ceil(math.hypot(end[0] - miss[0], end[1] - miss[1]))))
+        moments = np.sort(rng.uniform(0.0, 1.0, steps))
+        moments[-1] = min(float(moments[-1]), 0.97)
+        share = np.searchsorted(moments, u, side="right") / steps
+        share[-1] = 1.0
+    else:
+        share = min_jerk(u)
     x2 = miss[0] + (end[0] - miss[0]) * share
     y2 = miss[1] + (end[1] - miss[1]) * share
     x = np.concatenate([x1, np.full(dwell, miss[0]), x2[1:]])

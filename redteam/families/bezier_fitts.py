@@ -32,7 +32,7 @@ class BezierFitts(PathFamily):
             a=float(rng.uniform(50.0, 200.0)), b=float(rng.uniform(80.0, 180.0)),
             width=float(rng.uniform(15.0, 80.0)),
             spread=float(rng.uniform(0.02, 0.08)) if easy else float(rng.uniform(0.06, 0.3)),
-            peak=0.5 if easy else float(rng.uniform(0.2, 0.45)),
+            peak=0.5 if easy else float(rng.uniform(0.28, 0.5)),
             eased=not easy or bool(rng.random() < 0.5))
 
     def duration(self, rng: np.random.Generator, plan: BezierPlan, distance: float) -> float:

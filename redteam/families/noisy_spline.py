@@ -61,7 +61,7 @@ class NoisySpline(PathFamily):
             spread=float(rng.uniform(0.01, 0.05)) if easy else float(rng.uniform(0.04, 0.18)),
             noise_px=0.0 if easy else float(rng.uniform(0.3, 1.5)),
             noise_ms=float(rng.uniform(60.0, 150.0)),
-            peak=0.5 if easy else float(rng.uniform(0.2, 0.45)))
+            peak=0.5 if easy else float(rng.uniform(0.28, 0.5)))
 
     def duration(self, rng: np.random.Generator, plan: SplinePlan, distance: float) -> float:
         return fitts_duration(rng, distance, plan.a, plan.b, plan.width)

@@ -40,7 +40,7 @@ def plan_typing(rng: np.random.Generator, difficulty: float) -> TypingPlan:
         flight_mu=float(rng.uniform(70.0, 170.0)), flight_sigma=float(rng.uniform(10.0, 40.0)),
         flight_tau=float(rng.uniform(30.0, 150.0)) * difficulty,
         digraph_sd=float(rng.uniform(0.15, 0.5)) * difficulty,
-        hold_median=float(rng.uniform(60.0, 115.0)), hold_sd=float(rng.uniform(0.1, 0.35)),
+        hold_median=float(rng.uniform(60.0, 115.0)), hold_sd=float(rng.uniform(0.08, 0.28)),
         key_sd=float(rng.uniform(0.05, 0.2)), shift_ms=float(rng.uniform(20.0, 90.0)),
         hesitation=float(rng.uniform(0.0, 0.08)) * difficulty)
 

@@ -74,13 +74,14 @@ class SigmaLognormal(PathFamily):
             sigma = float(rng.uniform(*plan.sigma))
             mu = float(rng.normal(0.0, 0.1)) + (0.0 if k == 0 else math.log(float(rng.uniform(0.3, 0.7))))
             share = remaining if k == count - 1 else remaining * (
-                float(rng.uniform(0.75, 0.95)) if k == 0 else float(rng.uniform(0.4, 0.8)))
+                float(rng.uniform(0.6, 0.92)) if k == 0 else float(rng.uniform(0.4, 0.8)))
             remaining -= share
             turn = float(rng.normal(0.0, plan.arc)) if k == 0 else float(rng.normal(0.0, plan.arc * 0.5))
             aim = heading + float(rng.normal(0.0, 0.08 if k == 0 else 0.3))
             params.append((t0, mu, sigma, share * dist, aim - turn / 2.0, aim + turn / 2.0))
             t0 += math.exp(mu) * float(rng.uniform(*plan.overlap))
-        end_time = max(p[0] + math.exp(p[1] + 3.0 * p[2]) for p in params)
+        # Strokes are cut where their tails fade; the last stroke takes up what is left.
+        end_time = max(p[0] + math.exp(p[1] + 2.6 * p[2]) for p in params)
         tau = times / times[-1] * end_time
         x = np.full_like(tau, start[0])
         y = np.full_like(tau, start[1])

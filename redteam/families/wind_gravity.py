@@ -49,7 +49,7 @@ class WindGravity(PathFamily):
             smoothing=0.0 if easy else float(rng.uniform(0.6, 1.0)),
             smooth_steps=1 if easy else int(rng.integers(3, 9)),
             envelope=0.0 if easy else float(rng.uniform(0.5, 1.0)),
-            peak=0.5 if easy else float(rng.uniform(0.25, 0.45)))
+            peak=0.5 if easy else float(rng.uniform(0.3, 0.5)))
 
     def duration(self, rng: np.random.Generator, plan: WindPlan, distance: float) -> float:
         return fitts_duration(rng, distance, plan.a, plan.b, plan.width)
