@@ -27,6 +27,7 @@ WAYPOINT_MIN_MS = 150.0
 # A clock with 64 Hz resolution (Windows' default timer), as remote-desktop humans show.
 COARSE_TICK_MS = 1000.0 / 64.0
 COARSE_SHARE = 0.85
+COARSE_OTHER = 0.05
 
 Point = tuple[float, float]
 Session = dict[str, Any]
@@ -171,7 +172,10 @@ def build_script(session: Session, index: int) -> Script:
     height = float(browser.get("screen_height") or 768)
     intervals = [b[0] - a[0] for a, b in zip(samples, samples[1:])]
     median_dt = _median([d for d in intervals if d > 0])
-    on_tick = sum(1 for d in intervals if abs(d - COARSE_TICK_MS * round(d / COARSE_TICK_MS)) <= 1.0)
+    # Intervals of a coarse clock are whole ticks (up to rounding), and not all of one tick.
+    ticks = [round(d / COARSE_TICK_MS) for d in intervals]
+    on_tick = sum(1 for d, k in zip(intervals, ticks) if abs(d - COARSE_TICK_MS * k) <= 1.0)
+    off_one = sum(1 for k in ticks if k != 1)
     gap = max(MIN_GAP_MS, GAP_FACTOR * median_dt)
     strokes = _split_strokes(samples, gap)
 
@@ -248,4 +252,5 @@ def build_script(session: Session, index: int) -> Script:
         scrolls=[dict(s) for s in session.get("scrolls") or []],
         keystrokes=[dict(k) for k in session.get("keystrokes") or []],
         moves=tuple(moves), start=start, median_dt=median_dt,
-        coarse_clock=bool(intervals) and on_tick >= COARSE_SHARE * len(intervals), strokes=kept)
+        coarse_clock=len(intervals) >= 10 and on_tick >= COARSE_SHARE * len(intervals)
+        and off_one >= COARSE_OTHER * len(intervals), strokes=kept)
