@@ -79,7 +79,13 @@ class Script:
 
 def load_humans(paths: list[Path]) -> list[Session]:
     """Reads human session lines; a missing or unreadable file raises DataError."""
+    return load_humans_traced(paths)[0]
+
+
+def load_humans_traced(paths: list[Path]) -> tuple[list[Session], list[tuple[str, int]]]:
+    """The sessions and, for each, its file and 1-based line number."""
     sessions: list[Session] = []
+    origins: list[tuple[str, int]] = []
     for path in paths:
         if not path.is_file():
             raise DataError(
@@ -96,7 +102,8 @@ def load_humans(paths: list[Path]) -> list[Session]:
                 if not isinstance(row, dict):
                     raise DataError(f"{path}:{number}: a line must be a JSON object")
                 sessions.append(row)  # pyright: ignore[reportUnknownArgumentType]
-    return sessions
+                origins.append((str(path), number))
+    return sessions, origins
 
 
 def _samples(session: Session) -> list[tuple[float, float, float]]:

@@ -3,6 +3,8 @@
 from __future__ import annotations
 
 import bisect
+import csv
+import json
 import math
 from pathlib import Path
 from typing import Any
@@ -63,6 +65,16 @@ def test_build_is_deterministic_and_per_family(human_file: Path, tmp_path: Path)
         assert a == (tmp_path / "b" / f"{name}.jsonl").read_bytes()
         assert len(a.splitlines()) == 3
     assert (tmp_path / "a" / "min_jerk.jsonl").read_bytes() != (tmp_path / "c" / "min_jerk.jsonl").read_bytes()
+    # The manifest names, for every line, the human line whose script drove it.
+    humans = human_file.read_text(encoding="utf-8").splitlines()
+    with (tmp_path / "a" / "manifest.csv").open(encoding="utf-8") as handle:
+        rows = list(csv.DictReader(handle))
+    assert len(rows) == 3 * len(FAMILIES)
+    for row in rows:
+        bot = json.loads((tmp_path / "a" / f"{row['family']}.jsonl").read_text().splitlines()[int(row["line"]) - 1])
+        human = json.loads(humans[int(row["human_line"]) - 1])
+        assert row["human_file"] == str(human_file) and bot["clicks"] == human["clicks"]
+        assert 0.3 <= float(row["difficulty"]) <= 1.0 and row["sampler"]
 
 
 def test_script_is_obeyed(generated: dict[str, list[tuple[Session, Session]]]) -> None:
@@ -283,8 +295,6 @@ def test_retimed_keys_keep_keys_bursts_and_order() -> None:
 
 
 def test_separability_and_encoding() -> None:
-    import json
-
     from redteam.corpus import encode
     from redteam.realism import _folded_auc  # pyright: ignore[reportPrivateUsage]
 

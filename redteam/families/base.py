@@ -54,8 +54,9 @@ class Family(ABC):
 
     @abstractmethod
     def session(self, script: Script, ctx: Context, rng: np.random.Generator,
-                difficulty: float) -> Session:
-        """One bot session that follows `script`."""
+                difficulty: float, notes: dict[str, str] | None = None) -> Session:
+        """One bot session that follows `script`; `notes` receives the settings drawn
+        (for the build's manifest)."""
 
 
 class PathFamily(Family):
@@ -76,10 +77,12 @@ class PathFamily(Family):
         `start` to exactly `end`."""
 
     def session(self, script: Script, ctx: Context, rng: np.random.Generator,
-                difficulty: float) -> Session:
+                difficulty: float, notes: dict[str, str] | None = None) -> Session:
         sampler = plan_sampler(rng, difficulty, script.coarse_clock, script.median_dt > 50.0)
         hard = plan_hardening(rng, difficulty)
         plan = self.plan(rng, difficulty)
+        if notes is not None:
+            notes["sampler"] = describe_sampler(sampler)
         movements = follow_script(self, plan, script, ctx, rng, sampler, hard)
         return assemble(self.name, script, script.keystrokes, movements)
 
@@ -125,6 +128,14 @@ def follow_script(family: PathFamily, plan: Any, script: Script, ctx: Context,
                 t = events[-1][0]
             events.append((t, ex, ey))
     return events
+
+
+def describe_sampler(sampler: SamplerParams) -> str:
+    if sampler.mode == "remote":
+        return "remote-batched" if sampler.period == 0.0 else f"remote-{sampler.period:g}ms"
+    if sampler.mode == "frame":
+        return f"frame-{1000.0 / sampler.period:.0f}hz"
+    return f"{sampler.mode}-{sampler.period:g}ms"
 
 
 def sampler_latency(sampler: SamplerParams) -> float:

@@ -13,7 +13,7 @@ import numpy as np
 
 from ..sampler import plan_sampler
 from ..script import Script, Session
-from .base import Context, Family, PathFamily, assemble, follow_script, plan_hardening
+from .base import Context, Family, PathFamily, assemble, describe_sampler, follow_script, plan_hardening
 
 # A pause this long between two keys starts a new burst; burst starts are the human's.
 BURST_GAP_MS = 500.0
@@ -104,9 +104,12 @@ class ScriptedTyping(Family):
         self.movers = movers
 
     def session(self, script: Script, ctx: Context, rng: np.random.Generator,
-                difficulty: float) -> Session:
+                difficulty: float, notes: dict[str, str] | None = None) -> Session:
         mover = self.movers[int(rng.integers(0, len(self.movers)))]
         sampler = plan_sampler(rng, difficulty, script.coarse_clock, script.median_dt > 50.0)
+        if notes is not None:
+            notes["sampler"] = describe_sampler(sampler)
+            notes["mover"] = mover.name
         hard = plan_hardening(rng, difficulty)
         plan = mover.plan(rng, difficulty)
         movements = follow_script(mover, plan, script, ctx, rng, sampler, hard)
