@@ -108,7 +108,8 @@ def load_humans_traced(paths: list[Path]) -> tuple[list[Session], list[tuple[str
 
 def _samples(session: Session) -> list[tuple[float, float, float]]:
     out: list[tuple[float, float, float]] = []
-    for item in session.get("mouse_movements") or []:
+    items = session.get("mouse_movements")
+    for item in items if isinstance(items, list) else []:  # pyright: ignore[reportUnknownVariableType]
         try:
             t, x, y = float(item["t"]), float(item["x"]), float(item["y"])
         except (KeyError, TypeError, ValueError):
@@ -121,13 +122,29 @@ def _samples(session: Session) -> list[tuple[float, float, float]]:
 
 def _clicks(session: Session) -> list[tuple[float, Point]]:
     out: list[tuple[float, Point]] = []
-    for item in session.get("clicks") or []:
+    items = session.get("clicks")
+    for item in items if isinstance(items, list) else []:  # pyright: ignore[reportUnknownVariableType]
         try:
             out.append((float(item["t"]), (float(item["x"]), float(item["y"]))))
         except (KeyError, TypeError, ValueError):
             continue
     out.sort(key=lambda c: c[0])
     return out
+
+
+def _records(session: Session, key: str) -> list[dict[str, Any]]:
+    """Copies of the dict items of a list field (anything else is no record to copy)."""
+    items = session.get(key)
+    if not isinstance(items, list):
+        return []
+    return [dict(item) for item in items if isinstance(item, dict)]  # pyright: ignore[reportUnknownArgumentType, reportUnknownVariableType]
+
+
+def _size(value: Any, default: float) -> float:
+    """A positive finite screen size, or the default."""
+    if isinstance(value, (int, float)) and not isinstance(value, bool) and math.isfinite(value) and value > 0:
+        return float(value)
+    return default
 
 
 def _median(values: list[float]) -> float:
@@ -174,9 +191,10 @@ def _waypoints(part: list[tuple[float, float, float]], depth: int) -> list[tuple
 def build_script(session: Session, index: int) -> Script:
     samples = _samples(session)
     clicks = _clicks(session)
-    browser = dict(session.get("browser") or {})
-    width = float(browser.get("screen_width") or 1024)
-    height = float(browser.get("screen_height") or 768)
+    raw_browser = session.get("browser")
+    browser: dict[str, Any] = dict(raw_browser) if isinstance(raw_browser, dict) else {}  # pyright: ignore[reportUnknownArgumentType]
+    width = _size(browser.get("screen_width"), 1024.0)
+    height = _size(browser.get("screen_height"), 768.0)
     intervals = [b[0] - a[0] for a, b in zip(samples, samples[1:])]
     median_dt = _median([d for d in intervals if d > 0])
     # Intervals of a coarse clock are whole ticks (up to rounding), and not all of one tick.
@@ -255,9 +273,8 @@ def build_script(session: Session, index: int) -> Script:
     return Script(
         index=index, source=str(session.get("source", "")), browser=browser,
         width=width, height=height,
-        clicks=[dict(c) for c in session.get("clicks") or []],
-        scrolls=[dict(s) for s in session.get("scrolls") or []],
-        keystrokes=[dict(k) for k in session.get("keystrokes") or []],
+        clicks=_records(session, "clicks"), scrolls=_records(session, "scrolls"),
+        keystrokes=_records(session, "keystrokes"),
         moves=tuple(moves), start=start, median_dt=median_dt,
         coarse_clock=len(intervals) >= 10 and on_tick >= COARSE_SHARE * len(intervals)
         and off_one >= COARSE_OTHER * len(intervals), strokes=kept)
