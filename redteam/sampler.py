@@ -42,6 +42,7 @@ class SamplerParams:
     int_time: bool      # timestamps in whole milliseconds
     coords: Coords
     dpr: float          # device pixel ratio for sub-pixel coordinates
+    frame_stamps: bool = False  # events carry the frame's time, not the last poll's
 
 
 def plan_sampler(rng: np.random.Generator, difficulty: float, coarse_clock: bool = False,
@@ -70,6 +71,7 @@ def plan_sampler(rng: np.random.Generator, difficulty: float, coarse_clock: bool
         jitter=float(rng.uniform(0.05, 0.6)) * difficulty,
         drop_prob=float(rng.uniform(0.0, 0.01)) * difficulty,
         split_prob=float(rng.uniform(0.01, 0.08)) * difficulty,
+        frame_stamps=bool(rng.random() < 0.6),
         int_time=bool(rng.random() < 0.85),
         coords="subpixel" if difficulty < 0.3 and rng.random() < 0.3 else "int",
         dpr=float(rng.choice(DEVICE_PIXEL_RATIOS)))
@@ -105,13 +107,15 @@ def sample_events(
         early = ticks[split] - rng.uniform(2.0, params.period - 2.0, int(split.sum()))
         ticks = np.sort(np.concatenate([ticks, early]))
     if params.mode == "fixed":
+        reads = ticks.copy()
         stamps = ticks.copy()
     else:
-        # The reported time is the last device poll before the tick.
-        stamps = np.floor(ticks / params.poll) * params.poll
-        stamps = np.maximum(stamps, start)
-    px = _quantize(np.clip(np.interp(stamps, t, x), 0.0, width - 1.0), params)
-    py = _quantize(np.clip(np.interp(stamps, t, y), 0.0, height - 1.0), params)
+        # The position is the last device poll's; the time is that poll's, or the frame's
+        # in browsers that stamp coalesced events when they dispatch them.
+        reads = np.maximum(np.floor(ticks / params.poll) * params.poll, start)
+        stamps = np.maximum(ticks, start) if params.frame_stamps and params.mode == "frame" else reads.copy()
+    px = _quantize(np.clip(np.interp(reads, t, x), 0.0, width - 1.0), params)
+    py = _quantize(np.clip(np.interp(reads, t, y), 0.0, height - 1.0), params)
     if params.jitter > 0.0:
         stamps = stamps + rng.normal(0.0, params.jitter, len(stamps))
     if params.int_time:

@@ -11,7 +11,7 @@ import numpy as np
 
 from ..sampler import BATCH_TICKS, REMOTE_CLOCK_MS, SamplerParams, plan_sampler, sample_events
 from ..script import Point, Script, Session, Stroke
-from ..trajectory import FloatArray, grid, min_jerk, tremor
+from ..trajectory import FloatArray, grid, min_jerk, smooth_noise, taper, tremor
 
 
 @dataclass(frozen=True)
@@ -27,6 +27,8 @@ class Hardening:
     """Per-session settings that hide the generator, scaled by difficulty."""
 
     tremor_px: float            # tremor amplitude
+    jitter_px: float            # fast hand noise, standard deviation
+    jitter_ms: float            # its correlation time
     correction_prob: float      # chance of overshoot-and-correct on a long move
     creep_prob: float           # chance of creeping over the last few pixels
     overshoot_share: float      # overshoot length as a share of the distance
@@ -39,6 +41,8 @@ def plan_hardening(rng: np.random.Generator, difficulty: float) -> Hardening:
     d = difficulty
     return Hardening(
         tremor_px=float(rng.uniform(0.2, 1.2)) * d if d >= 0.25 else 0.0,
+        jitter_px=float(rng.uniform(0.2, 0.9)) * d if d >= 0.25 else 0.0,
+        jitter_ms=float(rng.uniform(6.0, 20.0)),
         correction_prob=float(rng.uniform(0.4, 0.9)) * d,
         creep_prob=float(rng.uniform(0.3, 0.9)) * d,
         overshoot_share=float(rng.uniform(0.03, 0.12)),
@@ -100,14 +104,23 @@ def follow_script(family: PathFamily, plan: Any, script: Script, ctx: Context,
         if room < 8.0:
             arrive = move.deadline - min(latency, 0.5 * max(move.deadline - move.earliest, 0.0))
             room = max(arrive - move.earliest, 2.0)
-        if rng.random() < hard.human_timing_prob:
-            wanted = arrive - move.t_start
-        else:
-            wanted = family.duration(rng, plan, distance) * float(np.exp(rng.normal(0.0, hard.duration_sd)))
+        model = family.duration(rng, plan, distance) * float(np.exp(rng.normal(0.0, hard.duration_sd)))
+        human_timing = rng.random() < hard.human_timing_prob
+        wanted = arrive - move.t_start if human_timing else model
         duration = float(min(max(wanted, 8.0), room))
         t0 = arrive - duration
         n, times = grid(duration)
-        if distance > 60.0 and duration > 250.0 and rng.random() < hard.correction_prob:
+        if human_timing and distance > 15.0 and duration > 1.5 * model + 100.0:
+            # The human took longer than a reach takes: reach at the model's pace, then
+            # home in over the rest of the time, as people do.
+            share = min(max(model * float(rng.uniform(0.9, 1.3)) / duration, 0.2), 0.85)
+            along = float(rng.uniform(1.0, 4.0)) + min((1.0 - share) * duration / 200.0, 6.0)
+            big = distance > 60.0 and rng.random() < hard.correction_prob
+            if big:
+                along += distance * hard.overshoot_share * float(rng.uniform(0.3, 1.0))
+            x, y = _with_correction(family, plan, move.start, move.end, times, n, ctx, script, rng,
+                                    (along, float(rng.normal(0.0, 1.5))), share, stepwise=not big)
+        elif distance > 60.0 and duration > 250.0 and rng.random() < hard.correction_prob:
             along = max(distance * hard.overshoot_share * float(rng.uniform(0.3, 1.5)), 2.0)
             side = distance * float(rng.normal(0.0, 0.03))
             x, y = _with_correction(family, plan, move.start, move.end, times, n, ctx, script, rng,
@@ -123,6 +136,11 @@ def follow_script(family: PathFamily, plan: Any, script: Script, ctx: Context,
         if hard.tremor_px > 0.0 and distance > 3.0:
             tx, ty = tremor(rng, times, hard.tremor_px)
             x, y = x + tx, y + ty
+        if hard.jitter_px > 0.0 and distance > 3.0 and n > 4:
+            # Fast, irregular hand noise (a few ms of correlation), gone at both ends.
+            window = taper(n)
+            x = x + smooth_noise(rng, n, hard.jitter_px, hard.jitter_ms) * window
+            y = y + smooth_noise(rng, n, hard.jitter_px, hard.jitter_ms) * window
         for t, ex, ey in sample_events(t0 + times, x, y, sampler, rng, script.width, script.height):
             if events and t < events[-1][0]:
                 t = events[-1][0]

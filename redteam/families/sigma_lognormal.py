@@ -9,7 +9,7 @@ from dataclasses import dataclass
 import numpy as np
 
 from ..script import Point, Script
-from ..trajectory import FloatArray, fitts_duration
+from ..trajectory import FloatArray, erf, fitts_duration
 from .base import Context, PathFamily
 
 SQRT2 = math.sqrt(2.0)
@@ -26,20 +26,10 @@ class LognormalPlan:
     overlap: tuple[float, float]
 
 
-def _erf(z: FloatArray) -> FloatArray:
-    """Abramowitz-Stegun 7.1.26 (error below 1.5e-7), vectorised."""
-    sign = np.sign(z)
-    a = np.abs(z)
-    k = 1.0 / (1.0 + 0.3275911 * a)
-    poly = k * (0.254829592 + k * (-0.284496736 + k * (1.421413741 + k * (-1.453152027 + k * 1.061405429))))
-    out: FloatArray = sign * (1.0 - poly * np.exp(-a * a))
-    return out
-
-
 def _lognormal_cdf(t: FloatArray, t0: float, mu: float, sigma: float) -> FloatArray:
     shifted = np.maximum(t - t0, 1e-9)
     z = (np.log(shifted) - mu) / (sigma * SQRT2)
-    out = 0.5 * (1.0 + _erf(z))
+    out = 0.5 * (1.0 + erf(z))
     out[t <= t0] = 0.0
     return out
 

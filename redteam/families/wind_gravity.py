@@ -39,7 +39,7 @@ class WindGravity(PathFamily):
     def plan(self, rng: np.random.Generator, difficulty: float) -> WindPlan:
         easy = difficulty < 0.25
         return WindPlan(
-            a=float(rng.uniform(60.0, 200.0)), b=float(rng.uniform(90.0, 170.0)),
+            a=float(rng.uniform(30.0, 120.0)), b=float(rng.uniform(50.0, 110.0)),
             width=float(rng.uniform(15.0, 80.0)),
             gravity=float(rng.uniform(5.0, 11.0)),
             wind=float(rng.uniform(0.5, 1.5)) if easy else float(rng.uniform(1.5, 5.0)),
