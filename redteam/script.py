@@ -24,6 +24,11 @@ MIN_GAP_MS = 200.0
 WAYPOINT_MIN_PX = 40.0
 WAYPOINT_CHORD_SHARE = 0.3
 WAYPOINT_MIN_MS = 150.0
+# Inside a stroke, a speed minimum below this share of the top speed, this far from the
+# ends and from other anchors, is a submovement boundary (at most DIP_MAX per stroke part).
+DIP_SHARE = 0.25
+DIP_MIN_MS = 150.0
+DIP_MAX = 3
 # A clock with 64 Hz resolution (Windows' default timer), as remote-desktop humans show.
 COARSE_TICK_MS = 1000.0 / 64.0
 COARSE_SHARE = 0.85
@@ -188,6 +193,42 @@ def _waypoints(part: list[tuple[float, float, float]], depth: int) -> list[tuple
             + _waypoints(part[best:], depth - 1))
 
 
+def _speed_dips(part: list[tuple[float, float, float]]) -> list[tuple[float, float, float]]:
+    """Points where the human nearly stopped inside a stroke: the ends of submovements."""
+    if len(part) < 7 or part[-1][0] - part[0][0] < 2 * DIP_MIN_MS:
+        return []
+    speeds: list[float] = []
+    for a, b in zip(part, part[1:]):
+        dt = max(b[0] - a[0], 1.0)
+        speeds.append(math.hypot(b[1] - a[1], b[2] - a[2]) / dt)
+    smooth = [sum(speeds[max(0, i - 1): i + 2]) / len(speeds[max(0, i - 1): i + 2]) for i in range(len(speeds))]
+    top = max(smooth)
+    if top <= 0.0:
+        return []
+    dips: list[tuple[float, float, float]] = []
+    last = part[0][0]
+    for i in range(1, len(smooth) - 1):
+        point = part[i + 1]
+        if (smooth[i] <= smooth[i - 1] and smooth[i] < smooth[i + 1] and smooth[i] < DIP_SHARE * top
+                and point[0] - last >= DIP_MIN_MS and part[-1][0] - point[0] >= DIP_MIN_MS
+                and max(smooth[i + 1:]) > 2.0 * DIP_SHARE * top):
+            dips.append(point)
+            last = point[0]
+            if len(dips) == DIP_MAX:
+                break
+    return dips
+
+
+def _anchors(part: list[tuple[float, float, float]]) -> list[tuple[float, float, float]]:
+    """The route's far points and the submovement ends of a stroke part, in time order."""
+    found = sorted(set(_waypoints(part, 2)) | set(_speed_dips(part)))
+    kept: list[tuple[float, float, float]] = []
+    for point in found:
+        if not kept or point[0] - kept[-1][0] >= DIP_MIN_MS / 2:
+            kept.append(point)
+    return kept
+
+
 def build_script(session: Session, index: int) -> Script:
     samples = _samples(session)
     clicks = _clicks(session)
@@ -238,12 +279,12 @@ def build_script(session: Session, index: int) -> Script:
         piece_start = 0
         for tc, place in inner:
             cut = next((i for i, s in enumerate(stroke) if s[0] >= tc), len(stroke))
-            for w in _waypoints(stroke[piece_start:cut], 2):
+            for w in _anchors(stroke[piece_start:cut]):
                 anchors.append((w[0], w[0], (w[1], w[2]), False))
             anchors.append((tc - CLICK_LEAD_MS, tc, place, True))
             piece_start = cut
             ci += 1
-        for w in _waypoints(stroke[piece_start:], 2):
+        for w in _anchors(stroke[piece_start:]):
             anchors.append((w[0], w[0], (w[1], w[2]), False))
         # The stroke ends on the first click of the following pause, if there is one.
         if ci < len(clicks) and clicks[ci][0] < next_start:

@@ -48,7 +48,8 @@ def erf(z: FloatArray) -> FloatArray:
 
 def lognormal_share(u: FloatArray, median: float, sigma: float) -> FloatArray:
     """Position share with a lognormal speed profile: a sharp early peak and a long tail,
-    scaled to reach 1 at u = 1."""
+    scaled to reach 1 at u = 1 (keep `median` near exp(-2.3 sigma) so that the tail is
+    cut where it fades, not crawled through)."""
     logs = np.log(np.maximum(u, 1e-9))
     cdf = 0.5 * (1.0 + erf((logs - math.log(median)) / (sigma * math.sqrt(2.0))))
     # The same arithmetic as at u = 1 above, so that the share there is exactly 1.

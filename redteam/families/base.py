@@ -31,6 +31,7 @@ class Hardening:
     jitter_ms: float            # its correlation time
     correction_prob: float      # chance of overshoot-and-correct on a long move
     creep_prob: float           # chance of creeping over the last few pixels
+    secondary_prob: float       # chance of a secondary submovement after a slow human reach
     overshoot_share: float      # overshoot length as a share of the distance
     human_timing_prob: float    # chance of using the human's own move duration
     duration_sd: float          # log-normal spread of model durations
@@ -45,8 +46,9 @@ def plan_hardening(rng: np.random.Generator, difficulty: float) -> Hardening:
         jitter_ms=float(rng.uniform(6.0, 20.0)),
         correction_prob=float(rng.uniform(0.4, 0.9)) * d,
         creep_prob=float(rng.uniform(0.3, 0.9)) * d,
+        secondary_prob=float(rng.uniform(0.3, 0.8)) * d,
         overshoot_share=float(rng.uniform(0.03, 0.12)),
-        human_timing_prob=float(np.clip(d * rng.uniform(0.4, 1.2), 0.0, 1.0)),
+        human_timing_prob=float(np.clip(d * rng.uniform(0.7, 1.4), 0.0, 1.0)),
         duration_sd=0.25 * d,
         margin_ms=float(rng.uniform(0.0, 40.0)),
     )
@@ -114,12 +116,18 @@ def follow_script(family: PathFamily, plan: Any, script: Script, ctx: Context,
             # The human took longer than a reach takes: reach at the model's pace, then
             # home in over the rest of the time, as people do.
             share = min(max(model * float(rng.uniform(0.9, 1.3)) / duration, 0.2), 0.85)
-            along = float(rng.uniform(1.0, 4.0)) + min((1.0 - share) * duration / 200.0, 6.0)
-            big = distance > 60.0 and rng.random() < hard.correction_prob
-            if big:
-                along += distance * hard.overshoot_share * float(rng.uniform(0.3, 1.0))
-            x, y = _with_correction(family, plan, move.start, move.end, times, n, ctx, script, rng,
-                                    (along, float(rng.normal(0.0, 1.5))), share, stepwise=not big)
+            if distance > 40.0 and rng.random() < hard.secondary_prob:
+                # A secondary submovement of its own speed, some time after the reach.
+                along = distance * float(rng.uniform(0.04, 0.15)) + float(rng.uniform(1.0, 4.0))
+                side = distance * float(rng.normal(0.0, 0.04))
+                x, y = _with_correction(family, plan, move.start, move.end, times, n, ctx, script, rng,
+                                        (along, side), share, fix_ms=float(rng.uniform(120.0, 350.0)))
+            else:
+                # Creeping in, a pixel every few tens of ms, then resting on the target.
+                along = float(rng.uniform(1.0, 4.0)) + min((1.0 - share) * duration / 200.0, 6.0)
+                x, y = _with_correction(family, plan, move.start, move.end, times, n, ctx, script, rng,
+                                        (along, float(rng.normal(0.0, 1.5))), share, stepwise=True,
+                                        fix_ms=(along + 1.0) * float(rng.uniform(30.0, 110.0)))
         elif distance > 60.0 and duration > 250.0 and rng.random() < hard.correction_prob:
             along = max(distance * hard.overshoot_share * float(rng.uniform(0.3, 1.5)), 2.0)
             side = distance * float(rng.normal(0.0, 0.03))
@@ -167,10 +175,11 @@ def sampler_latency(sampler: SamplerParams) -> float:
 def _with_correction(family: PathFamily, plan: Any, start: Point, end: Point, times: FloatArray,
                      n: int, ctx: Context, script: Script, rng: np.random.Generator,
                      error: tuple[float, float], primary: float,
-                     stepwise: bool = False) -> tuple[FloatArray, FloatArray]:
+                     stepwise: bool = False, fix_ms: float | None = None) -> tuple[FloatArray, FloatArray]:
     """A primary move, taking the `primary` share of the time, that misses by `error` (along
     the way past the target, sideways), and a slow correction onto the target: smooth, or
-    `stepwise`, pixel by pixel at random moments, as a settling hand creeps."""
+    `stepwise`, pixel by pixel at random moments, as a settling hand creeps. With `fix_ms`
+    the correction lasts that long (at most), after a pause, and the pointer then rests."""
     dx, dy = end[0] - start[0], end[1] - start[1]
     dist = math.hypot(dx, dy)
     ux, uy = dx / dist, dy / dist
@@ -180,9 +189,18 @@ def _with_correction(family: PathFamily, plan: Any, start: Point, end: Point, ti
     miss = (end[0] + ux * along - uy * side, end[1] + uy * along + ux * side)
     # Humans reach most of the way fast and home in slowly.
     split = min(max(int(n * primary), 1), n - 2)
-    dwell = int(min(n - split - 2, max(0.0, float(rng.uniform(0.0, 0.25)) * (n - split))))
+    rest = 0
+    if fix_ms is not None:
+        step = float(times[1] - times[0])
+        fix = min(n - split - 1, max(2, int(fix_ms / step)))
+        free = n - split - fix
+        # A short hesitation only: a long one would end the stroke.
+        dwell = int(min(free, float(rng.uniform(0.0, 120.0)) / step))
+        rest = free - dwell
+    else:
+        dwell = int(min(n - split - 2, max(0.0, float(rng.uniform(0.0, 0.25)) * (n - split))))
     x1, y1 = family.path(rng, plan, start, miss, times[: split + 1], ctx, script)
-    fix_times = times[split + dwell:] - times[split + dwell]
+    fix_times = times[split + dwell: len(times) - rest] - times[split + dwell]
     u = fix_times / fix_times[-1]
     if stepwise:
         steps = max(1, int(math.ceil(math.hypot(end[0] - miss[0], end[1] - miss[1]))))
@@ -194,8 +212,8 @@ def _with_correction(family: PathFamily, plan: Any, start: Point, end: Point, ti
         share = min_jerk(u)
     x2 = miss[0] + (end[0] - miss[0]) * share
     y2 = miss[1] + (end[1] - miss[1]) * share
-    x = np.concatenate([x1, np.full(dwell, miss[0]), x2[1:]])
-    y = np.concatenate([y1, np.full(dwell, miss[1]), y2[1:]])
+    x = np.concatenate([x1, np.full(dwell, miss[0]), x2[1:], np.full(rest, end[0])])
+    y = np.concatenate([y1, np.full(dwell, miss[1]), y2[1:], np.full(rest, end[1])])
     return x, y
 
 

@@ -54,7 +54,7 @@ class BezierFitts(PathFamily):
         c2 = (start[0] + dx * f2 + nx * o2, start[1] + dy * f2 + ny * o2)
         u = times / times[-1]
         if plan.sharp > 0.0:
-            s = lognormal_share(u, plan.peak, plan.sharp)
+            s = lognormal_share(u, math.exp(-2.3 * plan.sharp), plan.sharp)
         else:
             s = skewed_min_jerk(u, plan.peak) if plan.eased else u
         m = 1.0 - s

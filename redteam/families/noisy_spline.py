@@ -88,7 +88,10 @@ class NoisySpline(PathFamily):
         arc = np.concatenate([[0.0], np.cumsum(np.hypot(np.diff(curve[:, 0]), np.diff(curve[:, 1])))])
         n = len(times) - 1
         u = times / times[-1]
-        share = lognormal_share(u, plan.peak, plan.sharp) if plan.sharp > 0.0 else skewed_min_jerk(u, plan.peak)
+        if plan.sharp > 0.0:
+            share = lognormal_share(u, math.exp(-2.3 * plan.sharp), plan.sharp)
+        else:
+            share = skewed_min_jerk(u, plan.peak)
         if arc[-1] <= 0:
             x, y = np.full_like(times, start[0]), np.full_like(times, start[1])
         else:
