@@ -8,7 +8,7 @@ from pathlib import Path
 
 from .corpus import DEFAULT_DIFFICULTY, DEFAULT_HUMANS, build, context_from, generate, scripts_from
 from .families import FAMILIES
-from .realism import format_table, summary
+from .realism import format_table, separability, summary
 from .script import DataError, Session, load_humans
 
 
@@ -77,10 +77,15 @@ def main(argv: list[str] | None = None) -> int:
         for source in sorted({str(h.get("source")) for h in humans}):
             group: list[Session] = [h for h in humans if h.get("source") == source]
             rows.append((f"human:{source}", len(group), summary(group)))
+        splits: list[tuple[str, int, dict[str, float | None]]] = []
         for name in args.families or list(FAMILIES):
             sessions = generate(FAMILIES[name], scripts, ctx, args.per_family, args.seed, args.difficulty)
             rows.append((name, len(sessions), summary(sessions)))
+            splits.append((name, len(sessions), separability(humans, sessions)))
+        print("Median per session:")
         print(format_table(rows))
+        print("\nOne-statistic separability from all humans (folded ROC AUC; 0.5 = none, 1 = a tell):")
+        print(format_table(splits))
         return 0
     except (DataError, OSError, ValueError) as error:
         print(f"error: {error}", file=sys.stderr)

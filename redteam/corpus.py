@@ -2,6 +2,7 @@
 
 from __future__ import annotations
 
+import csv
 import json
 import math
 import zlib
@@ -11,11 +12,13 @@ from typing import Any
 import numpy as np
 
 from .families import FAMILIES, Context, Family
-from .script import Script, Session, build_script, load_humans
+from .script import Script, Session, build_script, load_humans_traced
 
 DATA_DIR = Path("../shared/data")
 DEFAULT_HUMANS = (DATA_DIR / "human_sessions.jsonl", DATA_DIR / "human_sessions_more.jsonl")
 DEFAULT_DIFFICULTY = (0.3, 1.0)
+MANIFEST_COLUMNS = ("family", "line", "human_file", "human_line", "human_source", "difficulty",
+                    "sampler", "mover")
 
 
 def family_rng(seed: int, family: str, index: int) -> np.random.Generator:
@@ -35,14 +38,20 @@ def context_from(scripts: list[Script]) -> Context:
 
 
 def generate(family: Family, scripts: list[Script], ctx: Context, count: int, seed: int,
-             difficulty: tuple[float, float] = DEFAULT_DIFFICULTY) -> list[Session]:
+             difficulty: tuple[float, float] = DEFAULT_DIFFICULTY,
+             notes: list[dict[str, str]] | None = None) -> list[Session]:
+    """`count` sessions; `notes`, if given, receives per session the script's index, the
+    difficulty and the settings drawn."""
     order = np.random.default_rng([seed, zlib.crc32(family.name.encode())]).permutation(len(scripts))
     out: list[Session] = []
     for i in range(count):
         script = scripts[int(order[i % len(scripts)])]
         rng = family_rng(seed, family.name, i)
         level = float(rng.uniform(*difficulty))
-        out.append(family.session(script, ctx, rng, level))
+        note: dict[str, str] = {"script": str(script.index), "difficulty": f"{level:.3f}"}
+        out.append(family.session(script, ctx, rng, level, note))
+        if notes is not None:
+            notes.append(note)
     return out
 
 
@@ -69,16 +78,30 @@ def encode(session: Session) -> str:
 def build(out: Path, per_family: int, seed: int, humans: list[Path],
           families: list[str] | None = None,
           difficulty: tuple[float, float] = DEFAULT_DIFFICULTY) -> dict[str, int]:
-    scripts = scripts_from(load_humans(humans))
+    sessions_in, origins = load_humans_traced(humans)
+    scripts = scripts_from(sessions_in)
     if not scripts:
         raise ValueError("no human session with pointer movement to take scripts from")
     ctx = context_from(scripts)
     out.mkdir(parents=True, exist_ok=True)
     written: dict[str, int] = {}
+    rows: list[list[str]] = []
     for name in families or list(FAMILIES):
-        sessions = generate(FAMILIES[name], scripts, ctx, per_family, seed, difficulty)
+        notes: list[dict[str, str]] = []
+        sessions = generate(FAMILIES[name], scripts, ctx, per_family, seed, difficulty, notes)
         with (out / f"{name}.jsonl").open("w", encoding="utf-8", newline="\n") as handle:
             for session in sessions:
                 handle.write(encode(session) + "\n")
+        for line, note in enumerate(notes, 1):
+            human = int(note["script"])
+            rows.append([name, str(line), origins[human][0], str(origins[human][1]),
+                         str(sessions_in[human].get("source", "")), note["difficulty"],
+                         note.get("sampler", ""), note.get("mover", "")])
         written[name] = len(sessions)
+    # Which human script drove each line: keep a bot and its script's human on the same
+    # side of a train/test split.
+    with (out / "manifest.csv").open("w", encoding="utf-8", newline="") as handle:
+        writer = csv.writer(handle, lineterminator="\n")
+        writer.writerow(MANIFEST_COLUMNS)
+        writer.writerows(rows)
     return written

@@ -104,6 +104,36 @@ def summary(sessions: list[Session]) -> dict[str, float | None]:
     return out
 
 
+def separability(humans: list[Session], bots: list[Session]) -> dict[str, float | None]:
+    """Per statistic, how well one threshold on it alone splits bots from humans: the
+    area under the ROC curve folded to 0.5-1 (0.5: no help, 1: a perfect tell)."""
+    h = [session_stats(s) for s in humans]
+    b = [session_stats(s) for s in bots]
+    out: dict[str, float | None] = {}
+    for name in STAT_NAMES:
+        hv = [v for p in h if (v := p[name]) is not None]
+        bv = [v for p in b if (v := p[name]) is not None]
+        out[name] = _folded_auc(hv, bv) if hv and bv else None
+    return out
+
+
+def _folded_auc(a: list[float], b: list[float]) -> float:
+    # Mann-Whitney U with ties counted half.
+    pooled = sorted([(v, 0) for v in a] + [(v, 1) for v in b])
+    ranks = [0.0] * len(pooled)
+    i = 0
+    while i < len(pooled):
+        j = i
+        while j + 1 < len(pooled) and pooled[j + 1][0] == pooled[i][0]:
+            j += 1
+        for k in range(i, j + 1):
+            ranks[k] = (i + j) / 2.0 + 1.0
+        i = j + 1
+    rank_b = sum(r for r, (_, group) in zip(ranks, pooled) if group == 1)
+    auc = (rank_b - len(b) * (len(b) + 1) / 2.0) / (len(a) * len(b))
+    return max(auc, 1.0 - auc)
+
+
 def format_table(rows: list[tuple[str, int, dict[str, float | None]]]) -> str:
     head = f"{'source':<22} {'n':>5} " + " ".join(f"{n:>8}" for n in STAT_NAMES)
     lines = [head]

@@ -24,6 +24,15 @@ MIN_GAP_MS = 200.0
 WAYPOINT_MIN_PX = 40.0
 WAYPOINT_CHORD_SHARE = 0.3
 WAYPOINT_MIN_MS = 150.0
+# Inside a stroke, a speed minimum below this share of the top speed, this far from the
+# ends and from other anchors, is a submovement boundary (at most DIP_MAX per stroke part).
+DIP_SHARE = 0.25
+DIP_MIN_MS = 150.0
+DIP_MAX = 3
+# A clock with 64 Hz resolution (Windows' default timer), as remote-desktop humans show.
+COARSE_TICK_MS = 1000.0 / 64.0
+COARSE_SHARE = 0.85
+COARSE_OTHER = 0.05
 
 Point = tuple[float, float]
 Session = dict[str, Any]
@@ -69,12 +78,19 @@ class Script:
     moves: tuple[Move, ...]
     start: Point
     median_dt: float
+    coarse_clock: bool      # the human's times tick in 15.625 ms steps (a remote desktop)
     strokes: tuple[Stroke, ...]
 
 
 def load_humans(paths: list[Path]) -> list[Session]:
     """Reads human session lines; a missing or unreadable file raises DataError."""
+    return load_humans_traced(paths)[0]
+
+
+def load_humans_traced(paths: list[Path]) -> tuple[list[Session], list[tuple[str, int]]]:
+    """The sessions and, for each, its file and 1-based line number."""
     sessions: list[Session] = []
+    origins: list[tuple[str, int]] = []
     for path in paths:
         if not path.is_file():
             raise DataError(
@@ -91,12 +107,14 @@ def load_humans(paths: list[Path]) -> list[Session]:
                 if not isinstance(row, dict):
                     raise DataError(f"{path}:{number}: a line must be a JSON object")
                 sessions.append(row)  # pyright: ignore[reportUnknownArgumentType]
-    return sessions
+                origins.append((str(path), number))
+    return sessions, origins
 
 
 def _samples(session: Session) -> list[tuple[float, float, float]]:
     out: list[tuple[float, float, float]] = []
-    for item in session.get("mouse_movements") or []:
+    items = session.get("mouse_movements")
+    for item in items if isinstance(items, list) else []:  # pyright: ignore[reportUnknownVariableType]
         try:
             t, x, y = float(item["t"]), float(item["x"]), float(item["y"])
         except (KeyError, TypeError, ValueError):
@@ -109,13 +127,29 @@ def _samples(session: Session) -> list[tuple[float, float, float]]:
 
 def _clicks(session: Session) -> list[tuple[float, Point]]:
     out: list[tuple[float, Point]] = []
-    for item in session.get("clicks") or []:
+    items = session.get("clicks")
+    for item in items if isinstance(items, list) else []:  # pyright: ignore[reportUnknownVariableType]
         try:
             out.append((float(item["t"]), (float(item["x"]), float(item["y"]))))
         except (KeyError, TypeError, ValueError):
             continue
     out.sort(key=lambda c: c[0])
     return out
+
+
+def _records(session: Session, key: str) -> list[dict[str, Any]]:
+    """Copies of the dict items of a list field (anything else is no record to copy)."""
+    items = session.get(key)
+    if not isinstance(items, list):
+        return []
+    return [dict(item) for item in items if isinstance(item, dict)]  # pyright: ignore[reportUnknownArgumentType, reportUnknownVariableType]
+
+
+def _size(value: Any, default: float) -> float:
+    """A positive finite screen size, or the default."""
+    if isinstance(value, (int, float)) and not isinstance(value, bool) and math.isfinite(value) and value > 0:
+        return float(value)
+    return default
 
 
 def _median(values: list[float]) -> float:
@@ -159,13 +193,55 @@ def _waypoints(part: list[tuple[float, float, float]], depth: int) -> list[tuple
             + _waypoints(part[best:], depth - 1))
 
 
+def _speed_dips(part: list[tuple[float, float, float]]) -> list[tuple[float, float, float]]:
+    """Points where the human nearly stopped inside a stroke: the ends of submovements."""
+    if len(part) < 7 or part[-1][0] - part[0][0] < 2 * DIP_MIN_MS:
+        return []
+    speeds: list[float] = []
+    for a, b in zip(part, part[1:]):
+        dt = max(b[0] - a[0], 1.0)
+        speeds.append(math.hypot(b[1] - a[1], b[2] - a[2]) / dt)
+    smooth = [sum(speeds[max(0, i - 1): i + 2]) / len(speeds[max(0, i - 1): i + 2]) for i in range(len(speeds))]
+    top = max(smooth)
+    if top <= 0.0:
+        return []
+    dips: list[tuple[float, float, float]] = []
+    last = part[0][0]
+    for i in range(1, len(smooth) - 1):
+        point = part[i + 1]
+        if (smooth[i] <= smooth[i - 1] and smooth[i] < smooth[i + 1] and smooth[i] < DIP_SHARE * top
+                and point[0] - last >= DIP_MIN_MS and part[-1][0] - point[0] >= DIP_MIN_MS
+                and max(smooth[i + 1:]) > 2.0 * DIP_SHARE * top):
+            dips.append(point)
+            last = point[0]
+            if len(dips) == DIP_MAX:
+                break
+    return dips
+
+
+def _anchors(part: list[tuple[float, float, float]]) -> list[tuple[float, float, float]]:
+    """The route's far points and the submovement ends of a stroke part, in time order."""
+    found = sorted(set(_waypoints(part, 2)) | set(_speed_dips(part)))
+    kept: list[tuple[float, float, float]] = []
+    for point in found:
+        if not kept or point[0] - kept[-1][0] >= DIP_MIN_MS / 2:
+            kept.append(point)
+    return kept
+
+
 def build_script(session: Session, index: int) -> Script:
     samples = _samples(session)
     clicks = _clicks(session)
-    browser = dict(session.get("browser") or {})
-    width = float(browser.get("screen_width") or 1024)
-    height = float(browser.get("screen_height") or 768)
-    median_dt = _median([b[0] - a[0] for a, b in zip(samples, samples[1:]) if b[0] > a[0]])
+    raw_browser = session.get("browser")
+    browser: dict[str, Any] = dict(raw_browser) if isinstance(raw_browser, dict) else {}  # pyright: ignore[reportUnknownArgumentType]
+    width = _size(browser.get("screen_width"), 1024.0)
+    height = _size(browser.get("screen_height"), 768.0)
+    intervals = [b[0] - a[0] for a, b in zip(samples, samples[1:])]
+    median_dt = _median([d for d in intervals if d > 0])
+    # Intervals of a coarse clock are whole ticks (up to rounding), and not all of one tick.
+    ticks = [round(d / COARSE_TICK_MS) for d in intervals]
+    on_tick = sum(1 for d, k in zip(intervals, ticks) if abs(d - COARSE_TICK_MS * k) <= 1.0)
+    off_one = sum(1 for k in ticks if k != 1)
     gap = max(MIN_GAP_MS, GAP_FACTOR * median_dt)
     strokes = _split_strokes(samples, gap)
 
@@ -203,12 +279,12 @@ def build_script(session: Session, index: int) -> Script:
         piece_start = 0
         for tc, place in inner:
             cut = next((i for i, s in enumerate(stroke) if s[0] >= tc), len(stroke))
-            for w in _waypoints(stroke[piece_start:cut], 2):
+            for w in _anchors(stroke[piece_start:cut]):
                 anchors.append((w[0], w[0], (w[1], w[2]), False))
             anchors.append((tc - CLICK_LEAD_MS, tc, place, True))
             piece_start = cut
             ci += 1
-        for w in _waypoints(stroke[piece_start:], 2):
+        for w in _anchors(stroke[piece_start:]):
             anchors.append((w[0], w[0], (w[1], w[2]), False))
         # The stroke ends on the first click of the following pause, if there is one.
         if ci < len(clicks) and clicks[ci][0] < next_start:
@@ -238,7 +314,8 @@ def build_script(session: Session, index: int) -> Script:
     return Script(
         index=index, source=str(session.get("source", "")), browser=browser,
         width=width, height=height,
-        clicks=[dict(c) for c in session.get("clicks") or []],
-        scrolls=[dict(s) for s in session.get("scrolls") or []],
-        keystrokes=[dict(k) for k in session.get("keystrokes") or []],
-        moves=tuple(moves), start=start, median_dt=median_dt, strokes=kept)
+        clicks=_records(session, "clicks"), scrolls=_records(session, "scrolls"),
+        keystrokes=_records(session, "keystrokes"),
+        moves=tuple(moves), start=start, median_dt=median_dt,
+        coarse_clock=len(intervals) >= 10 and on_tick >= COARSE_SHARE * len(intervals)
+        and off_one >= COARSE_OTHER * len(intervals), strokes=kept)

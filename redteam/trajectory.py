@@ -36,6 +36,28 @@ def skewed_min_jerk(u: FloatArray, peak: float) -> FloatArray:
     return min_jerk(np.power(np.clip(u, 0.0, 1.0), exponent))
 
 
+def erf(z: FloatArray) -> FloatArray:
+    """Abramowitz-Stegun 7.1.26 (error below 1.5e-7), vectorised."""
+    sign = np.sign(z)
+    a = np.abs(z)
+    k = 1.0 / (1.0 + 0.3275911 * a)
+    poly = k * (0.254829592 + k * (-0.284496736 + k * (1.421413741 + k * (-1.453152027 + k * 1.061405429))))
+    out: FloatArray = sign * (1.0 - poly * np.exp(-a * a))
+    return out
+
+
+def lognormal_share(u: FloatArray, median: float, sigma: float) -> FloatArray:
+    """Position share with a lognormal speed profile: a sharp early peak and a long tail,
+    scaled to reach 1 at u = 1 (keep `median` near exp(-2.3 sigma) so that the tail is
+    cut where it fades, not crawled through)."""
+    logs = np.log(np.maximum(u, 1e-9))
+    cdf = 0.5 * (1.0 + erf((logs - math.log(median)) / (sigma * math.sqrt(2.0))))
+    # The same arithmetic as at u = 1 above, so that the share there is exactly 1.
+    end = float(0.5 * (1.0 + erf(np.array([(0.0 - math.log(median)) / (sigma * math.sqrt(2.0))])))[0])
+    out: FloatArray = np.where(u <= 0.0, 0.0, cdf / end)
+    return out
+
+
 def taper(n: int) -> FloatArray:
     """A window that is 0 at both ends, so added noise leaves the end points exact."""
     return np.sin(np.linspace(0.0, math.pi, n + 1)) ** 2

@@ -30,7 +30,7 @@ class MinJerk(PathFamily):
     def plan(self, rng: np.random.Generator, difficulty: float) -> MinJerkPlan:
         easy = difficulty < 0.25
         return MinJerkPlan(
-            a=float(rng.uniform(60.0, 220.0)), b=float(rng.uniform(90.0, 170.0)),
+            a=float(rng.uniform(30.0, 120.0)), b=float(rng.uniform(50.0, 110.0)),
             width=float(rng.uniform(15.0, 80.0)),
             lateral=0.0 if easy else float(rng.uniform(0.04, 0.22)),
             primary=1.0 if easy else float(rng.uniform(0.8, 0.97)),

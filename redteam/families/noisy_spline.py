@@ -9,7 +9,7 @@ from dataclasses import dataclass
 import numpy as np
 
 from ..script import Point, Script
-from ..trajectory import FloatArray, fitts_duration, skewed_min_jerk, smooth_noise, taper
+from ..trajectory import FloatArray, fitts_duration, lognormal_share, skewed_min_jerk, smooth_noise, taper
 from .base import Context, PathFamily
 
 SEGMENT_POINTS = 120
@@ -25,6 +25,7 @@ class SplinePlan:
     noise_px: float     # smooth noise deviation
     noise_ms: float     # smooth noise correlation time
     peak: float
+    sharp: float        # > 0: lognormal speed along the arc with this log-spread
 
 
 def _catmull_rom(points: FloatArray) -> FloatArray:
@@ -55,13 +56,14 @@ class NoisySpline(PathFamily):
     def plan(self, rng: np.random.Generator, difficulty: float) -> SplinePlan:
         easy = difficulty < 0.25
         return SplinePlan(
-            a=float(rng.uniform(60.0, 200.0)), b=float(rng.uniform(90.0, 170.0)),
+            a=float(rng.uniform(30.0, 120.0)), b=float(rng.uniform(50.0, 110.0)),
             width=float(rng.uniform(15.0, 80.0)),
             waypoints=1 if easy else int(rng.integers(1, 4)),
             spread=float(rng.uniform(0.01, 0.05)) if easy else float(rng.uniform(0.04, 0.18)),
             noise_px=0.0 if easy else float(rng.uniform(0.3, 1.5)),
             noise_ms=float(rng.uniform(60.0, 150.0)),
-            peak=0.5 if easy else float(rng.uniform(0.3, 0.55)))
+            peak=0.5 if easy else float(rng.uniform(0.28, 0.5)),
+            sharp=float(rng.uniform(0.25, 0.45)) if not easy and rng.random() < 0.6 else 0.0)
 
     def duration(self, rng: np.random.Generator, plan: SplinePlan, distance: float) -> float:
         return fitts_duration(rng, distance, plan.a, plan.b, plan.width)
@@ -85,7 +87,11 @@ class NoisySpline(PathFamily):
         curve = _catmull_rom(np.array(pts, dtype=np.float64))
         arc = np.concatenate([[0.0], np.cumsum(np.hypot(np.diff(curve[:, 0]), np.diff(curve[:, 1])))])
         n = len(times) - 1
-        share = skewed_min_jerk(times / times[-1], plan.peak)
+        u = times / times[-1]
+        if plan.sharp > 0.0:
+            share = lognormal_share(u, math.exp(-2.3 * plan.sharp), plan.sharp)
+        else:
+            share = skewed_min_jerk(u, plan.peak)
         if arc[-1] <= 0:
             x, y = np.full_like(times, start[0]), np.full_like(times, start[1])
         else:

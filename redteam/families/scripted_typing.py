@@ -13,7 +13,7 @@ import numpy as np
 
 from ..sampler import plan_sampler
 from ..script import Script, Session
-from .base import Context, Family, PathFamily, assemble, follow_script, plan_hardening
+from .base import Context, Family, PathFamily, assemble, describe_sampler, follow_script, plan_hardening
 
 # A pause this long between two keys starts a new burst; burst starts are the human's.
 BURST_GAP_MS = 500.0
@@ -38,9 +38,9 @@ def plan_typing(rng: np.random.Generator, difficulty: float) -> TypingPlan:
                           0.0, float(rng.uniform(10.0, 60.0)), 0.02, 0.0, 0.0, 0.0)
     return TypingPlan(
         flight_mu=float(rng.uniform(70.0, 170.0)), flight_sigma=float(rng.uniform(10.0, 40.0)),
-        flight_tau=float(rng.uniform(20.0, 110.0)) * difficulty,
-        digraph_sd=float(rng.uniform(0.1, 0.35)) * difficulty,
-        hold_median=float(rng.uniform(60.0, 115.0)), hold_sd=float(rng.uniform(0.1, 0.35)),
+        flight_tau=float(rng.uniform(30.0, 150.0)) * difficulty,
+        digraph_sd=float(rng.uniform(0.15, 0.5)) * difficulty,
+        hold_median=float(rng.uniform(60.0, 115.0)), hold_sd=float(rng.uniform(0.08, 0.28)),
         key_sd=float(rng.uniform(0.05, 0.2)), shift_ms=float(rng.uniform(20.0, 90.0)),
         hesitation=float(rng.uniform(0.0, 0.08)) * difficulty)
 
@@ -104,9 +104,12 @@ class ScriptedTyping(Family):
         self.movers = movers
 
     def session(self, script: Script, ctx: Context, rng: np.random.Generator,
-                difficulty: float) -> Session:
+                difficulty: float, notes: dict[str, str] | None = None) -> Session:
         mover = self.movers[int(rng.integers(0, len(self.movers)))]
-        sampler = plan_sampler(rng, difficulty)
+        sampler = plan_sampler(rng, difficulty, script.coarse_clock, script.median_dt > 50.0)
+        if notes is not None:
+            notes["sampler"] = describe_sampler(sampler)
+            notes["mover"] = mover.name
         hard = plan_hardening(rng, difficulty)
         plan = mover.plan(rng, difficulty)
         movements = follow_script(mover, plan, script, ctx, rng, sampler, hard)

@@ -9,7 +9,7 @@ from dataclasses import dataclass
 import numpy as np
 
 from ..script import Point, Script
-from ..trajectory import FloatArray, fitts_duration
+from ..trajectory import FloatArray, erf, fitts_duration
 from .base import Context, PathFamily
 
 SQRT2 = math.sqrt(2.0)
@@ -26,20 +26,10 @@ class LognormalPlan:
     overlap: tuple[float, float]
 
 
-def _erf(z: FloatArray) -> FloatArray:
-    """Abramowitz-Stegun 7.1.26 (error below 1.5e-7), vectorised."""
-    sign = np.sign(z)
-    a = np.abs(z)
-    k = 1.0 / (1.0 + 0.3275911 * a)
-    poly = k * (0.254829592 + k * (-0.284496736 + k * (1.421413741 + k * (-1.453152027 + k * 1.061405429))))
-    out: FloatArray = sign * (1.0 - poly * np.exp(-a * a))
-    return out
-
-
 def _lognormal_cdf(t: FloatArray, t0: float, mu: float, sigma: float) -> FloatArray:
     shifted = np.maximum(t - t0, 1e-9)
     z = (np.log(shifted) - mu) / (sigma * SQRT2)
-    out = 0.5 * (1.0 + _erf(z))
+    out = 0.5 * (1.0 + erf(z))
     out[t <= t0] = 0.0
     return out
 
@@ -55,8 +45,8 @@ class SigmaLognormal(PathFamily):
             width=float(rng.uniform(15.0, 80.0)),
             strokes=(1, 1) if easy else (2, int(rng.integers(3, 6))),
             sigma=(0.25, 0.3) if easy else (float(rng.uniform(0.15, 0.25)), float(rng.uniform(0.3, 0.5))),
-            arc=0.0 if easy else float(rng.uniform(0.3, 0.9)),
-            overlap=(float(rng.uniform(0.2, 0.4)), float(rng.uniform(0.5, 0.9))))
+            arc=0.0 if easy else float(rng.uniform(0.4, 1.2)),
+            overlap=(float(rng.uniform(0.35, 0.6)), float(rng.uniform(0.7, 1.2))))
 
     def duration(self, rng: np.random.Generator, plan: LognormalPlan, distance: float) -> float:
         return fitts_duration(rng, distance, plan.a, plan.b, plan.width)
@@ -74,13 +64,14 @@ class SigmaLognormal(PathFamily):
             sigma = float(rng.uniform(*plan.sigma))
             mu = float(rng.normal(0.0, 0.1)) + (0.0 if k == 0 else math.log(float(rng.uniform(0.3, 0.7))))
             share = remaining if k == count - 1 else remaining * (
-                float(rng.uniform(0.75, 0.95)) if k == 0 else float(rng.uniform(0.4, 0.8)))
+                float(rng.uniform(0.6, 0.92)) if k == 0 else float(rng.uniform(0.4, 0.8)))
             remaining -= share
             turn = float(rng.normal(0.0, plan.arc)) if k == 0 else float(rng.normal(0.0, plan.arc * 0.5))
             aim = heading + float(rng.normal(0.0, 0.08 if k == 0 else 0.3))
             params.append((t0, mu, sigma, share * dist, aim - turn / 2.0, aim + turn / 2.0))
             t0 += math.exp(mu) * float(rng.uniform(*plan.overlap))
-        end_time = max(p[0] + math.exp(p[1] + 3.0 * p[2]) for p in params)
+        # Strokes are cut where their tails fade; the last stroke takes up what is left.
+        end_time = max(p[0] + math.exp(p[1] + 2.6 * p[2]) for p in params)
         tau = times / times[-1] * end_time
         x = np.full_like(tau, start[0])
         y = np.full_like(tau, start[1])

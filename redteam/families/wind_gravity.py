@@ -29,6 +29,7 @@ class WindPlan:
     smoothing: float    # 0: equal step times; 1: speed follows the local mean step length
     smooth_steps: int   # moving-average width over the physics steps (1: raw zigzag)
     envelope: float     # strength of the accelerate-cruise-decelerate bell (0: none)
+    peak: float         # where along the route the bell peaks
 
 
 class WindGravity(PathFamily):
@@ -38,7 +39,7 @@ class WindGravity(PathFamily):
     def plan(self, rng: np.random.Generator, difficulty: float) -> WindPlan:
         easy = difficulty < 0.25
         return WindPlan(
-            a=float(rng.uniform(60.0, 200.0)), b=float(rng.uniform(90.0, 170.0)),
+            a=float(rng.uniform(30.0, 120.0)), b=float(rng.uniform(50.0, 110.0)),
             width=float(rng.uniform(15.0, 80.0)),
             gravity=float(rng.uniform(5.0, 11.0)),
             wind=float(rng.uniform(0.5, 1.5)) if easy else float(rng.uniform(1.5, 5.0)),
@@ -47,7 +48,8 @@ class WindGravity(PathFamily):
             wait_sd=0.0 if easy else float(rng.uniform(0.05, 0.25)),
             smoothing=0.0 if easy else float(rng.uniform(0.6, 1.0)),
             smooth_steps=1 if easy else int(rng.integers(3, 9)),
-            envelope=0.0 if easy else float(rng.uniform(0.5, 1.0)))
+            envelope=0.0 if easy else float(rng.uniform(0.5, 1.0)),
+            peak=0.5 if easy else float(rng.uniform(0.3, 0.5)))
 
     def duration(self, rng: np.random.Generator, plan: WindPlan, distance: float) -> float:
         return fitts_duration(rng, distance, plan.a, plan.b, plan.width)
@@ -100,7 +102,8 @@ class WindGravity(PathFamily):
         waits = np.power(lengths / trend, plan.smoothing)
         # The arm speeds up from rest and slows into the target: a bell over the route.
         share = np.cumsum(lengths) / float(lengths.sum()) - 0.5 * lengths / float(lengths.sum())
-        bell = 0.1 + np.sin(np.pi * np.clip(share, 0.0, 1.0)) ** 1.5
+        skew = math.log(0.5) / math.log(plan.peak)
+        bell = 0.1 + np.sin(np.pi * np.power(np.clip(share, 0.0, 1.0), skew)) ** 1.5
         waits = waits / np.power(bell, plan.envelope)
         if plan.wait_sd > 0:
             waits = waits * np.exp(rng.normal(0.0, plan.wait_sd, len(waits)))
