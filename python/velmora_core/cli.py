@@ -3,6 +3,9 @@
     velmora-core features INPUT... -o OUTPUT   one feature row per session (Parquet, CSV, JSONL)
     velmora-core report HUMAN BOT -o DIR       how well each feature separates bots from humans
     velmora-core columns                       the output columns with their full names and units
+    velmora-core train DATA... -o MODEL        fit the bot detector's model (velmora_core_rs[train])
+    velmora-core evaluate DATA...              its leave-one-family-out table, without writing a model
+    velmora-core score DATA... -o OUT          the detector's score and verdict of every session
 
 Exit status: 0 when every line was used, 1 when some line was rejected (or --strict stopped
 the run), 2 when the run could not start or go on (bad arguments, unreadable input, unwritable
@@ -21,6 +24,7 @@ from types import FrameType
 
 from velmora_core import __version__
 from velmora_core.batch import Summary, default_jobs, extract_to_file
+from velmora_core.detect.commands import COMMANDS as DETECT_COMMANDS, add_commands, run_command
 from velmora_core.errors import BatchError
 from velmora_core.feature_info import FEATURE_INFO
 from velmora_core.batch.inputs import MAX_LINE_BYTES
@@ -88,9 +92,13 @@ def build_parser() -> argparse.ArgumentParser:
     report.add_argument("--label-key", metavar="KEY",
                         help='take each line\'s class from this key ("human" or "bot") instead of the file order')
     report.add_argument("--top", type=_jobs, default=6, help="features drawn in the ROC figure (default 6)")
+    report.add_argument("--model", metavar="MODEL",
+                        help="add a section on this detector model (a file from `velmora-core train`, "
+                             "or 'default' for the bundled one)")
     _add_run_options(report)
 
     commands.add_parser("columns", help="list the output columns with their full names and units")
+    add_commands(commands)
     return parser
 
 
@@ -130,7 +138,7 @@ def _report(args: argparse.Namespace) -> int:
         result = write_report(args.inputs, args.output, label_key=args.label_key, jobs=args.jobs,
                               strict=args.strict, executor=executor, top=args.top,
                               max_line_bytes=args.max_line_bytes,
-                              progress=not args.quiet and sys.stderr.isatty())
+                              progress=not args.quiet and sys.stderr.isatty(), model=args.model)
     _print_summary(result.summary, args.output, args.quiet)
     if result.summary.stopped_at is None:
         print(f"velmora-core: report on {result.humans} human and {result.bots} bot sessions: "
@@ -175,6 +183,8 @@ def main(argv: Sequence[str] | None = None) -> int:
                 return _features(args)
             if args.command == "report":
                 return _report(args)
+            if args.command in DETECT_COMMANDS:
+                return run_command(args)
             return _columns()
     except BatchError as error:
         print(f"velmora-core: {error}", file=sys.stderr)

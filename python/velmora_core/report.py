@@ -242,7 +242,8 @@ def _label_rows(sink: MemorySink, inputs: Sequence[str],
 
 def write_report(inputs: Sequence[str], directory: str, *, label_key: str | None = None,
                  jobs: int | None = None, strict: bool = False, executor: Executor | None = None,
-                 top: int = 6, progress: bool = False, max_line_bytes: int = MAX_LINE_BYTES) -> ReportResult:
+                 top: int = 6, progress: bool = False, max_line_bytes: int = MAX_LINE_BYTES,
+                 model: str | None = None) -> ReportResult:
     """Extract the inputs' features and write DIR/index.html, DIR/auc.csv and DIR/figures/*.png.
 
     Classes come from the file order (HUMAN then BOT) or, with label_key, from each line's
@@ -277,9 +278,13 @@ def write_report(inputs: Sequence[str], directory: str, *, label_key: str | None
             writer.writerow(["feature", "auc", "standard_error", "direction", "human_median", "bot_median"])
             for s in scores:
                 writer.writerow([s.name, s.auc, s.standard_error, s.direction, _median(s.humans), _median(s.bots)])
+        extra = ""
+        if model is not None:
+            from velmora_core.detect.report_section import section
+            extra = section(inputs, model, label_key, jobs, figures, _png, _img)
         with open(index, "w", encoding="utf-8") as f:
             f.write(_html(scores, images, roc, len(best), inputs, label_key, len(humans), len(bots), summary,
-                          unlabelled))
+                          unlabelled, extra))
     return ReportResult(summary, len(humans), len(bots), unlabelled, index, scores)
 
 
@@ -301,7 +306,7 @@ def _img(data: bytes, alt: str, file: str, css: str = "") -> str:
 
 
 def _html(scores: Sequence[FeatureScore], images: dict[str, bytes], roc: bytes, drawn: int, inputs: Sequence[str],
-          label_key: str | None, humans: int, bots: int, summary: Summary, unlabelled: int) -> str:
+          label_key: str | None, humans: int, bots: int, summary: Summary, unlabelled: int, extra: str = "") -> str:
     when = datetime.datetime.now(datetime.UTC).strftime("%Y-%m-%d %H:%M UTC")
     names = [html.escape(display_name(p)) for p in inputs]
     source = (f"labels from the key <code>{html.escape(display_name(label_key))}</code> of "
@@ -345,5 +350,5 @@ Click a figure for its full-size file.</p>
 <table><tr><th>#</th><th>feature</th><th>AUC</th><th>±</th><th>direction</th><th>human median</th>
 <th>bot median</th><th>histogram</th></tr>
 {chr(10).join(rows)}
-</table></body></html>
+</table>{extra}</body></html>
 """

@@ -51,9 +51,16 @@ inline PyRef dict_get(PyObject* dict, PyObject* key) {
     return steal(value);
 }
 
-// The float under `key`, written to `out`; false (and `out` untouched) when absent or
-// unreadable. An out-parameter rather than std::optional: the telemetry reader runs this
-// five times per movement sample, and an optional<double> return goes through memory.
+// List item by index; absent (error discarded) when it cannot be fetched.
+inline PyRef list_get(PyObject* list, Py_ssize_t index) {
+    PyRef item = steal(PyList_GetItemRef(list, index));
+    if (!item) PyErr_Clear();
+    return item;
+}
+
+// The float under `key` of a dict, written to `out`; false (and `out` untouched) when
+// absent or unreadable. An out-parameter rather than std::optional: readers run this a few
+// times per sample, and an optional<double> return goes through memory.
 inline bool float_at(PyObject* dict, PyObject* key, double& out) {
     PyRef value = dict_get(dict, key);
     if (!value) return false;
@@ -63,11 +70,11 @@ inline bool float_at(PyObject* dict, PyObject* key, double& out) {
     return true;
 }
 
-// List item by index; absent (error discarded) when it cannot be fetched.
-inline PyRef list_get(PyObject* list, Py_ssize_t index) {
-    PyRef item = steal(PyList_GetItemRef(list, index));
-    if (!item) PyErr_Clear();
-    return item;
+// The value under `key` when it is a list (or subclass), else null.
+inline PyRef list_at(PyObject* dict, PyObject* key) {
+    PyRef value = dict_get(dict, key);
+    if (value && !PyList_Check(value.get())) return PyRef();
+    return value;
 }
 
 }  // namespace velmora::py

@@ -42,13 +42,6 @@ std::optional<bool> bool_at(PyObject* dict, PyObject* key) {
     return read_bool(value.get());
 }
 
-// The value under `key` when it is a list (or subclass), else null.
-PyRef list_at(PyObject* dict, PyObject* key) {
-    PyRef value = dict_get(dict, key);
-    if (value && !PyList_Check(value.get())) return PyRef();
-    return value;
-}
-
 // A "browser" dict that lacks a key reads it as 0.0 / false, not as the defaults that
 // apply when there is no browser dict at all.
 void read_browser(PyObject* browser, BrowserFacts& facts) {

@@ -16,7 +16,15 @@
     X(state_u64_argument, "name, value",                                                               \
       "value as an int in [0, 2**64 - 1], refused as the state functions refuse argument `name`.")     \
     X(state_bans_argument, "bans",                                                                     \
-      "Every (address, expiry) pair as (UTF-8 bytes, int), refused as hydrate_bans_rs refuses it.")
+      "Every (address, expiry) pair as (UTF-8 bytes, int), refused as hydrate_bans_rs refuses it.")   \
+    X(behaviour_features, "telemetry", "The behaviour features of a telemetry dict, by name.")         \
+    X(behaviour_feature_values, "telemetry",                                                           \
+      "The behaviour feature values, in the order of behaviour_feature_names().")                      \
+    X(behaviour_feature_names, "", "The behaviour feature names, in their fixed order.")               \
+    X(forest_build, "baseline, feature_count, feature, left, right, missing_left, threshold, value, roots", \
+      "A checked tree ensemble (a capsule) from its node columns; ValueError when malformed.")         \
+    X(forest_score, "forest, row", "The logistic of the ensemble's raw score on row, in [0, 1].")      \
+    X(forest_explain, "forest, row", "(bias, per-feature contributions) to the raw score on row.")
 
 namespace velmora::py {
 VELMORA_NATIVE_FUNCTIONS(VELMORA_DECLARE_FUNCTION)

@@ -18,6 +18,7 @@ from starlette.requests import Request
 from starlette.responses import FileResponse, JSONResponse, Response
 from starlette.routing import Mount, Route
 from starlette.staticfiles import StaticFiles
+from velmora_core.detect import Detector
 from velmora_core.records import FEATURE_NAMES, Telemetry
 from velmora_core.state import AsyncStateEngine, StateEngineUnavailable
 
@@ -25,7 +26,7 @@ from velmora_service import settings as config
 from velmora_service.engines import open_engine
 from velmora_service.intake import BodyTooLarge, MalformedBody, jsonable, parse_verdict, read_limited
 from velmora_service.nonces import NonceCheck, NonceSigner
-from velmora_service.policy import decide
+from velmora_service.policy import decide, decide_by_rules
 
 _log = logging.getLogger("velmora.service")
 STATIC = pathlib.Path(__file__).parent / "static"
@@ -65,6 +66,7 @@ class Service:
         self.analyze: Analyzer = (lambda _t: dict(_FIXED_RECORD)) if settings.skip_module \
             else velmora_core_rs.extract_features_rs
         self._engine: AsyncStateEngine | None = None
+        self.detector = None if settings.skip_module else Detector.default()
 
     @property
     def engine(self) -> AsyncStateEngine:
@@ -108,7 +110,8 @@ class Service:
         if not await self.engine.consume_nonce(submitted.nonce):
             return _error(409, "nonce has already been used")
         features = self.analyze(submitted.telemetry)
-        decision = decide(features)
+        decision = (decide_by_rules(features) if self.detector is None
+                    else decide(self.detector, submitted.telemetry, features))
         if decision.verdict == "bot" and self.settings.ban_seconds > 0:
             await self.engine.ban_ip(address, self.settings.ban_seconds)
         return _json({

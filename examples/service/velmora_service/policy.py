@@ -1,16 +1,22 @@
-"""An example policy from the 39 features to a verdict.
+"""The service's policy: the detector decides, the rule list explains.
 
-This is a plain, hand-written rule list, not a trained model: each rule that fires adds
-its weight to a score in [0, 1], and a score of THRESHOLD or more is a bot. The weights
-were set by looking at the bundled sample sessions; a real deployment would fit them to
-its own traffic. ``navigator.webdriver`` alone decides a bot: a browser that announces
-automation is automated.
+``decide`` asks the trained detector (``velmora_core.detect``, the model shipped with the
+package): a session whose score is above the model's threshold is a bot. The reasons are
+the plain rules below that fire, readable by anyone, followed by the features that
+weighed most in the model's decision.
+
+``decide_by_rules`` is the hand-written rule list on its own: each rule that fires adds
+its weight to a score in [0, 1], and a score of THRESHOLD or more is a bot. The service
+uses it only as the benchmark baseline that skips the native module.
 """
 
 import math
 from collections.abc import Callable, Mapping
 from dataclasses import dataclass
-from typing import Literal
+from typing import Literal, cast
+
+from velmora_core.detect import Detector
+from velmora_core.records import FeatureRecord, Telemetry
 
 THRESHOLD = 0.5
 
@@ -69,8 +75,15 @@ RULES: tuple[Rule, ...] = (
 )
 
 
-def decide(features: Mapping[str, object]) -> Decision:
-    """Score one feature record (the dict of ``extract_features_rs``)."""
+def decide(detector: Detector, telemetry: Telemetry, features: Mapping[str, object]) -> Decision:
+    """The detector's verdict on one session; features is its ``extract_features_rs`` record."""
+    verdict = detector.verdict(telemetry, cast(FeatureRecord, features))
+    fired = tuple(rule.text for rule in RULES if rule.fires(features))
+    return Decision("bot" if verdict.is_bot else "human", verdict.score, fired + verdict.reasons)
+
+
+def decide_by_rules(features: Mapping[str, object]) -> Decision:
+    """Score one feature record (the dict of ``extract_features_rs``) with the rule list alone."""
     fired = [rule for rule in RULES if rule.fires(features)]
     score = round(min(1.0, sum(rule.weight for rule in fired)), 6)
     return Decision("bot" if score >= THRESHOLD else "human", score, tuple(rule.text for rule in fired))

@@ -153,29 +153,33 @@ class Progress:
 def run(inputs: Sequence[str], sink: Sink, *, jobs: int | None = None, keep: Sequence[str] = (),
         strict: bool = False, encoding: str | None = None, executor: Executor | None = None,
         progress: bool = False, errors: IO[str] | None = None,
-        chunk_bytes: int | None = None, max_line_bytes: int = MAX_LINE_BYTES) -> Summary:
+        chunk_bytes: int | None = None, max_line_bytes: int = MAX_LINE_BYTES,
+        work: Callable[[Chunk], ChunkResult] | None = None) -> Summary:
     """Extract every line of the inputs into sink, in input order.
+
+    work replaces the extraction of a chunk (a picklable function: the scoring and the
+    training commands read their inputs the same way but make other rows).
 
     Rejected lines are reported on errors (stderr by default) as "file:line: reason".
     jobs=1 without an executor runs in this process; otherwise the chunks go to executor,
     or to a pool of jobs processes (default: every core). A line longer than
     max_line_bytes is rejected without being held in memory.
     """
-    errors = sys.stderr if errors is None else errors
+    report: IO[str] = sys.stderr if errors is None else errors
+    task = work or partial(extract_chunk, keep=tuple(keep), encoding=encoding)
     with executor_for(jobs, executor) as pool:
         workers = 1 if pool is None else max(jobs or default_jobs(), 2)
         chunk_bytes = chunk_bytes or chunk_bytes_for(inputs, workers)
-        return _run(inputs, sink, pool, 4 * workers, keep, strict, encoding, progress, errors, chunk_bytes,
+        return _run(inputs, sink, pool, 4 * workers, task, strict, progress, report, chunk_bytes,
                     max_line_bytes)
 
 
-def _run(inputs: Sequence[str], sink: Sink, pool: Executor | None, depth: int, keep: Sequence[str],
-         strict: bool, encoding: str | None, progress: bool, errors: IO[str], chunk_bytes: int,
-         max_line_bytes: int) -> Summary:
+def _run(inputs: Sequence[str], sink: Sink, pool: Executor | None, depth: int,
+         work: Callable[[Chunk], ChunkResult], strict: bool, progress: bool, errors: IO[str],
+         chunk_bytes: int, max_line_bytes: int) -> Summary:
     summary = Summary()
     start = time.perf_counter()
     meter = Progress(sys.stderr, plain_size(inputs)) if progress else None
-    work = partial(extract_chunk, keep=tuple(keep), encoding=encoding)
     try:
         # Local worker processes read plain files themselves; other executors (a Dask
         # cluster) get the bytes.

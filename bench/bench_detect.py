@@ -1,0 +1,60 @@
+"""Detector scoring: time per session against extract_features_rs alone on the same sessions.
+
+    .venv/bin/python bench/bench_detect.py [--data DIR] [--model MODEL] [--repeats N]
+
+Every session of DIR/*.jsonl (default ../shared/data) is timed with extract_features_rs,
+Detector.score (every feature and the model) and Detector.verdict (with its reasons), each
+repeated N times (best of 5 rounds). The table gives the median and p90 over sessions; the
+last line is the ratio that must stay at or below 2: score / extract_features_rs.
+"""
+
+import argparse
+import json
+import pathlib
+import statistics
+import time
+
+import velmora_core_rs as core
+from velmora_core.detect import Detector
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+
+
+def per_call_us(fn, telemetry, repeats):
+    best = float("inf")
+    for _ in range(5):
+        start = time.perf_counter()
+        for _ in range(repeats):
+            fn(telemetry)
+        best = min(best, (time.perf_counter() - start) / repeats)
+    return best * 1e6
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--data", type=pathlib.Path, default=ROOT.parent / "shared" / "data")
+    parser.add_argument("--model", help="a model file (default: the bundled model)")
+    parser.add_argument("--repeats", type=int, default=20)
+    args = parser.parse_args()
+    lines = [line for path in sorted(args.data.glob("*.jsonl")) for line in path.open()]
+    if not lines:
+        raise SystemExit(f"no sessions in {args.data}")
+    sessions = [json.loads(line) for line in lines]
+    detector = Detector.default() if args.model is None else Detector.load(args.model)
+    nodes = len(detector.model.forest.feature)
+    calls = {"extract_features_rs": core.extract_features_rs, "Detector.score": detector.score,
+             "Detector.verdict": detector.verdict}
+    times = {name: [per_call_us(fn, s, args.repeats) for s in sessions] for name, fn in calls.items()}
+    ratios = [b / a for a, b in zip(times["extract_features_rs"], times["Detector.score"])]
+    print(f"{len(sessions)} sessions, median {statistics.median(len(x) for x in lines) / 1000:.1f} KB; "
+          f"model: {len(detector.model.names)} features, {len(detector.model.forest.roots)} trees, {nodes} nodes")
+    print(f"{'call':22s} {'median us':>10s} {'p90 us':>10s}")
+    for name, values in times.items():
+        p90 = statistics.quantiles(values, n=10)[-1]
+        print(f"{name:22s} {statistics.median(values):10.1f} {p90:10.1f}")
+    print(f"Detector.score / extract_features_rs per session: median {statistics.median(ratios):.2f}, "
+          f"p90 {statistics.quantiles(ratios, n=10)[-1]:.2f} (target: at most 2)")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,128 @@
+"""A bot detector: one session's telemetry to a score in [0, 1] and a verdict.
+
+    from velmora_core.detect import Detector
+    det = Detector.default()        # the model shipped with the package
+    det = Detector.load(path)       # a file written by `velmora-core train`
+    det.verdict(telemetry).is_bot   # score > det.threshold
+
+The model is a tree ensemble evaluated natively (velmora_core._native); scoring needs no
+training library. The threshold was chosen on held-out human sessions to keep false
+positives at the model's target rate.
+"""
+
+import math
+import os
+from dataclasses import dataclass
+from functools import cache
+from importlib import resources
+from typing import Any, Final, Self
+
+from velmora_core import _native
+from velmora_core.detect import feature_set, model_file
+from velmora_core.detect.model_file import Model
+from velmora_core.feature_info import FEATURE_INFO
+from velmora_core.records import FeatureRecord, Telemetry
+
+__all__ = ["Detector", "Verdict", "DEFAULT_MODEL"]
+
+DEFAULT_MODEL: Final = "default_model.json"
+# Reasons given with a verdict: the features that pushed the score most its way.
+MAX_REASONS: Final = 3
+
+
+@dataclass(frozen=True)
+class Verdict:
+    is_bot: bool
+    score: float
+    reasons: tuple[str, ...]
+
+
+def _title(name: str) -> str:
+    info = FEATURE_INFO.get(name)
+    return info.title if info is not None else name.replace("_", " ")
+
+
+def _check_telemetry(telemetry: object) -> Telemetry:
+    if not isinstance(telemetry, dict):
+        raise TypeError(f"telemetry must be a dict (one session's JSON object), not {type(telemetry).__name__}")
+    return telemetry  # type: ignore[return-value]
+
+
+class Detector:
+    """A loaded model: score sessions, or decide them against its threshold."""
+
+    def __init__(self, model: Model) -> None:
+        forest = model.forest
+        try:
+            self._forest = _native.forest_build(
+                forest.baseline, len(model.names), forest.feature, forest.left, forest.right,
+                forest.missing_left, forest.threshold, forest.value, forest.roots)
+        except (ValueError, TypeError, OverflowError) as error:
+            raise ValueError(f"damaged model file: {error}") from None
+        self.model: Final = model
+
+    @classmethod
+    def load(cls, path: str | os.PathLike[str]) -> Self:
+        """The model in a file written by `velmora-core train`.
+
+        OSError when the file cannot be read; ValueError when it is damaged, is not a
+        model, or was fitted on another feature set than this build computes.
+        """
+        return cls(model_file.read(path))
+
+    @classmethod
+    def default(cls) -> "Detector":
+        """The model shipped with the package (loaded once per process)."""
+        return _default()
+
+    @property
+    def threshold(self) -> float:
+        """A session is a bot when its score is above this."""
+        return self.model.threshold
+
+    @property
+    def target_fpr(self) -> float:
+        return self.model.target_fpr
+
+    @property
+    def training(self) -> dict[str, Any]:
+        """What the fit recorded: data counts, cross-validated AUC, the leave-one-family-out table."""
+        return self.model.training
+
+    def score_row(self, row: tuple[float, ...]) -> float:
+        """The score of a row of features in feature_set.NAMES order."""
+        return _native.forest_score(self._forest, row)
+
+    def score(self, telemetry: Telemetry) -> float:
+        """How bot-like the session is, in [0, 1]."""
+        return _native.forest_score(self._forest, feature_set.feature_row(_check_telemetry(telemetry)))
+
+    def verdict(self, telemetry: Telemetry, features: FeatureRecord | None = None) -> Verdict:
+        """The decision with its score and the features that weighed most towards it.
+
+        features, when the caller has it already, is extract_features_rs(telemetry): it is
+        then not computed again.
+        """
+        row = feature_set.feature_row(_check_telemetry(telemetry), features)
+        score = _native.forest_score(self._forest, row)
+        is_bot = score > self.threshold
+        return Verdict(is_bot, score, self.reasons(row, is_bot))
+
+    def reasons(self, row: tuple[float, ...], is_bot: bool) -> tuple[str, ...]:
+        _, parts = _native.forest_explain(self._forest, row)
+        side = 1.0 if is_bot else -1.0
+        ranked = sorted((i for i, c in enumerate(parts) if side * c > 1e-9), key=lambda i: -side * parts[i])
+        return tuple(_reason(self.model.names[i], row[i], parts[i]) for i in ranked[:MAX_REASONS])
+
+
+def _reason(name: str, value: float, contribution: float) -> str:
+    shown = "missing" if math.isnan(value) else f"{value:.4g}"
+    way = "bot" if contribution > 0 else "human"
+    return f"{_title(name)} ({name} = {shown}) looks {way}-like ({contribution:+.2f})"
+
+
+@cache
+def _default() -> Detector:
+    path = resources.files(__name__).joinpath(DEFAULT_MODEL)
+    with resources.as_file(path) as file:
+        return Detector.load(file)

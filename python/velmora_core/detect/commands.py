@@ -1,0 +1,193 @@
+"""The detector's commands of `velmora-core`: train, evaluate and score.
+
+    velmora-core train DATA... -o MODEL [--target-fpr 0.01] [--seed N] [--family SOURCE=FAMILY]
+    velmora-core evaluate DATA... [--target-fpr 0.01] [--seed N] [--family SOURCE=FAMILY]
+    velmora-core score DATA... [--model MODEL] -o OUT.csv|OUT.jsonl
+"""
+
+import argparse
+import os
+import sys
+from collections.abc import Sequence
+from functools import partial
+from typing import IO, Any, Final
+
+from velmora_core.batch import Summary, run
+from velmora_core.detect import rows
+from velmora_core.detect.rows import SCORE_COLUMNS
+from velmora_core.errors import BatchError
+from velmora_core.batch.writers import format_for, stream_sink
+
+COMMANDS: Final = ("train", "evaluate", "score")
+
+
+def _fpr(text: str) -> float:
+    try:
+        value = float(text)
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"not a number: {text!r}") from None
+    if not 0.0 <= value < 1.0:
+        raise argparse.ArgumentTypeError("must be at least 0 and below 1 (0.01 is 1 %)")
+    return value
+
+
+def _seed(text: str) -> int:
+    try:
+        value = int(text)
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"not a whole number: {text!r}") from None
+    if not 0 <= value < 2**31 - 1:  # LightGBM's seed is a C int; the bots' folds use seed + 1
+        raise argparse.ArgumentTypeError("must be from 0 to 2147483646")
+    return value
+
+
+def _jobs(text: str) -> int:
+    try:
+        value = int(text)
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"not a whole number: {text!r}") from None
+    if value < 1:
+        raise argparse.ArgumentTypeError("must be at least 1")
+    return value
+
+
+def _common(parser: argparse.ArgumentParser) -> None:
+    parser.add_argument("-j", "--jobs", type=_jobs, default=None, help="worker processes (default: every core)")
+    parser.add_argument("--strict", action="store_true", help="stop at the first rejected line")
+    parser.add_argument("-q", "--quiet", action="store_true", help="no summary unless a line was rejected")
+
+
+def _fitting(parser: argparse.ArgumentParser) -> None:
+    parser.add_argument("inputs", nargs="+", metavar="DATA",
+                        help='JSON lines with "label" ("human" or "bot") and "source" on every line')
+    parser.add_argument("--target-fpr", type=_fpr, default=0.01,
+                        help="share of human sessions the threshold may flag (default 0.01)")
+    parser.add_argument("--seed", type=_seed, default=0, help="seed of the folds and the fit (default 0)")
+    parser.add_argument("--family", action="append", default=[], metavar="SOURCE=FAMILY",
+                        help="count bot source SOURCE as part of FAMILY when leaving families out (repeatable; "
+                             "default: each source is its own family)")
+    _common(parser)
+
+
+def add_commands(commands: Any) -> None:
+    """Adds the three commands to the parser's subcommands (add_subparsers' result)."""
+    train = commands.add_parser(
+        "train", help="fit the bot detector's model on labelled sessions",
+        description="Compute every session's features, fit a tree ensemble, choose the threshold that keeps "
+                    "false positives at --target-fpr on out-of-fold human scores, and write the model file. "
+                    "Prints the cross-validated AUC and the leave-one-family-out table.")
+    _fitting(train)
+    train.add_argument("-o", "--output", required=True, metavar="MODEL", help="the model file to write (JSON)")
+
+    evaluate = commands.add_parser(
+        "evaluate", help="the leave-one-family-out table of a fit, without writing a model",
+        description="What `train` prints, for the same inputs and options, without the final fit.")
+    _fitting(evaluate)
+
+    score = commands.add_parser(
+        "score", help="score every session with the detector (one row per line)",
+        description="Write file, line, score (0 to 1, higher is more bot-like) and verdict (bot when the "
+                    "score is above the model's threshold) for every session, in input order.")
+    score.add_argument("inputs", nargs="+", metavar="DATA")
+    score.add_argument("--model", metavar="MODEL", help="a file written by `velmora-core train` "
+                                                         "(default: the model shipped with the package)")
+    score.add_argument("-o", "--output", required=True, help="output file: .csv or .jsonl (- for stdout with --format)")
+    score.add_argument("--format", choices=("csv", "jsonl"), help="output format (default: from the suffix)")
+    _common(score)
+
+
+def _say(text: str) -> None:
+    print(f"velmora-core: {text}", file=sys.stderr)
+
+
+def _read_summary(summary: Summary, quiet: bool, output: str) -> None:
+    if summary.stopped_at is not None:
+        _say(f"stopped at the first rejected line ({summary.stopped_at}, --strict); nothing written")
+    elif not quiet or summary.rejected:
+        _say(f"read {summary.read} lines, used {summary.written}, rejected {summary.rejected} "
+             f"({summary.seconds:.2f} s) -> {output}")
+
+
+def _fit(args: argparse.Namespace, write: bool) -> int:
+    from velmora_core import training
+    from velmora_core.detect import model_file
+    families = training.parse_families(args.family)
+    if write:
+        training.output_ready(args.output)
+    data = training.load(args.inputs, families, jobs=args.jobs, strict=args.strict)
+    _read_summary(data.summary, args.quiet, args.output if write else "evaluation")
+    if data.summary.stopped_at is not None:
+        return 1
+    report = None if args.quiet else _say
+    if write:
+        model = training.train(data, args.target_fpr, args.seed, report)
+        summary = model.training
+        try:
+            model_file.write(model, args.output)
+        except OSError as error:
+            raise BatchError(f"cannot write {args.output}: {error.strerror or error}") from None
+    else:
+        summary = training.evaluate(data, args.target_fpr, args.seed, report)
+    cv = summary["cross_validation"]
+    print(f"Sessions: {summary['sessions']['human']} human, {summary['sessions']['bot']} bot "
+          f"({len(summary['families'])} bot families); seed {args.seed}")
+    print(f"Cross-validated AUC {cv['auc']:.4f}; threshold {cv['threshold']:.6f} flags "
+          f"{100 * cv['false_positive_rate']:.2f} % of humans and catches {100 * cv['caught']:.1f} % of bots")
+    if summary["leave_one_family_out"]:
+        print(training.format_table(summary["leave_one_family_out"], args.target_fpr))
+    else:
+        print("Leave-one-family-out: needs at least two bot families")
+    if write:
+        _say(f"model written to {args.output}")
+    return 1 if data.summary.rejected else 0
+
+
+def score_to_file(inputs: Sequence[str], output: str, model: str | None, *, fmt: str | None = None,
+                  jobs: int | None = None, strict: bool = False, errors: IO[str] | None = None) -> Summary:
+    """One row (file, line, score, verdict) per session, written through a temporary file."""
+    fmt = format_for(output, fmt)
+    if fmt not in ("csv", "jsonl"):
+        raise BatchError(f"scores are written as CSV or JSONL, not {fmt}")
+    try:
+        rows.detector(model)  # loaded before the workers fork, and refused before any reading
+    except OSError as error:
+        name = "the bundled model" if model is None else f"the model {model}"
+        raise BatchError(f"cannot read {name}: {error.strerror or error}") from None
+    except ValueError as error:
+        raise BatchError(str(error)) from None
+    work = partial(rows.score_chunk, model=model, encoding=fmt)
+    if output == "-":
+        sink = stream_sink(sys.stdout.buffer, fmt, SCORE_COLUMNS)
+        summary = run(inputs, sink, jobs=jobs, strict=strict, errors=errors, work=work)
+        sink.close()
+        return summary
+    directory, name = os.path.split(os.path.abspath(output))
+    temporary = os.path.join(directory, f".{name}.{os.getpid()}.part")
+    try:
+        try:
+            stream = open(temporary, "wb")
+        except OSError as error:
+            raise BatchError(f"cannot write {output}: {error.strerror or error}") from None
+        with stream:
+            sink = stream_sink(stream, fmt, SCORE_COLUMNS)
+            summary = run(inputs, sink, jobs=jobs, strict=strict, errors=errors, work=work)
+            sink.close()
+        if summary.stopped_at is None:
+            os.replace(temporary, output)
+        return summary
+    finally:
+        if os.path.exists(temporary):
+            os.unlink(temporary)
+
+
+def _score(args: argparse.Namespace) -> int:
+    summary = score_to_file(args.inputs, args.output, args.model, fmt=args.format, jobs=args.jobs,
+                            strict=args.strict)
+    _read_summary(summary, args.quiet, args.output)
+    return 1 if summary.rejected or summary.stopped_at else 0
+
+
+def run_command(args: argparse.Namespace) -> int:
+    if args.command == "score":
+        return _score(args)
+    return _fit(args, write=args.command == "train")

@@ -1,0 +1,30 @@
+"""The features a model reads: their names, in row order, and the version of their computation.
+
+A model file records both; a model fitted on another feature set is refused, since its
+trees would read the wrong column or a value computed differently.
+"""
+
+from typing import Final, cast
+
+import velmora_core_rs as _rs
+
+from velmora_core import _native
+from velmora_core.behaviour import BEHAVIOUR_FEATURE_NAMES
+from velmora_core.records import FEATURE_NAMES, FeatureRecord, Telemetry
+
+FEATURE_SET: Final = "velmora-session-features"
+# Raised whenever a feature is added, removed, reordered or computed differently.
+FEATURE_SET_VERSION: Final = 3
+NAMES: Final[tuple[str, ...]] = FEATURE_NAMES + BEHAVIOUR_FEATURE_NAMES
+
+
+def feature_row(telemetry: Telemetry, record: FeatureRecord | None = None) -> tuple[float, ...]:
+    """Every feature of one session as a float, in NAMES order (flags as 0.0 and 1.0).
+
+    record, when given, is extract_features_rs(telemetry), computed already by the caller.
+    """
+    if record is None:
+        record = _rs.extract_features_rs(telemetry)
+    # The record's values are bools, ints and floats, all read by the trees as floats.
+    values = cast(list[float], list(record.values()))
+    return (*values, *_native.behaviour_feature_values(telemetry))

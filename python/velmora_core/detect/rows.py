@@ -1,0 +1,94 @@
+"""Chunk workers of the detector's commands: lines of telemetry to scored or labelled rows.
+
+They run in the batch runner's worker processes (velmora_core.batch.run), so they are
+plain module functions taking picklable arguments.
+"""
+
+import json
+from collections.abc import Iterator, Sequence
+from functools import cache
+from typing import Final, cast
+
+import orjson
+
+from velmora_core.detect import Detector, feature_set
+from velmora_core.batch.extraction import ChunkResult, Row
+from velmora_core.batch.inputs import Chunk
+from velmora_core.records import Telemetry
+from velmora_core.batch.writers import encode_csv, encode_jsonl
+
+SCORE_COLUMNS: Final = ("file", "line", "score", "verdict")
+LABELS: Final = {"human": 0, "bot": 1}
+
+
+KINDS: Final[dict[type, str]] = {list: "an array", str: "a string", bool: "a boolean", int: "a number",
+                                 float: "a number"}
+
+
+def _kind(value: object) -> str:
+    return "null" if value is None else KINDS.get(type(value), type(value).__name__)
+
+
+def _object(line: bytes) -> tuple[Telemetry | None, str]:
+    """The line's JSON object, or None and why the line is rejected."""
+    try:
+        value = orjson.loads(line)
+    except orjson.JSONDecodeError as error:
+        if not line.strip():
+            return None, "empty line"
+        try:  # NaN, Infinity, huge integers: what json reads and orjson refuses
+            value = json.loads(line)
+        except (ValueError, RecursionError):
+            return None, f"not JSON: {error}"
+    if type(value) is not dict:
+        return None, f"not a JSON object but {_kind(value)}"
+    return cast(Telemetry, value), ""
+
+
+def sessions(lines: Sequence[bytes], first_line: int,
+             rejects: list[tuple[int, str]]) -> Iterator[tuple[int, Telemetry]]:
+    """(line number, session) for each line that is a JSON object; the others go to rejects."""
+    for number, line in enumerate(lines, first_line):
+        session, reason = _object(line)
+        if session is None:
+            rejects.append((number, reason))
+        else:
+            yield number, session
+
+
+@cache
+def detector(model: str | None) -> Detector:
+    """The worker's detector, loaded once per process."""
+    return Detector.default() if model is None else Detector.load(model)
+
+
+def score_chunk(chunk: Chunk, model: str | None, encoding: str) -> ChunkResult:
+    """Rows (line, score, verdict), already encoded as CSV or JSONL."""
+    lines = chunk.lines()
+    rejects: list[tuple[int, str]] = []
+    det = detector(model)
+    rows: list[Row] = []
+    for number, session in sessions(lines, chunk.first_line, rejects):
+        score = det.score_row(feature_set.feature_row(session))
+        rows.append((number, score, "bot" if score > det.threshold else "human"))
+    result = ChunkResult(chunk.source, chunk.name, len(lines), chunk.size, len(rows), [], rejects)
+    result.encoded = (encode_csv(chunk.name, rows) if encoding == "csv"
+                      else encode_jsonl(chunk.name, rows, SCORE_COLUMNS))
+    return result
+
+
+def labelled_chunk(chunk: Chunk) -> ChunkResult:
+    """Rows (line, label 0/1, source, *features) of sessions with a "label" and a "source"."""
+    lines = chunk.lines()
+    rejects: list[tuple[int, str]] = []
+    rows: list[Row] = []
+    for number, session in sessions(lines, chunk.first_line, rejects):
+        extra = cast(dict[str, object], session)  # the training keys beside the telemetry
+        label, source = extra.get("label"), extra.get("source")
+        if not isinstance(label, str) or label not in LABELS:
+            rejects.append((number, f'"label" must be "human" or "bot", not {json.dumps(label)[:40]}'))
+        elif not isinstance(source, str) or not source:
+            rejects.append((number, '"source" (the recording set or bot family) is missing or not a string'))
+        else:
+            rows.append((number, LABELS[label], source, *feature_set.feature_row(session)))
+    return ChunkResult(chunk.source, chunk.name, len(lines), chunk.size, len(rows), rows, rejects)

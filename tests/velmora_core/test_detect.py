@@ -1,0 +1,245 @@
+"""The detector: training (deterministic, exported trees equal to the fit), the model file's
+refusals, the score/verdict API and the `score` command's rows and errors."""
+
+import csv
+import json
+import math
+import random
+
+import numpy as np
+import pytest
+
+from helpers.leak_check import assert_no_leak
+from velmora_core import _native, training
+from velmora_core.cli import main
+from velmora_core.detect import Detector, feature_set, model_file
+
+
+def _session(rng, label, source):
+    t, x, y = rng.uniform(500, 3000), rng.uniform(100, 900), rng.uniform(100, 600)
+    moves, keys = [], []
+    for i in range(rng.randint(80, 160)):
+        if source == "human":  # irregular timing and a wandering path
+            t += rng.choice([8, 16, 17, 33]) + rng.random() * 4
+            x += rng.gauss(0, 5) + 3 * math.sin(i / 7)
+            y += rng.gauss(0, 5)
+        else:  # straight runs at a fixed interval
+            t += 16.0 if source == "line16" else 5.0
+            x += 4.0
+            y += 1.0
+        moves.append({"x": float(round(x)), "y": float(round(y)), "t": round(t, 3)})
+    for i in range(rng.randint(0, 30)):
+        gap = rng.uniform(80, 400) if source == "human" else 50.0
+        keys.append({"key": "a", "t": 1000 + i * gap, "duration_ms": rng.uniform(60, 140) if source == "human" else 10.0})
+    return {"label": label, "source": source, "browser": {"webdriver": False, "screen_width": 1920,
+            "screen_height": 1080, "touch_supported": False, "max_touch_points": 0, "plugins_length": 5},
+            "clicks": [], "scrolls": [], "keystrokes": keys, "mouse_movements": moves}
+
+
+@pytest.fixture(scope="module")
+def data(tmp_path_factory):
+    rng = random.Random(7)
+    path = tmp_path_factory.mktemp("detect") / "train.jsonl"
+    sessions = [_session(rng, "human", "human") for _ in range(20)]
+    sessions += [_session(rng, "bot", family) for family in ("line16", "line5") for _ in range(12)]
+    rng.shuffle(sessions)
+    path.write_text("".join(json.dumps(s) + "\n" for s in sessions))
+    return path, sessions
+
+
+@pytest.fixture(scope="module")
+def model_path(data, tmp_path_factory):
+    path = tmp_path_factory.mktemp("model") / "model.json"
+    assert main(["train", str(data[0]), "-o", str(path), "--seed", "3", "-j", "1", "-q"]) == 0
+    return path
+
+
+def test_training_is_deterministic_and_records_its_evaluation(data, model_path, tmp_path, capsys):
+    again = tmp_path / "again.json"
+    assert main(["train", str(data[0]), "-o", str(again), "--seed", "3", "-j", "1", "-q"]) == 0
+    assert again.read_bytes() == model_path.read_bytes()
+    out = capsys.readouterr().out
+    assert "Cross-validated AUC" in out and "line16" in out and "mean over families" in out
+    summary = Detector.load(model_path).training
+    assert [row["family"] for row in summary["leave_one_family_out"]] == ["line16", "line5"]
+    assert summary["sessions"] == {"human": 20, "bot": 24}
+    assert len(summary["cross_validation"]["human_scores"]) == 20
+
+
+def test_exported_trees_score_like_the_fit(data):
+    rows = [feature_set.feature_row(s) for s in data[1]]
+    x = np.array(rows, dtype=np.float64)
+    y = np.array([s["label"] == "bot" for s in data[1]], dtype=np.int64)
+    holes = x.copy()
+    holes[::3, :8] = np.nan
+    # Missing values seen in the fit follow the side it chose; unseen ones are read as 0.
+    for fitted_on in (holes, x):
+        fitted = training.fit(fitted_on, y, 0)
+        ours = training.scorer(training.export(fitted), x.shape[1])(holes)
+        np.testing.assert_allclose(ours, fitted.predict(holes), rtol=0, atol=1e-12)
+
+
+@pytest.mark.parametrize("fpr", [0.0, 0.01, 0.1, 0.5])
+def test_threshold_flags_at_most_the_target_share(fpr):
+    scores = np.random.default_rng(1).random(301).round(2)  # many ties
+    threshold = training.pick_threshold(scores, fpr)
+    assert (scores > threshold).mean() <= fpr
+    assert (scores >= threshold).mean() > fpr or threshold == scores.min()
+
+
+def test_score_and_verdict(model_path, data):
+    det = Detector.load(model_path)
+    assert isinstance(det.threshold, float) and det.target_fpr == 0.01
+    for session in data[1]:
+        verdict = det.verdict(session)
+        assert verdict.score == det.score(session) and 0.0 <= verdict.score <= 1.0
+        assert verdict.is_bot == (verdict.score > det.threshold)
+        assert verdict.is_bot == (session["label"] == "bot")  # a separable toy set
+        assert verdict.reasons and all(isinstance(r, str) for r in verdict.reasons)
+    with pytest.raises(TypeError, match="must be a dict"):
+        det.score([1, 2])  # type: ignore[arg-type]
+
+
+def test_default_model_loads_and_scores(data):
+    det = Detector.default()
+    assert det.model.names == feature_set.NAMES and 0.0 < det.threshold < 1.0
+    assert 0.0 <= det.score(data[1][0]) <= 1.0
+
+
+def _rewritten(model_path, tmp_path, change):
+    document = json.loads(model_path.read_text())
+    change(document)
+    path = tmp_path / "changed.json"
+    path.write_text(json.dumps(document))
+    return path
+
+
+def _resealed(document, change):
+    change(document)
+    del document["sha256"]
+    document["sha256"] = model_file._digest(document)
+
+
+@pytest.mark.parametrize("content, message", [
+    (b"\x89PNG\r\n", "not JSON"), (b'{"format": "velmora-detec', "not JSON"),
+    (b'{"format": "something-else", "version": 1}', "not a detector model"), (b"[]", "not a detector model"),
+])
+def test_foreign_and_truncated_files_are_refused(tmp_path, content, message):
+    path = tmp_path / "model.json"
+    path.write_bytes(content)
+    with pytest.raises(ValueError, match=message):
+        Detector.load(path)
+
+
+@pytest.mark.parametrize("change, message", [
+    (lambda d: d.update(threshold=0.5), "sha256 does not match"),
+    (lambda d: d["forest"]["value"].__setitem__(0, 9.0), "sha256 does not match"),
+    (lambda d: _resealed(d, lambda d: d.update(version=2)), "version 2 is not supported"),
+    (lambda d: _resealed(d, lambda d: d["feature_set"].update(version=99)), "feature set .* version 99"),
+    (lambda d: _resealed(d, lambda d: d["feature_set"]["names"].append("extra")), r"\(\d+ features\); this build"),
+    (lambda d: _resealed(d, lambda d: d["forest"]["left"].__setitem__(0, 0)), "malformed forest"),
+    (lambda d: _resealed(d, lambda d: d["forest"]["feature"].__setitem__(0, 500)), "out of range"),
+    (lambda d: _resealed(d, lambda d: d["forest"].update(threshold="x")), "forest.threshold"),
+    (lambda d: _resealed(d, lambda d: d.update(target_fpr=None)), "target_fpr"),
+])
+def test_damaged_and_other_feature_set_models_are_refused(model_path, tmp_path, change, message):
+    with pytest.raises(ValueError, match=message):
+        Detector.load(_rewritten(model_path, tmp_path, change))
+
+
+def test_native_forest_checks_its_arguments(model_path):
+    det = Detector.load(model_path)
+    with pytest.raises(ValueError, match="row has 3 values"):
+        _native.forest_score(det._forest, (1.0, 2.0, 3.0))
+    with pytest.raises(TypeError, match="capsule made by forest_build"):
+        _native.forest_score(object(), ())  # type: ignore[arg-type]
+    with pytest.raises(ValueError, match="whole numbers"):
+        _native.forest_build(0.0, 1, [0.5], [1], [2], [0], [0.0], [0.0], [0])
+
+
+def test_native_forest_leaks_nothing(model_path, data):
+    model = Detector.load(model_path).model
+    forest = model.forest
+    columns = (forest.feature, forest.left, forest.right, forest.missing_left, forest.threshold, forest.value,
+               forest.roots)
+    row = feature_set.feature_row(data[1][0])
+
+    def call():
+        built = _native.forest_build(forest.baseline, len(model.names), *columns)
+        _native.forest_score(built, row)
+        _native.forest_explain(built, row)
+        try:
+            _native.forest_score(built, row[:3])
+        except ValueError:
+            pass
+    assert_no_leak(call, repeats=300)
+
+
+@pytest.mark.parametrize("suffix", [".csv", ".jsonl"])
+def test_score_command_writes_a_row_per_line_in_order(model_path, data, tmp_path, capsys, suffix):
+    inputs = tmp_path / "in.jsonl"
+    lines = [json.dumps(s) for s in data[1][:6]]
+    lines[2] = "{not json"
+    inputs.write_text("\n".join(lines) + "\n")
+    out = tmp_path / f"scores{suffix}"
+    assert main(["score", str(inputs), "--model", str(model_path), "-o", str(out), "-j", "2"]) == 1
+    assert f"{inputs}:3: not JSON" in capsys.readouterr().err
+    if suffix == ".csv":
+        rows = list(csv.DictReader(out.open()))
+    else:
+        rows = [json.loads(line) for line in out.read_text().splitlines()]
+    det = Detector.load(model_path)
+    assert [int(r["line"]) for r in rows] == [1, 2, 4, 5, 6]
+    for row in rows:
+        session = data[1][int(row["line"]) - 1]
+        assert row["file"] == str(inputs) and float(row["score"]) == det.score(session)
+        assert row["verdict"] == ("bot" if det.verdict(session).is_bot else "human")
+
+
+@pytest.mark.parametrize("args, message", [
+    (["score", "IN", "--model", "missing.json", "-o", "out.csv"], "cannot read the model missing.json"),
+    (["score", "IN", "--model", "IN", "-o", "out.csv"], "damaged or foreign file"),
+    (["score", "IN", "-o", "out.parquet"], "CSV or JSONL"),
+    (["score", "nowhere.jsonl", "-o", "out.csv"], "cannot read nowhere.jsonl"),
+    (["train", "IN", "-o", "model.json"], "too few labelled sessions"),
+    (["train", "IN", "-o", "no/such/dir/model.json"], "cannot write"),
+    (["train", "IN", "-o", "m.json", "--family", "oops"], "SOURCE=FAMILY"),
+])
+def test_command_errors_are_clear_and_exit_2(tmp_path, monkeypatch, capsys, data, args, message):
+    monkeypatch.chdir(tmp_path)
+    (tmp_path / "IN").write_text("".join(json.dumps(s) + "\n" for s in data[1][:4]))
+    assert main(args) == 2
+    err = capsys.readouterr().err
+    assert message in err and "Traceback" not in err
+
+
+def test_unlabelled_lines_are_rejected_and_bad_options_refused(data, tmp_path, capsys):
+    path = tmp_path / "in.jsonl"
+    path.write_text(json.dumps({**data[1][0], "label": "robot"}) + "\n" + json.dumps({"label": "bot"}) + "\n")
+    assert main(["evaluate", str(path), "-j", "1"]) == 2
+    err = capsys.readouterr().err
+    assert ':1: "label" must be "human" or "bot"' in err and ':2: "source"' in err
+    for option in (["--target-fpr", "2"], ["--seed", "-1"], ["--seed", str(2**31)]):
+        with pytest.raises(SystemExit) as stop:
+            main(["train", str(path), "-o", "m.json", *option])
+        assert stop.value.code == 2
+
+
+def test_one_bot_family_trains_without_a_table(data, tmp_path, capsys):
+    path, model = tmp_path / "one.jsonl", tmp_path / "one.json"
+    path.write_text("".join(json.dumps(s) + "\n" for s in data[1] if s["source"] != "line5"))
+    assert main(["train", str(path), "-o", str(model), "-j", "1", "-q"]) == 0
+    assert "needs at least two bot families" in capsys.readouterr().out
+    assert Detector.load(model).training["mean_caught"] is None
+
+
+def test_report_gains_a_model_section(model_path, data, tmp_path):
+    humans, bots = tmp_path / "humans.jsonl", tmp_path / "bots.jsonl"
+    humans.write_text("".join(json.dumps(s) + "\n" for s in data[1] if s["label"] == "human"))
+    bots.write_text("".join(json.dumps(s) + "\n" for s in data[1] if s["label"] == "bot"))
+    out = tmp_path / "report"
+    assert main(["report", str(humans), str(bots), "-o", str(out), "--model", str(model_path), "-j", "1", "-q"]) == 0
+    page = (out / "index.html").read_text()
+    assert "The detector model" in page and "<code>line16</code>" in page and "mean over families" in page
+    assert (out / "figures" / "model_roc.png").stat().st_size > 0 and (out / "figures" / "model_scores.png").exists()
+    assert main(["report", str(humans), str(bots), "-o", str(out), "--model", str(humans), "-q"]) == 2
