@@ -14,6 +14,16 @@ constexpr int kKeywords = METH_VARARGS | METH_KEYWORDS;
 
 PyMethodDef native_functions[] = {
     // {"name", keywords_entry<entry>(), kKeywords, "name(arg)\n--\n\nWhat it returns."},
+    {"features_json", keywords_entry<features_json>(), kKeywords,
+     "features_json(data)\n--\n\nThe feature dict of one JSON telemetry document, or None when only json.loads can "
+     "decide its content."},
+    {"session_json", keywords_entry<session_json>(), kKeywords,
+     "session_json(data, member, keep)\n--\n\n(kind of the telemetry, its feature dict or None, kept top-level "
+     "values), or None when only json.loads can decide the document's content."},
+    {"set_table_budget", keywords_entry<set_table_budget>(), kKeywords,
+     "set_table_budget(budget)\n--\n\nBytes this module's spectrum tables may take (the cache starts afresh)."},
+    {"table_stats", noargs_entry<table_stats>(), METH_NOARGS,
+     "table_stats()\n--\n\nBudget and use of this module's spectrum tables."},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -3,4 +3,12 @@
 
 #include <Python.h>
 
-namespace velmora::py {}  // namespace velmora::py
+namespace velmora::py {
+
+// ingest/ingest_py.cpp
+PyObject* features_json(PyObject* self, PyObject* args, PyObject* kwargs);
+PyObject* session_json(PyObject* self, PyObject* args, PyObject* kwargs);
+PyObject* set_table_budget(PyObject* self, PyObject* args, PyObject* kwargs);
+PyObject* table_stats(PyObject* self, PyObject* unused);
+
+}  // namespace velmora::py
