@@ -237,7 +237,7 @@ PyObject* session_json(PyObject*, PyObject* args, PyObject* kwargs) {
         if (!converted) return nullptr;
         PyTuple_SetItem(kept.get(), i, converted.release());
     }
-    return Py_BuildValue("(sOO)", kind_name(kind), features.get(), kept.get());
+    return Py_BuildValue("(ssOO)", kind_name(ingest::kind_of(doc.root())), kind_name(kind), features.get(), kept.get());
 }
 
 PyObject* set_table_budget(PyObject*, PyObject* args, PyObject* kwargs) {

@@ -18,8 +18,9 @@ PyMethodDef native_functions[] = {
      "features_json(data)\n--\n\nThe feature dict of one JSON telemetry document, or None when only json.loads can "
      "decide its content."},
     {"session_json", keywords_entry<session_json>(), kKeywords,
-     "session_json(data, member, keep)\n--\n\n(kind of the telemetry, its feature dict or None, kept top-level "
-     "values), or None when only json.loads can decide the document's content."},
+     "session_json(data, member, keep)\n--\n\n(kind of the document, kind of the telemetry (the document or its "
+     "member), the telemetry's feature dict if it is an object or None, the kept top-level values), or None when "
+     "only json.loads can decide the document's content."},
     {"set_table_budget", keywords_entry<set_table_budget>(), kKeywords,
      "set_table_budget(budget)\n--\n\nBytes this module's spectrum tables may take (the cache starts afresh)."},
     {"table_stats", noargs_entry<table_stats>(), METH_NOARGS,
