@@ -1,5 +1,6 @@
 """One line of telemetry to one row of features: read natively from its JSON text, keep keys."""
 
+import json
 from collections.abc import Sequence
 from dataclasses import dataclass
 from typing import Any, Final, cast
@@ -59,7 +60,10 @@ def _parse(line: bytes) -> tuple[Any, str | None]:
 def _kept_value(value: object) -> str | None:
     if value is None or isinstance(value, str):
         return value
-    return orjson.dumps(value).decode()
+    try:
+        return orjson.dumps(value).decode()
+    except TypeError:  # an integer beyond 64 bits, which orjson does not write
+        return json.dumps(value, separators=(",", ":"), ensure_ascii=False)
 
 
 def _row_from_json(number: int, line: bytes, keep: Sequence[str]) -> tuple[Row | None, str | None]:

@@ -42,18 +42,23 @@ def loads(data: JsonText) -> Any:
     """``json.loads(data)``, with every refusal of the text a ``json.JSONDecodeError``.
 
     A memoryview is read as its bytes. Text that is not in the encoding json.loads detects,
-    and nesting beyond its recursion limit, are reported as decoding errors too.
+    integer literals beyond Python's digit limit and nesting beyond its recursion limit are
+    reported as decoding errors too.
     """
     if isinstance(data, memoryview):
         data = data.tobytes()
     try:
         return json.loads(data)
+    except json.JSONDecodeError:
+        raise
     except UnicodeDecodeError as error:
         # The position is the character offset of the first undecodable byte.
         doc = error.object.decode(error.encoding, "replace")
         position = len(error.object[:error.start].decode(error.encoding, "replace"))
         raise json.JSONDecodeError(f"invalid {error.encoding} text: {error.reason}", doc, position) from None
-    except RecursionError:
+    except (ValueError, RecursionError) as error:
+        # Python's own limits: integer literals beyond sys.get_int_max_str_digits() digits,
+        # nesting beyond the recursion limit. Neither says where; the position is the start.
         doc = data if isinstance(data, str) else bytes(data).decode("utf-8", "replace")
-        raise json.JSONDecodeError("nesting too deep", doc, 0) from None
-
+        reason = "nesting too deep" if isinstance(error, RecursionError) else str(error)
+        raise json.JSONDecodeError(reason, doc, 0) from None
