@@ -44,12 +44,14 @@ class Writer:
         self.rng = rng
         # Most documents hold only what the native reader decides; the others anything.
         self.hard_numbers = HARD_NUMBERS if rng.random() < 0.3 else PLAIN_HARD_NUMBERS
+        # One whitespace style per document: most have none.
+        self.gap = rng.choice(["", " ", "\n", "\t ", "\r\n"]) if rng.random() < 0.2 else ""
 
     def chance(self, p: float) -> bool:
         return self.rng.random() < p
 
     def space(self) -> str:
-        return self.rng.choice(["", "", "", " ", "\n", "\t ", "\r\n"]) if self.chance(0.1) else ""
+        return self.gap
 
     def key(self, name: str) -> str:
         if self.chance(0.03) and name:  # the same key, spelt with an escape
@@ -111,14 +113,14 @@ class Writer:
                                 if self.chance(0.9) else self.value()))
         if self.chance(0.7):
             t, items = rng.uniform(0, 1e5), []
-            for _ in range(rng.randint(0, 30) if self.chance(0.95) else 170):
+            for _ in range(rng.randint(0, 8) if self.chance(0.98) else 170):
                 t += rng.uniform(20, 300)
                 items.append(self.record(["t", "down", "time", "up", "duration_ms", "key"], t)
                              if self.chance(0.95) else self.value())
             members.append(("keystrokes", self.array(items)))
         if self.chance(0.85):
             t, items = rng.uniform(0, 1e5), []
-            for _ in range(rng.randint(0, 40) if self.chance(0.9) else rng.randint(200, 400)):
+            for _ in range(rng.randint(0, 14) if self.chance(0.9) else rng.randint(15, 320)):
                 t += rng.uniform(0, 30)
                 items.append(self.record(["x", "y", "t", "r", "f"], t) if self.chance(0.97) else self.value())
             members.append(("mouse_movements", self.array(items)))
