@@ -58,4 +58,23 @@ inline PyRef list_get(PyObject* list, Py_ssize_t index) {
     return item;
 }
 
+// The float under `key` of a dict, written to `out`; false (and `out` untouched) when
+// absent or unreadable. An out-parameter rather than std::optional: readers run this a few
+// times per sample, and an optional<double> return goes through memory.
+inline bool float_at(PyObject* dict, PyObject* key, double& out) {
+    PyRef value = dict_get(dict, key);
+    if (!value) return false;
+    const std::optional<double> v = read_float(value.get());
+    if (!v) return false;
+    out = *v;
+    return true;
+}
+
+// The value under `key` when it is a list (or subclass), else null.
+inline PyRef list_at(PyObject* dict, PyObject* key) {
+    PyRef value = dict_get(dict, key);
+    if (value && !PyList_Check(value.get())) return PyRef();
+    return value;
+}
+
 }  // namespace velmora::py

@@ -28,18 +28,6 @@ constexpr Py_ssize_t kMaxReservedPoints = 1 << 16;
 // Lookups go through process-wide interned keys: the dict's own lookup behaves exactly
 // as with a fresh str of the same text, without creating and hashing one per read.
 
-// The float under `key`, written to `out`; false (and `out` untouched) when absent or
-// unreadable. An out-parameter rather than std::optional: this runs five times per
-// movement sample, and an optional<double> return goes through memory.
-inline bool float_at(PyObject* dict, PyObject* key, double& out) {
-    PyRef value = dict_get(dict, key);
-    if (!value) return false;
-    const std::optional<double> v = read_float(value.get());
-    if (!v) return false;
-    out = *v;
-    return true;
-}
-
 std::optional<std::int64_t> int_at(PyObject* dict, PyObject* key) {
     PyRef value = dict_get(dict, key);
     if (!value) return std::nullopt;
@@ -50,13 +38,6 @@ std::optional<bool> bool_at(PyObject* dict, PyObject* key) {
     PyRef value = dict_get(dict, key);
     if (!value) return std::nullopt;
     return read_bool(value.get());
-}
-
-// The value under `key` when it is a list (or subclass), else null.
-PyRef list_at(PyObject* dict, PyObject* key) {
-    PyRef value = dict_get(dict, key);
-    if (value && !PyList_Check(value.get())) return PyRef();
-    return value;
 }
 
 // A "browser" dict that lacks a key reads it as 0.0 / false, not as the defaults that

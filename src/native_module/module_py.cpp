@@ -25,6 +25,13 @@ PyMethodDef native_functions[] = {
      "set_table_budget(budget)\n--\n\nBytes this module's spectrum tables may take (the cache starts afresh)."},
     {"table_stats", noargs_entry<table_stats>(), METH_NOARGS,
      "table_stats()\n--\n\nBudget and use of this module's spectrum tables."},
+    {"behaviour_features", keywords_entry<behaviour_features>(), kKeywords,
+     "behaviour_features(telemetry)\n--\n\nThe behaviour features of a telemetry dict, by name."},
+    {"behaviour_feature_values", keywords_entry<behaviour_feature_values>(), kKeywords,
+     "behaviour_feature_values(telemetry)\n--\n\nThe behaviour feature values, in the order of "
+     "behaviour_feature_names()."},
+    {"behaviour_feature_names", noargs_entry<behaviour_feature_names>(), METH_NOARGS,
+     "behaviour_feature_names()\n--\n\nThe behaviour feature names, in their fixed order."},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -1,0 +1,91 @@
+"""Command line: `python -m redteam list | build | check`."""
+
+from __future__ import annotations
+
+import argparse
+import sys
+from pathlib import Path
+
+from .corpus import DEFAULT_DIFFICULTY, DEFAULT_HUMANS, build, context_from, generate, scripts_from
+from .families import FAMILIES
+from .realism import format_table, summary
+from .script import DataError, Session, load_humans
+
+
+def _difficulty(text: str) -> tuple[float, float]:
+    try:
+        parts = [float(p) for p in text.split(":")]
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"difficulty must be a number or LO:HI, not {text!r}") from None
+    if len(parts) == 1:
+        parts = parts * 2
+    if len(parts) != 2 or not 0.0 <= parts[0] <= parts[1] <= 1.0:
+        raise argparse.ArgumentTypeError("difficulty must be within 0..1, as D or LO:HI with LO <= HI")
+    return parts[0], parts[1]
+
+
+def _families(text: str) -> list[str]:
+    names = [n for n in text.split(",") if n]
+    unknown = [n for n in names if n not in FAMILIES]
+    if unknown:
+        raise argparse.ArgumentTypeError(
+            f"unknown family {', '.join(unknown)} (known: {', '.join(FAMILIES)})")
+    return names
+
+
+def _parser() -> argparse.ArgumentParser:
+    parser = argparse.ArgumentParser(prog="python -m redteam", description=__doc__)
+    sub = parser.add_subparsers(dest="command", required=True)
+    sub.add_parser("list", help="list the generator families")
+    for name, text in (("build", "write one JSONL file per family"),
+                       ("check", "print realism statistics of each family next to the humans")):
+        cmd = sub.add_parser(name, help=text)
+        if name == "build":
+            cmd.add_argument("--out", type=Path, required=True, help="output folder")
+        cmd.add_argument("--per-family", type=int, default=100 if name == "build" else 40,
+                         help="sessions per family")
+        cmd.add_argument("--seed", type=int, default=0)
+        cmd.add_argument("--humans", type=Path, nargs="+", default=list(DEFAULT_HUMANS),
+                         help="human session files the scripts are taken from")
+        cmd.add_argument("--families", type=_families, default=None,
+                         help="comma-separated subset of the families")
+        cmd.add_argument("--difficulty", type=_difficulty, default=DEFAULT_DIFFICULTY,
+                         help="difficulty D or range LO:HI, drawn per session (default 0.3:1)")
+    return parser
+
+
+def main(argv: list[str] | None = None) -> int:
+    args = _parser().parse_args(argv)
+    if args.command == "list":
+        for family in FAMILIES.values():
+            print(f"{family.name:<18} {family.description}")
+        return 0
+    if args.per_family < 1:
+        print("error: --per-family must be at least 1", file=sys.stderr)
+        return 2
+    try:
+        if args.command == "build":
+            written = build(args.out, args.per_family, args.seed, args.humans, args.families,
+                            args.difficulty)
+            for name, count in written.items():
+                print(f"{args.out / (name + '.jsonl')}: {count} sessions")
+            return 0
+        humans = load_humans(args.humans)
+        scripts = scripts_from(humans)
+        ctx = context_from(scripts)
+        rows: list[tuple[str, int, dict[str, float | None]]] = []
+        for source in sorted({str(h.get("source")) for h in humans}):
+            group: list[Session] = [h for h in humans if h.get("source") == source]
+            rows.append((f"human:{source}", len(group), summary(group)))
+        for name in args.families or list(FAMILIES):
+            sessions = generate(FAMILIES[name], scripts, ctx, args.per_family, args.seed, args.difficulty)
+            rows.append((name, len(sessions), summary(sessions)))
+        print(format_table(rows))
+        return 0
+    except (DataError, OSError, ValueError) as error:
+        print(f"error: {error}", file=sys.stderr)
+        return 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

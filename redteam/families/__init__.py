@@ -1,0 +1,22 @@
+"""The bot generator families, one module each."""
+
+from __future__ import annotations
+
+from .base import Context, Family, PathFamily
+from .bezier_fitts import BezierFitts
+from .human_replay import HumanReplay
+from .min_jerk import MinJerk
+from .noisy_spline import NoisySpline
+from .scripted_typing import ScriptedTyping
+from .sigma_lognormal import SigmaLognormal
+from .wind_gravity import WindGravity
+
+PATH_FAMILIES: tuple[PathFamily, ...] = (
+    BezierFitts(), MinJerk(), SigmaLognormal(), WindGravity(), HumanReplay(), NoisySpline())
+
+FAMILIES: dict[str, Family] = {
+    family.name: family
+    for family in (*PATH_FAMILIES, ScriptedTyping(PATH_FAMILIES))
+}
+
+__all__ = ["FAMILIES", "PATH_FAMILIES", "Context", "Family", "PathFamily"]

@@ -1,0 +1,149 @@
+// The behaviour features on sessions whose values are known by construction.
+#define CHECK_MAIN
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "behaviour/behaviour_features.hpp"
+#include "check.hpp"
+
+using namespace velmora::behaviour;
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// A straight line at constant speed: one sample every `dt` ms, `step` px apart.
+std::vector<PointerSample> line(double x0, double t0, std::size_t samples, double step, double dt) {
+    std::vector<PointerSample> out;
+    for (std::size_t i = 0; i < samples; ++i)
+        out.push_back({x0 + step * static_cast<double>(i), 100.0, t0 + dt * static_cast<double>(i)});
+    return out;
+}
+
+// One movement along x whose progress follows the minimum-jerk profile.
+std::vector<PointerSample> min_jerk_reach(double distance, std::size_t samples, double duration) {
+    std::vector<PointerSample> out;
+    for (std::size_t i = 0; i < samples; ++i) {
+        const double tau = static_cast<double>(i) / static_cast<double>(samples - 1);
+        const double s = tau * tau * tau * (10.0 - 15.0 * tau + 6.0 * tau * tau);
+        out.push_back({distance * s, 0.0, duration * tau});
+    }
+    return out;
+}
+
+FeatureValues of_pointer(std::vector<PointerSample> pointer, std::vector<Click> clicks = {}) {
+    BehaviourSession s;
+    s.pointer = std::move(pointer);
+    s.clicks = std::move(clicks);
+    return compute_behaviour_features(s);
+}
+
+FeatureValues of_keys(std::vector<KeyTiming> keys) {
+    BehaviourSession s;
+    s.keys = std::move(keys);
+    return compute_behaviour_features(s);
+}
+
+}  // namespace
+
+TEST_CASE("an empty session gives every feature its neutral 0") {
+    const FeatureValues v = compute_behaviour_features(BehaviourSession{});
+    for (double x : v) CHECK_BITS(x, 0.0);
+    CHECK_EQ(kFeatureNames.size(), static_cast<std::size_t>(kFeatureCount));
+}
+
+TEST_CASE("a constant-speed straight line: regular sampling, one peak, no turning") {
+    const FeatureValues v = of_pointer(line(0.0, 1000.0, 40, 8.0, 16.0));
+    CHECK_BITS(v[kDtCv], 0.0);
+    CHECK_BITS(v[kDtRepeatShare], 1.0);
+    CHECK_BITS(v[kDtEntropy], 0.0);
+    CHECK_BITS(v[kStraightnessMean], 1.0);
+    CHECK_BITS(v[kDeviationMean], 0.0);
+    CHECK_BITS(v[kTurnZeroShare], 1.0);
+    CHECK_BITS(v[kTurnAbsMean], 0.0);
+    CHECK_BITS(v[kSpeedJitter], 0.0);
+    CHECK_BITS(v[kPeakCountMean], 1.0);
+    CHECK_BITS(v[kEndSpeedRatio], 1.0);  // it never slows down
+    CHECK_BITS(v[kAxisStepShare], 1.0);
+    CHECK_BITS(v[kStillStepShare], 0.0);
+    CHECK(v[kMinJerkError] > 0.05);  // a flat profile is far from a bell
+}
+
+TEST_CASE("a minimum-jerk reach: bell-shaped, symmetric, one peak") {
+    const FeatureValues v = of_pointer(min_jerk_reach(400.0, 61, 600.0));
+    CHECK(v[kMinJerkError] < 0.01);
+    CHECK_NEAR(v[kPeakTimeRatioMean], 0.5, 0.02);
+    CHECK_BITS(v[kPeakCountMean], 1.0);
+    CHECK(v[kEndSpeedRatio] < 0.1);
+}
+
+TEST_CASE("an ellipse traced at constant angular rate follows the two-thirds power law") {
+    std::vector<PointerSample> p;
+    for (int i = 0; i <= 200; ++i) {
+        const double a = 2.0 * kPi * i / 100.0;  // two laps
+        p.push_back({500.0 + 300.0 * std::cos(a), 400.0 + 80.0 * std::sin(a), 10.0 * i});
+    }
+    const FeatureValues v = of_pointer(p);
+    CHECK_NEAR(v[kPowerLawSlope], -1.0 / 3.0, 0.03);
+    CHECK(v[kPowerLawR] < -0.95);
+}
+
+TEST_CASE("pauses split movements; order of input and non-finite samples do not matter") {
+    std::vector<PointerSample> p = line(0.0, 0.0, 20, 5.0, 10.0);
+    const std::vector<PointerSample> second = line(500.0, 2000.0, 20, 5.0, 10.0);
+    p.insert(p.end(), second.begin(), second.end());
+    const FeatureValues v = of_pointer(p);
+    CHECK_BITS(v[kStraightnessMean], 1.0);  // two straight movements, not one bent path
+    CHECK_BITS(v[kDtRepeatShare], 1.0);     // the pause is not a sampling interval
+
+    std::vector<PointerSample> shuffled(p.rbegin(), p.rend());
+    shuffled.push_back({std::numeric_limits<double>::quiet_NaN(), 1.0, 5.0});
+    shuffled.push_back({1.0, 1.0, std::numeric_limits<double>::infinity()});
+    const FeatureValues w = of_pointer(shuffled);
+    for (std::size_t i = 0; i < kFeatureCount; ++i) CHECK_BITS(w[i], v[i]);
+}
+
+TEST_CASE("around clicks: overshoot, settle time and offset") {
+    // Out to x = 220 past a click target at x = 200, back onto it, still 150 ms, then the click.
+    std::vector<PointerSample> p = line(0.0, 0.0, 12, 20.0, 16.0);
+    p.push_back({200.0, 100.0, 192.0});
+    p.push_back({200.0, 100.0, 342.0});
+    const FeatureValues v = of_pointer(p, {{200.0, 100.0, 342.0}});
+    CHECK_BITS(v[kOvershootShare], 1.0);
+    CHECK_BITS(v[kClickSettleMs], 150.0);
+    CHECK_BITS(v[kClickOffsetPx], 0.0);
+    const FeatureValues off = of_pointer(p, {{203.0, 104.0, 350.0}});
+    CHECK_BITS(off[kClickOffsetPx], 5.0);
+}
+
+TEST_CASE("scripted typing: fixed holds and intervals, no rollover") {
+    std::vector<KeyTiming> keys;
+    for (int i = 0; i < 30; ++i) keys.push_back({1000.0 + 50.0 * i, 1010.0 + 50.0 * i});
+    const FeatureValues v = of_keys(keys);
+    CHECK_BITS(v[kHoldMean], 10.0);
+    CHECK_BITS(v[kHoldCv], 0.0);
+    CHECK_BITS(v[kHoldRepeatShare], 1.0);
+    CHECK_BITS(v[kKeyIntervalCv], 0.0);
+    CHECK_BITS(v[kRolloverShare], 0.0);
+    CHECK_BITS(v[kBurstConsistency], 0.0);  // one burst: nothing to compare
+}
+
+TEST_CASE("repeated bursts with the same rhythm are consistent; overlapping presses are rollover") {
+    const double pattern[] = {120.0, 80.0, 200.0, 95.0, 150.0};
+    std::vector<KeyTiming> keys;
+    double t = 0.0;
+    for (int burst = 0; burst < 4; ++burst) {
+        keys.push_back({t, t + 100.0});  // held past the next press (80-200 ms later)
+        for (double gap : pattern) {
+            t += gap + burst;  // a little slower each time, same shape
+            keys.push_back({t, t + 100.0});
+        }
+        t += 2000.0;
+    }
+    const FeatureValues v = of_keys(keys);
+    CHECK(v[kBurstConsistency] > 0.99);
+    CHECK_BITS(v[kRolloverShare], 0.4);  // the 80 and 95 ms gaps of each burst's five
+    const FeatureValues one = of_keys({{5.0, std::numeric_limits<double>::quiet_NaN()}});
+    CHECK_BITS(one[kHoldMean], 0.0);  // no release: no hold
+}
