@@ -1,15 +1,17 @@
 """Differences between velmora_core.extract_features_json and json.loads + extract_features_rs.
 
-    .venv/bin/python bench/diff_ingest.py [--count N] [--first SEED] [--jobs J] [--data DIR]
+    .venv/bin/python bench/diff_ingest.py [--count N] [--first SEED] [--jobs J] [--data DIR] [--behaviour]
 
 Compares the two on every session of the benchmark data, then on N generated documents
 (seeds FIRST .. FIRST+N-1, tests/json_documents.py: NaN, huge integers, repeated and
 escaped keys, lone surrogates, other encodings, deep nesting, broken texts...). An outcome
 is the record (keys, types, float bits) or "refused" (json.loads raises). Prints the counts
-and every seed that differs; exits 1 if any does.
+and every seed that differs; exits 1 if any does. --behaviour compares
+behaviour_features_json with behaviour.behaviour_features instead.
 """
 
 import argparse
+import functools
 import multiprocessing
 import pathlib
 import sys
@@ -24,8 +26,8 @@ FILES = ["human_sessions.jsonl", "bot_sessions.jsonl", "human_sessions_more.json
 BLOCK = 2000
 
 
-def block(first: int) -> list[int]:
-    return json_documents.differences(first, BLOCK)
+def block(first: int, behaviour: bool = False) -> list[int]:
+    return json_documents.differences(first, BLOCK, behaviour)
 
 
 def main() -> int:
@@ -34,7 +36,9 @@ def main() -> int:
     parser.add_argument("--first", type=int, default=0)
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--data", type=pathlib.Path, default=ROOT.parent / "shared" / "data")
+    parser.add_argument("--behaviour", action="store_true")
     args = parser.parse_args()
+    by_dict, by_text = json_documents.BEHAVIOUR if args.behaviour else (None, None)
 
     start = time.perf_counter()
     sessions = differing = 0
@@ -44,14 +48,17 @@ def main() -> int:
             continue
         for line in path.read_bytes().splitlines():
             sessions += 1
-            differing += json_documents.native(line) != json_documents.reference(line)
+            if args.behaviour:
+                differing += json_documents.native(line, by_text) != json_documents.reference(line, by_dict)
+            else:
+                differing += json_documents.native(line) != json_documents.reference(line)
     print(f"benchmark sessions: {sessions} compared, {differing} differ")
 
     count = (args.count + BLOCK - 1) // BLOCK * BLOCK
     firsts = range(args.first, args.first + count, BLOCK)
     found: list[int] = []
     with multiprocessing.get_context("fork").Pool(args.jobs) as pool:
-        for done, seeds in enumerate(pool.imap(block, firsts), 1):
+        for done, seeds in enumerate(pool.imap(functools.partial(block, behaviour=args.behaviour), firsts), 1):
             found += seeds
             if done % 50 == 0:
                 print(f"  {done * BLOCK} documents, {len(found)} differ", flush=True)

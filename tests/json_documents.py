@@ -17,7 +17,7 @@ from typing import Any
 
 import velmora_core_rs as core
 
-from velmora_core import extract_features_json
+from velmora_core import behaviour, behaviour_features_json, extract_features_json
 
 NUMBER_KEYS = ["x", "y", "t", "r", "f", "down", "time", "up", "duration_ms"]
 BROWSER_KEYS = ["webdriver", "screen_width", "screen_height", "touch_supported", "max_touch_points",
@@ -162,29 +162,33 @@ def outcome_bits(record: dict[str, Any]) -> list[tuple[str, type, Any]]:
     return [(k, type(v), struct.pack("<d", v) if type(v) is float else v) for k, v in record.items()]
 
 
-def reference(data: bytes | bytearray | memoryview | str) -> Any:
+def reference(data: bytes | bytearray | memoryview | str, extract: Any = core.extract_features_rs) -> Any:
     source = data.tobytes() if isinstance(data, memoryview) else data
     try:
         parsed = json.loads(source)
     except (ValueError, RecursionError):
         return "refused"
-    return outcome_bits(core.extract_features_rs(parsed))
+    return outcome_bits(extract(parsed))
 
 
-def native(data: bytes | bytearray | memoryview | str) -> Any:
+def native(data: bytes | bytearray | memoryview | str, extract: Any = extract_features_json) -> Any:
     try:
-        return outcome_bits(extract_features_json(data))
+        return outcome_bits(extract(data))
     except json.JSONDecodeError:
         return "refused"
 
 
-def differences(first_seed: int, count: int) -> list[int]:
+# The behaviour features: the same comparison.
+BEHAVIOUR = (behaviour.behaviour_features, behaviour_features_json)
+
+
+def differences(first_seed: int, count: int, behaviour_features: bool = False) -> list[int]:
     """Seeds whose document gives another outcome natively than through json.loads."""
+    by_dict, by_text = BEHAVIOUR if behaviour_features else (core.extract_features_rs, extract_features_json)
     found = []
     for seed in range(first_seed, first_seed + count):
         rng = random.Random(seed)
         data = data_for(rng, Writer(rng).document())
-        if native(data) != reference(data):
+        if native(data, by_text) != reference(data, by_dict):
             found.append(seed)
     return found
-

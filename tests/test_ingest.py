@@ -7,7 +7,7 @@ import pytest
 import velmora_core_rs as core
 from hypothesis import given, settings
 from hypothesis import strategies as st
-from json_documents import differences, native, outcome_bits, reference
+from json_documents import BEHAVIOUR, differences, native, outcome_bits, reference
 
 from velmora_core import _native, extract_features_json
 from velmora_core.extraction import extract_lines
@@ -18,6 +18,7 @@ FILES = ["human_sessions.jsonl", "bot_sessions.jsonl"]
 
 def same(data):
     assert native(data) == reference(data), data[:200]
+    assert native(data, BEHAVIOUR[1]) == reference(data, BEHAVIOUR[0]), data[:200]
 
 
 def test_benchmark_sessions_are_read_natively_with_the_same_record():
@@ -25,12 +26,14 @@ def test_benchmark_sessions_are_read_natively_with_the_same_record():
         pytest.skip(f"benchmark data not in {DATA}")
     lines = [line for f in FILES for line in (DATA / f).read_bytes().splitlines()]
     for line in lines:
-        assert _native.features_json(line) is not None  # no fall-back on real sessions
+        # No fall-back on real sessions.
+        assert _native.features_json(line) is not None and _native.behaviour_values_json(line) is not None
         same(line)
 
 
 def test_generated_documents_give_the_same_outcome():
     assert differences(0, 1500) == []
+    assert differences(0, 600, behaviour_features=True) == []
 
 
 POINTS = '[{"x": 1, "y": 2, "t": 3}, {"x": 4.5, "y": 1, "t": 9}, {"x": 7, "y": 3, "t": 12}, {"x": 9, "y": 9, "t": 30}]'
@@ -51,6 +54,8 @@ POINTS = '[{"x": 1, "y": 2, "t": 3}, {"x": 4.5, "y": 1, "t": 9}, {"x": 7, "y": 3
     '{"\\u006douse_movements": ' + POINTS + ', "browser": {"web\\u0064river": true}}',
     '{"keystrokes": [{"key": "\\ud800", "t": 1, "up": 5}, {"key": "\\ud83d\\ude00", "t": 9, "duration_ms": 3}]}',
     '{"keystrokes": [{"key": "a\\u0000b", "t": 1, "time": 0, "up": NaN}, {"key": 5, "down": "1", "time": 4}]}',
+    '{"clicks": [{"x": 1, "y": 2, "t": 3}, {"x": 1e400, "y": 0, "t": 1}], "scrolls": [{"t": 5}, {"t": "6"}, 7]}',
+    '{"scrolls": [{"t": 1, "t": ' + "7" * 30 + '}], "keystrokes": [{"down": 1, "duration_ms": ' + "3" * 30 + '}]}',
     # Nesting around json.loads' recursion limit, other top levels, whitespace.
     '{"deep": ' + "[" * 999 + "]" * 999 + ', "clicks": [1]}',
     '{"deep": ' + "[" * 50000 + "]" * 50000 + "}",
@@ -98,7 +103,8 @@ keystroke = st.fixed_dictionaries({}, optional={"key": st.text(max_size=3) | jso
 telemetry = st.fixed_dictionaries({}, optional={
     "browser": st.dictionaries(st.sampled_from(["webdriver", "screen_width", "screen_height", "touch_supported",
                                                 "max_touch_points", "plugins_length"]), numbers) | json_values,
-    "clicks": json_values, "scrolls": json_values,
+    "clicks": st.lists(point | json_values, max_size=6) | json_values,
+    "scrolls": st.lists(st.fixed_dictionaries({"t": numbers}) | json_values, max_size=6) | json_values,
     "keystrokes": st.lists(keystroke | json_values, max_size=12),
     "mouse_movements": st.lists(point | json_values, max_size=40)})
 

@@ -9,6 +9,6 @@ needs around that core: state engines shared across processes and hosts
 """
 
 from velmora_core._version import __version__
-from velmora_core.ingest import extract_features_json
+from velmora_core.ingest import behaviour_features_json, extract_features_json
 
-__all__ = ["__version__", "extract_features_json"]
+__all__ = ["__version__", "behaviour_features_json", "extract_features_json"]

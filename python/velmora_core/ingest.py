@@ -6,6 +6,7 @@ UTF-8 JSON, which is what clients send); the rest (NaN and Infinity, lone surrog
 escapes, UTF-16 and UTF-32, numbers beyond a double's range where a feature reads them,
 very deep nesting) goes through ``json.loads`` and ``extract_features_rs``. Where
 ``json.loads`` refuses the text, a ``json.JSONDecodeError`` is raised.
+``behaviour_features_json(data)`` does the same for ``behaviour.behaviour_features``.
 """
 
 import json
@@ -13,10 +14,11 @@ from typing import Any, Final
 
 import velmora_core_rs as _rs
 
-from velmora_core import _native
+from velmora_core import _native, behaviour
 from velmora_core.records import FeatureRecord
 
-__all__ = ["DEFAULT_TABLE_BUDGET", "JsonText", "extract_features_json", "loads", "set_table_budget"]
+__all__ = ["DEFAULT_TABLE_BUDGET", "JsonText", "behaviour_features_json", "extract_features_json", "loads",
+           "set_table_budget"]
 
 JsonText = bytes | bytearray | memoryview | str
 
@@ -31,6 +33,14 @@ def extract_features_json(data: JsonText) -> FeatureRecord:
     if record is None:
         record = _rs.extract_features_rs(loads(data))
     return record
+
+
+def behaviour_features_json(data: JsonText) -> dict[str, float]:
+    """``behaviour_features(json.loads(data))``, read straight from the text the same way."""
+    values = _native.behaviour_values_json(data)
+    if values is None:
+        return behaviour.behaviour_features(loads(data))
+    return dict(zip(behaviour.BEHAVIOUR_FEATURE_NAMES, values, strict=True))
 
 
 def set_table_budget(budget: int) -> None:

@@ -8,7 +8,9 @@
 #include <string_view>
 
 #include "arguments.hpp"
+#include "behaviour/behaviour_features.hpp"
 #include "entry_points.hpp"
+#include "ingest/json_behaviour.hpp"
 #include "ingest/json_document.hpp"
 #include "ingest/json_telemetry.hpp"
 #include "kinematics/feature_dict_py.hpp"
@@ -238,6 +240,21 @@ PyObject* session_json(PyObject*, PyObject* args, PyObject* kwargs) {
         PyTuple_SetItem(kept.get(), i, converted.release());
     }
     return Py_BuildValue("(ssOO)", kind_name(ingest::kind_of(doc.root())), kind_name(kind), features.get(), kept.get());
+}
+
+PyObject* behaviour_values_json(PyObject*, PyObject* args, PyObject* kwargs) {
+    static constexpr Signature<1> signature{"behaviour_values_json", {"data"}};
+    std::array<PyObject*, 1> slots;
+    if (!bind_arguments(signature, args, kwargs, slots)) return nullptr;
+    JsonDocument doc;
+    if (!parse_document(slots[0], doc)) Py_RETURN_NONE;
+    behaviour::BehaviourSession session;
+    if (!ingest::read_behaviour_session(doc.root(), session)) Py_RETURN_NONE;
+    const behaviour::FeatureValues values = behaviour::compute_behaviour_features(session);
+    PyRef list = VELMORA_CREATED(PyList_New(static_cast<Py_ssize_t>(values.size())));
+    for (std::size_t i = 0; i < values.size(); ++i)
+        PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), new_float(values[i]).release());
+    return list.release();
 }
 
 PyObject* set_table_budget(PyObject*, PyObject* args, PyObject* kwargs) {

@@ -21,6 +21,9 @@ PyMethodDef native_functions[] = {
      "session_json(data, member, keep)\n--\n\n(kind of the document, kind of the telemetry (the document or its "
      "member), the telemetry's feature dict if it is an object or None, the kept top-level values), or None when "
      "only json.loads can decide the document's content."},
+    {"behaviour_values_json", keywords_entry<behaviour_values_json>(), kKeywords,
+     "behaviour_values_json(data)\n--\n\nThe behaviour feature values of one JSON telemetry document, in the "
+     "order of behaviour_feature_names(), or None when only json.loads can decide its content."},
     {"set_table_budget", keywords_entry<set_table_budget>(), kKeywords,
      "set_table_budget(budget)\n--\n\nBytes this module's spectrum tables may take (the cache starts afresh)."},
     {"table_stats", noargs_entry<table_stats>(), METH_NOARGS,

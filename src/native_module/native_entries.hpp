@@ -8,6 +8,7 @@ namespace velmora::py {
 // ingest/ingest_py.cpp
 PyObject* features_json(PyObject* self, PyObject* args, PyObject* kwargs);
 PyObject* session_json(PyObject* self, PyObject* args, PyObject* kwargs);
+PyObject* behaviour_values_json(PyObject* self, PyObject* args, PyObject* kwargs);
 PyObject* set_table_budget(PyObject* self, PyObject* args, PyObject* kwargs);
 PyObject* table_stats(PyObject* self, PyObject* unused);
 // behaviour/behaviour_py.cpp
