@@ -139,3 +139,27 @@ def test_table_budget_is_the_modules_own():
     extract_features_json(line)
     assert _native.table_stats() | {"requests": 0} == {"budget": 16 << 20, "bytes": _native.table_stats()["bytes"],
                                                        "tables": 1, "requests": 0, "builds": 1, "not_cached": 0}
+
+
+def test_entries_do_not_leak():
+    from leak_check import assert_no_leak
+
+    line = ('{"id": [1, {"a": "b"}], "big": ' + "9" * 30 + ', "clicks": [1], "mouse_movements": '
+            + POINTS + ', "keystrokes": [{"key": "a", "t": 1, "up": 3}]}').encode()
+
+    def call():
+        extract_features_json(line)
+        extract_features_json(memoryview(line))
+        _native.behaviour_values_json(line)
+        _native.session_json(line, None, ("id", "big", "none"))
+        _native.session_json(line, "telemetry", ())
+        for bad in (b"{", line.replace(b"[1]", b"[NaN]"), "\ud800", 12):
+            try:
+                extract_features_json(bad)  # type: ignore[arg-type]
+            except (ValueError, TypeError):
+                pass
+        try:
+            _native.session_json(line, None, ["not a tuple"])  # type: ignore[arg-type]
+        except TypeError:
+            pass
+    assert_no_leak(call, repeats=2000)
