@@ -8,7 +8,8 @@ extract_features_json against extract_features_rs on the parsed dict.
     (a) a plain loop: `for line in f: extract_features_rs(json.loads(line))`;
     (b) `velmora-core features IN -o OUT.parquet --jobs 1`;
     (c) the same with --jobs 2.
-    Best of --runs wall-clock times of each, the three taking turns.
+    Best of --runs wall-clock times of each, the three taking turns; beside it the least
+    CPU time (user + system, the process and its workers), which a busy machine disturbs less.
 (2) Per session, this process's CPU time (steadier than the wall clock on a shared
     machine): extract_features_json(line) against extract_features_rs(json.loads(line))
     given the dict, both with the 16 MiB table budget; and the parse alone.
@@ -18,6 +19,7 @@ import argparse
 import json
 import os
 import pathlib
+import resource
 import subprocess
 import sys
 import tempfile
@@ -36,10 +38,14 @@ with open(sys.argv[1], encoding="utf-8") as f:
 """
 
 
-def wall(command: list[str]) -> float:
+def timed(command: list[str]) -> tuple[float, float]:
+    """Wall-clock seconds of the command, and the CPU seconds of it and its children."""
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
     start = time.perf_counter()
     subprocess.run(command, check=True, stdout=subprocess.DEVNULL)
-    return time.perf_counter() - start
+    seconds = time.perf_counter() - start
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return seconds, after.ru_utime + after.ru_stime - before.ru_utime - before.ru_stime
 
 
 def processes(lines: list[bytes], count: int, runs: int) -> None:
@@ -58,15 +64,17 @@ def processes(lines: list[bytes], count: int, runs: int) -> None:
                                       "--jobs", "2", "--quiet"],
         }
         best = {name: float("inf") for name in commands}
+        cpu = dict(best)
         for _ in range(runs):
             for name, command in commands.items():
-                best[name] = min(best[name], wall(command))
+                seconds, used = timed(command)
+                best[name], cpu[name] = min(best[name], seconds), min(cpu[name], used)
         print(f"\n(1) {count} sessions, {source.stat().st_size / 1e6:.0f} MB, Parquet output, whole processes "
               f"(best of {runs}; load average {os.getloadavg()[0]:.1f}):")
         plain = best["(a) plain loop"]
         for name, seconds in best.items():
             print(f"  {name:<24}{seconds:8.2f} s {count / seconds:>9,.0f} sessions/s"
-                  f"  {plain / seconds:5.2f}x (a)")
+                  f"  {plain / seconds:5.2f}x (a)   CPU {cpu[name]:6.2f} s, {cpu['(a) plain loop'] / cpu[name]:5.2f}x (a)")
         print(f"  --jobs 2 / --jobs 1: {best['(b) features --jobs 1'] / best['(c) features --jobs 2']:.2f}x")
 
 
