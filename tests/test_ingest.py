@@ -163,3 +163,20 @@ def test_entries_do_not_leak():
         except TypeError:
             pass
     assert_no_leak(call, repeats=2000)
+
+
+def test_service_reads_features_from_the_body():
+    import service_process  # noqa: F401  (puts examples/service on the path)
+    from velmora_service.intake import MalformedBody, parse_verdict
+
+    telemetry = '{"clicks": [1], "mouse_movements": ' + POINTS + "}"
+    for body in ('{"nonce": "n", "telemetry": ' + telemetry + "}",  # native
+                 '{"nonce": "n", "nonce": "m", "x": NaN, "telemetry": ' + telemetry + "}"):  # json.loads
+        submitted = parse_verdict(body.encode())
+        parsed = json.loads(body)
+        assert submitted.nonce == parsed["nonce"]
+        assert outcome_bits(submitted.features) == outcome_bits(core.extract_features_rs(parsed["telemetry"]))
+    for body, reason in [(b"[1]", "body must be a JSON object"), (b'{"nonce": "n", "telemetry": []}', "'telemetry'"),
+                         (b'{"nonce": 1, "telemetry": {}, "x": NaN}', "'nonce'")]:
+        with pytest.raises(MalformedBody, match=reason):
+            parse_verdict(body)
