@@ -254,6 +254,25 @@ def tolerant(function: Callable[..., Any], make: Callable[[Gen], Any], result_ty
     return target
 
 
+def record_bits(record: dict[str, Any]) -> list[tuple[str, type, Any]]:
+    return [(k, type(v), struct.pack("<d", v) if type(v) is float else v) for k, v in record.items()]
+
+
+def fuzz_json(gen: Gen) -> None:
+    """Raw bytes through the native JSON path: json.loads + extract_features_rs's outcome
+    (the same record to the bit, or a JSONDecodeError where json.loads refuses the text)."""
+    data = gen.fdp.ConsumeBytes(gen.fdp.remaining_bytes())
+    try:
+        want: Any = record_bits(core.extract_features_rs(json.loads(data)))
+    except (ValueError, RecursionError):
+        want = "refused"
+    try:
+        got: Any = record_bits(extract_features_json(data))
+    except json.JSONDecodeError:
+        got = "refused"
+    assert got == want, (got, want)
+
+
 FUNCTIONS: list[Callable[..., Any]] = [getattr(core, n) for n in core.__all__]
 TARGETS: list[Callable[[Gen], None]] = [
     lambda gen: check(core.is_rust_core_active() is True, "is_rust_core_active"),
@@ -273,25 +292,6 @@ TARGETS: list[Callable[[Gen], None]] = [
     call_anything,
     fuzz_json,
 ]
-
-
-def record_bits(record: dict[str, Any]) -> list[tuple[str, type, Any]]:
-    return [(k, type(v), struct.pack("<d", v) if type(v) is float else v) for k, v in record.items()]
-
-
-def fuzz_json(gen: Gen) -> None:
-    """Raw bytes through the native JSON path: json.loads + extract_features_rs's outcome
-    (the same record to the bit, or a JSONDecodeError where json.loads refuses the text)."""
-    data = gen.fdp.ConsumeBytes(gen.fdp.remaining_bytes())
-    try:
-        want: Any = record_bits(core.extract_features_rs(json.loads(data)))
-    except (ValueError, RecursionError):
-        want = "refused"
-    try:
-        got: Any = record_bits(extract_features_json(data))
-    except json.JSONDecodeError:
-        got = "refused"
-    assert got == want, (got, want)
 
 
 def check(condition: bool, what: str) -> None:
