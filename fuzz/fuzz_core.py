@@ -1,8 +1,9 @@
 """Coverage-guided fuzzing of all thirteen functions of velmora_core_rs (`make fuzz`).
 
 The first input byte picks a target: one of the thirteen functions with fitting but
-hostile arguments, a sequence of state-engine operations checked against a model, or
-any function called with arbitrary positional and keyword arguments. The rest of the
+hostile arguments, a sequence of state-engine operations checked against a model,
+any function called with arbitrary positional and keyword arguments, or raw bytes through
+velmora_core.extract_features_json compared with json.loads + extract_features_rs. The rest of the
 input is spent by values.Gen. A finding is a sanitizer report or any Python exception
 that escapes TestOneInput: an exception of a kind the function may not raise, or a
 result whose shape is wrong.
@@ -12,7 +13,9 @@ result whose shape is wrong.
 
 from __future__ import annotations
 
+import json
 import math
+import struct
 import sys
 import time
 import warnings
@@ -26,6 +29,8 @@ with atheris.instrument_imports():
     from values import Gen, HostileError, KeywordClearer
 
 import velmora_core_rs as core
+
+from velmora_core import extract_features_json
 
 # Exceptions the converting functions may raise for bad arguments; HostileError is what
 # the fuzzer's own objects raise and must pass through unchanged.
@@ -284,6 +289,25 @@ def tolerant(function: Callable[..., Any], make: Callable[[Gen], Any], result_ty
     return target
 
 
+def record_bits(record: dict[str, Any]) -> list[tuple[str, type, Any]]:
+    return [(k, type(v), struct.pack("<d", v) if type(v) is float else v) for k, v in record.items()]
+
+
+def fuzz_json(gen: Gen) -> None:
+    """Raw bytes through the native JSON path: json.loads + extract_features_rs's outcome
+    (the same record to the bit, or a JSONDecodeError where json.loads refuses the text)."""
+    data = gen.fdp.ConsumeBytes(gen.fdp.remaining_bytes())
+    try:
+        want: Any = record_bits(core.extract_features_rs(json.loads(data)))
+    except (ValueError, RecursionError):
+        want = "refused"
+    try:
+        got: Any = record_bits(extract_features_json(data))
+    except json.JSONDecodeError:
+        got = "refused"
+    assert got == want, (got, want)
+
+
 FUNCTIONS: list[Callable[..., Any]] = [getattr(core, n) for n in core.__all__]
 TARGETS: list[Callable[[Gen], None]] = [
     lambda gen: check(core.is_rust_core_active() is True, "is_rust_core_active"),
@@ -301,7 +325,8 @@ TARGETS: list[Callable[[Gen], None]] = [
     lambda gen: EngineModel().stats(),
     fuzz_state_engine,
     call_anything,
-    fuzz_freed_keywords,  # last, so that the committed seeds keep their targets
+    fuzz_json,
+    fuzz_freed_keywords,  # last two appended, so that the committed seeds keep their targets
 ]
 
 

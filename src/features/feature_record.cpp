@@ -7,6 +7,7 @@
 #include "features/motion_track.hpp"
 #include "features/movement.hpp"
 #include "features/touch.hpp"
+#include "features/twiddle_table.hpp"
 
 namespace velmora::features {
 
@@ -82,6 +83,10 @@ void fill_movement(const MovementFeatures& m, FeatureRecord& out) {
 }  // namespace
 
 FeatureRecord build_feature_record(const ParsedTelemetry& telemetry) {
+    return build_feature_record(telemetry, twiddle_cache());
+}
+
+FeatureRecord build_feature_record(const ParsedTelemetry& telemetry, TwiddleCache& cache) {
     FeatureRecord record;
     record.mouse_points = telemetry.points.size();
     fill_environment(telemetry, record);
@@ -89,7 +94,7 @@ FeatureRecord build_feature_record(const ParsedTelemetry& telemetry) {
     fill_keystrokes(telemetry, record);
     const MotionTrack track = build_motion_track(telemetry.points);
     fill_curvature(track, record);
-    fill_movement(movement_features(track), record);
+    fill_movement(movement_features(track, cache), record);
     return record;
 }
 

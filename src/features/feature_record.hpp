@@ -17,5 +17,8 @@ struct FeatureRecord {
 
 // Runs every analysis on the parsed telemetry. Pure; never fails.
 FeatureRecord build_feature_record(const ParsedTelemetry& telemetry);
+// The same with spectrum tables from `cache` instead of the process-wide one (same bits).
+class TwiddleCache;
+FeatureRecord build_feature_record(const ParsedTelemetry& telemetry, TwiddleCache& cache);
 
 }  // namespace velmora::features

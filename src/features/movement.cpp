@@ -7,6 +7,7 @@
 #include "numeric/pairwise_math.hpp"
 #include "features/segment_series.hpp"
 #include "numeric/statistics.hpp"
+#include "features/twiddle_table.hpp"
 
 namespace velmora::features {
 
@@ -50,6 +51,10 @@ std::uint64_t count_submovements(std::span<const double> speed, double max_veloc
 // one another share a loop, so that their addition chains overlap instead of running one
 // after the other; each sum still adds its own terms in index order.
 MovementFeatures movement_features(std::span<const MousePoint> track) {
+    return movement_features(track, twiddle_cache());
+}
+
+MovementFeatures movement_features(std::span<const MousePoint> track, TwiddleCache& cache) {
     MovementFeatures f;
     if (track.size() <= 2) return f;
 
@@ -103,7 +108,7 @@ MovementFeatures movement_features(std::span<const MousePoint> track) {
 
     f.terminal_decel_ratio = terminal_decel_ratio(speed, f.max_velocity);
     f.submovement_count = count_submovements(speed, f.max_velocity);
-    f.spectral = spectral_features(speed, f.avg_velocity);
+    f.spectral = spectral_features(speed, f.avg_velocity, cache);
     return f;
 }
 

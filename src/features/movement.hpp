@@ -29,6 +29,8 @@ struct MovementFeatures {
 
 // `track` is a MotionTrack: sorted by t and already limited.
 MovementFeatures movement_features(std::span<const MousePoint> track);
+// The same with spectrum tables from `cache` (same bits).
+MovementFeatures movement_features(std::span<const MousePoint> track, TwiddleCache& cache);
 
 // Pieces of the above, on a speed series (o >= 1 entries) and its running maximum.
 double terminal_decel_ratio(std::span<const double> speed, double max_velocity);

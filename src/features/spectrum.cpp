@@ -112,6 +112,10 @@ void power_spectrum(std::span<const double> centred, std::span<double> power) {
 }
 
 SpectralFeatures spectral_features(std::span<const double> speed, double mean_speed) {
+    return spectral_features(speed, mean_speed, twiddle_cache());
+}
+
+SpectralFeatures spectral_features(std::span<const double> speed, double mean_speed, TwiddleCache& cache) {
     SpectralFeatures result;
     const std::size_t o = speed.size();
     if (o < kMinSpectralSamples) return result;
@@ -121,7 +125,7 @@ SpectralFeatures spectral_features(std::span<const double> speed, double mean_sp
     const std::span<double> centred(work.data(), o);
     const std::span<double> power(work.data() + o, bins);
     for (std::size_t k = 0; k < o; ++k) centred[k] = speed[k] - mean_speed;
-    power_spectrum(centred, power);
+    power_spectrum_with(fastest_spectrum_kernel(), cache, centred, power);
 
     const double total = numeric::sum_in_order(power);
     if (!(total > kMinTotalPower)) return result;

@@ -21,6 +21,9 @@ struct SpectralFeatures {
 
 // `mean_speed` is the caller's mean of `speed` (the same double, not recomputed).
 SpectralFeatures spectral_features(std::span<const double> speed, double mean_speed);
+// The same with tables from `cache` instead of the process-wide one (same bits).
+class TwiddleCache;
+SpectralFeatures spectral_features(std::span<const double> speed, double mean_speed, TwiddleCache& cache);
 
 // Power of bins 1 .. o/2 of the direct DFT of `centred` (o samples); power[j - 1] is
 // bin j and `power` holds o/2 entries. Needs o >= 2.
@@ -39,7 +42,6 @@ numeric::KernelList<SpectrumKernel> runnable_spectrum_kernels();
 SpectrumKernel fastest_spectrum_kernel();
 void power_spectrum_with(SpectrumKernel kernel, std::span<const double> centred, std::span<double> power);
 // The same with tables from `cache` instead of the process-wide one.
-class TwiddleCache;
 void power_spectrum_with(SpectrumKernel kernel, TwiddleCache& cache, std::span<const double> centred,
                          std::span<double> power);
 

@@ -24,7 +24,19 @@
     X(forest_build, "baseline, feature_count, feature, left, right, missing_left, threshold, value, roots", \
       "A checked tree ensemble (a capsule) from its node columns; ValueError when malformed.")         \
     X(forest_score, "forest, row", "The logistic of the ensemble's raw score on row, in [0, 1].")      \
-    X(forest_explain, "forest, row", "(bias, per-feature contributions) to the raw score on row.")
+    X(forest_explain, "forest, row", "(bias, per-feature contributions) to the raw score on row.")     \
+    X(features_json, "data",                                                                           \
+      "The feature dict of one JSON telemetry document, or None when only json.loads can decide its "  \
+      "content.")                                                                                      \
+    X(session_json, "data, member, keep",                                                              \
+      "(kind of the document, kind of the telemetry (the document or its member), the telemetry's "    \
+      "feature dict if it is an object or None, the kept top-level values), or None when only "        \
+      "json.loads can decide the document's content.")                                                 \
+    X(behaviour_values_json, "data, member",                                                           \
+      "The behaviour feature values of one JSON telemetry document (or of its member), in the order "  \
+      "of behaviour_feature_names(), or None when only json.loads can decide its content.")            \
+    X(set_table_budget, "budget", "Bytes this module's spectrum tables may take (the cache starts afresh).") \
+    X(table_stats, "", "Budget and use of this module's spectrum tables.")
 
 namespace velmora::py {
 VELMORA_NATIVE_FUNCTIONS(VELMORA_DECLARE_FUNCTION)

@@ -17,10 +17,12 @@ import redis
 import velmora_core_rs
 
 from helpers import DATA, ROOT
+from testkit.json_documents import outcome_bits
+from velmora_core.behaviour import behaviour_feature_values
 from helpers.redis_server import free_port, redis_server
 from helpers.service_process import SERVE, running_service
 from velmora_service import settings as config
-from velmora_service.intake import jsonable
+from velmora_service.intake import MalformedBody, jsonable, parse_verdict
 from velmora_service.nonces import NonceCheck, NonceSigner
 from velmora_service.settings import DEFAULT_MAX_BODY_BYTES
 
@@ -257,3 +259,19 @@ def test_the_private_redis_needs_a_password_the_banner_does_not_show() -> None:
     assert config.redacted_url("rediss://u:p@h:1/0?password=q&db=2") == "rediss://u:***@h:1/0?password=***&db=2"
     assert config.redacted_url("unix://:p@/run/r.sock?db=0") == "unix://:***@/run/r.sock?db=0"
     assert config.redacted_url("redis://h:1/0") == "redis://h:1/0"
+
+
+def test_service_reads_features_from_the_body():
+    points = json.dumps([{"x": i * 3.5, "y": (i * i) % 17, "t": i * 16.0} for i in range(40)])
+    telemetry = '{"clicks": [1], "mouse_movements": ' + points + "}"
+    for body in ('{"nonce": "n", "telemetry": ' + telemetry + "}",  # native
+                 '{"nonce": "n", "nonce": "m", "x": NaN, "telemetry": ' + telemetry + "}"):  # json.loads
+        submitted = parse_verdict(body.encode())
+        parsed = json.loads(body)
+        assert submitted.nonce == parsed["nonce"]
+        assert outcome_bits(submitted.features) == outcome_bits(velmora_core_rs.extract_features_rs(parsed["telemetry"]))
+        assert submitted.behaviour == behaviour_feature_values(parsed["telemetry"])
+    for body, reason in [(b"[1]", "body must be a JSON object"), (b'{"nonce": "n", "telemetry": []}', "'telemetry'"),
+                         (b'{"nonce": 1, "telemetry": {}, "x": NaN}', "'nonce'")]:
+        with pytest.raises(MalformedBody, match=reason):
+            parse_verdict(body)

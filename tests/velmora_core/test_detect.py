@@ -100,6 +100,19 @@ def test_score_and_verdict(model_path, data):
         det.score([1, 2])  # type: ignore[arg-type]
 
 
+def test_json_text_scores_as_the_parsed_dict(model_path, data):
+    det = Detector.load(model_path)
+    for session in data[1][:8]:
+        text = json.dumps(session)
+        for body in (text.encode(), text, text.replace("{", '{"nan": NaN, ', 1)):  # native and json.loads roads
+            assert det.score_json(body) == det.score(session)
+            assert det.verdict_json(body) == det.verdict(session)
+    with pytest.raises(TypeError, match="must be a dict"):
+        det.score_json(b"[1, 2]")
+    with pytest.raises(json.JSONDecodeError):
+        det.score_json(b'{"mouse_movements": [')
+
+
 def test_default_model_loads_and_scores(data):
     det = Detector.default()
     assert det.model.names == feature_set.NAMES and 0.0 < det.threshold < 1.0

@@ -12,19 +12,19 @@ from collections.abc import AsyncGenerator, Callable, Mapping
 from contextlib import asynccontextmanager
 from typing import Any
 
-import velmora_core_rs
 from starlette.applications import Starlette
 from starlette.requests import Request
 from starlette.responses import FileResponse, JSONResponse, Response
 from starlette.routing import Mount, Route
 from starlette.staticfiles import StaticFiles
 from velmora_core.detect import Detector
-from velmora_core.records import FEATURE_NAMES, Telemetry
+from velmora_core.records import FEATURE_NAMES
 from velmora_core.state import AsyncStateEngine, StateEngineUnavailable
 
 from velmora_service import settings as config
 from velmora_service.engines import open_engine
-from velmora_service.intake import BodyTooLarge, MalformedBody, jsonable, parse_verdict, read_limited
+from velmora_service.intake import (BodyTooLarge, MalformedBody, jsonable, parse_envelope, parse_verdict,
+                                    read_limited)
 from velmora_service.nonces import NonceCheck, NonceSigner
 from velmora_service.policy import decide, decide_by_rules
 
@@ -32,7 +32,8 @@ _log = logging.getLogger("velmora.service")
 STATIC = pathlib.Path(__file__).parent / "static"
 WORKER = str(os.getpid())
 
-Analyzer = Callable[[Telemetry], Mapping[str, object]]
+# A request body to (nonce, feature record, behaviour feature values).
+Reader = Callable[[bytes], tuple[str, Mapping[str, object], list[float]]]
 
 # The benchmark baseline's stand-in for the feature record: same keys, no computation.
 _FIXED_RECORD: dict[str, object] = {name: 0.0 for name in FEATURE_NAMES}
@@ -54,6 +55,18 @@ async def _engine_unavailable(_request: Request, exc: Exception) -> Response:
     return _error(503, "state engine unavailable, try again later")
 
 
+def _read(body: bytes) -> tuple[str, Mapping[str, object], list[float]]:
+    # The features come with the body: read natively from its text, which costs less than
+    # json.loads alone, so they are ready before the nonce is checked.
+    submitted = parse_verdict(body)
+    return submitted.nonce, submitted.features, submitted.behaviour
+
+
+def _read_without_module(body: bytes) -> tuple[str, Mapping[str, object], list[float]]:
+    nonce, _ = parse_envelope(body)
+    return nonce, dict(_FIXED_RECORD), []
+
+
 def client_address(request: Request) -> str:
     """The peer address, or the proxy-reported one when uvicorn trusts the proxy."""
     return request.client.host if request.client is not None else "unknown"
@@ -63,8 +76,7 @@ class Service:
     def __init__(self, settings: config.Settings) -> None:
         self.settings = settings
         self.signer = NonceSigner(settings.nonce_secret)
-        self.analyze: Analyzer = (lambda _t: dict(_FIXED_RECORD)) if settings.skip_module \
-            else velmora_core_rs.extract_features_rs
+        self.read: Reader = _read_without_module if settings.skip_module else _read
         self._engine: AsyncStateEngine | None = None
         self.detector = None if settings.skip_module else Detector.default()
 
@@ -99,19 +111,18 @@ class Service:
         limit = self.settings.max_body_bytes
         try:
             body = await read_limited(request.headers, request.stream(), limit)
-            submitted = parse_verdict(body)
+            nonce, features, behaviour = self.read(body)
         except BodyTooLarge:
             return _error(413, f"body exceeds {limit} bytes")
         except MalformedBody as exc:
             return _error(400, str(exc))
-        check = self.signer.check(submitted.nonce)
+        check = self.signer.check(nonce)
         if check is not NonceCheck.VALID:
             return _error(409, check.value)
-        if not await self.engine.consume_nonce(submitted.nonce):
+        if not await self.engine.consume_nonce(nonce):
             return _error(409, "nonce has already been used")
-        features = self.analyze(submitted.telemetry)
         decision = (decide_by_rules(features) if self.detector is None
-                    else decide(self.detector, submitted.telemetry, features))
+                    else decide(self.detector, features, behaviour))
         if decision.verdict == "bot" and self.settings.ban_seconds > 0:
             await self.engine.ban_ip(address, self.settings.ban_seconds)
         return _json({

@@ -1,12 +1,15 @@
-"""Reading a ``POST /verdict`` body: the size limit first, then the JSON shape."""
+"""Reading a ``POST /verdict`` body: the size limit first, then the JSON shape and the features."""
 
-import json
 import math
 from collections.abc import AsyncIterator, Mapping
 from dataclasses import dataclass
 from typing import cast
 
-from velmora_core.records import Telemetry
+import velmora_core_rs
+from velmora_core import _native
+from velmora_core.behaviour import behaviour_feature_values
+from velmora_core.ingest import loads
+from velmora_core.records import FeatureRecord, Telemetry
 
 
 class BodyTooLarge(Exception):
@@ -20,7 +23,8 @@ class MalformedBody(Exception):
 @dataclass(frozen=True)
 class VerdictRequest:
     nonce: str
-    telemetry: Telemetry
+    features: FeatureRecord  # of the telemetry
+    behaviour: list[float]  # its behaviour feature values, for the detector
 
 
 async def read_limited(headers: Mapping[str, str], stream: AsyncIterator[bytes], limit: int) -> bytes:
@@ -46,26 +50,48 @@ async def read_limited(headers: Mapping[str, str], stream: AsyncIterator[bytes],
 
 
 def parse_verdict(body: bytes) -> VerdictRequest:
-    """``{"nonce": str, "telemetry": object}``; anything else is a MalformedBody.
+    """``{"nonce": str, "telemetry": object}`` and the telemetry's features; anything else is a
+    MalformedBody.
 
-    The telemetry's content is not checked here: the extension reads it leniently and
-    ignores what it cannot use.
+    The features are read straight from the body's text, as extract_features_rs gives them
+    for json.loads' object; the telemetry's content is not checked here, as the extraction
+    reads it leniently and ignores what it cannot use. A body the native reader leaves to
+    json.loads (NaN, lone surrogates, UTF-16...) takes that road.
     """
+    read = _native.session_json(body, "telemetry", ("nonce",))
+    behaviour = _native.behaviour_values_json(body, "telemetry") if read is not None else None
+    if read is None or behaviour is None:
+        nonce, telemetry = parse_envelope(body)
+        return VerdictRequest(nonce, velmora_core_rs.extract_features_rs(telemetry),
+                              behaviour_feature_values(telemetry))
+    body_kind, telemetry_kind, features, (nonce,) = read
+    _check_envelope(body_kind == "object", nonce, telemetry_kind == "object")
+    assert features is not None  # an object's features
+    return VerdictRequest(cast(str, nonce), features, behaviour)
+
+
+def parse_envelope(body: bytes) -> tuple[str, Telemetry]:
+    """The nonce and the telemetry object as json.loads reads them, or a MalformedBody."""
     try:
-        data = json.loads(body)
+        data = loads(body)
     except (ValueError, RecursionError):  # UnicodeDecodeError is a ValueError
         raise MalformedBody("body is not valid JSON") from None
-    if not isinstance(data, dict):
-        raise MalformedBody("body must be a JSON object")
-    fields = cast(dict[str, object], data)  # JSON object keys are strings
+    is_object = isinstance(data, dict)
+    fields = cast(dict[str, object], data) if is_object else {}  # JSON object keys are strings
     nonce = fields.get("nonce")
     telemetry = fields.get("telemetry")
+    _check_envelope(is_object, nonce, isinstance(telemetry, dict))
+    # Its content is whatever the client sent; the extension reads it leniently.
+    return cast(str, nonce), cast(Telemetry, telemetry)
+
+
+def _check_envelope(is_object: bool, nonce: object, telemetry_is_object: bool) -> None:
+    if not is_object:
+        raise MalformedBody("body must be a JSON object")
     if not isinstance(nonce, str):
         raise MalformedBody("'nonce' must be a string")
-    if not isinstance(telemetry, dict):
+    if not telemetry_is_object:
         raise MalformedBody("'telemetry' must be an object")
-    # Its content is whatever the client sent; the extension reads it leniently.
-    return VerdictRequest(nonce, cast(Telemetry, telemetry))
 
 
 def jsonable(record: Mapping[str, object]) -> dict[str, object]:

@@ -11,12 +11,11 @@ uses it only as the benchmark baseline that skips the native module.
 """
 
 import math
-from collections.abc import Callable, Mapping
+from collections.abc import Callable, Mapping, Sequence
 from dataclasses import dataclass
-from typing import Literal, cast
+from typing import Literal
 
-from velmora_core.detect import Detector
-from velmora_core.records import FeatureRecord, Telemetry
+from velmora_core.detect import Detector, feature_set
 
 THRESHOLD = 0.5
 
@@ -75,9 +74,10 @@ RULES: tuple[Rule, ...] = (
 )
 
 
-def decide(detector: Detector, telemetry: Telemetry, features: Mapping[str, object]) -> Decision:
-    """The detector's verdict on one session; features is its ``extract_features_rs`` record."""
-    verdict = detector.verdict(telemetry, cast(FeatureRecord, features))
+def decide(detector: Detector, features: Mapping[str, object], behaviour: Sequence[float]) -> Decision:
+    """The detector's verdict on one session from its ``extract_features_rs`` record and its
+    behaviour feature values."""
+    verdict = detector.verdict_row(feature_set.row_of(features, behaviour))
     fired = tuple(rule.text for rule in RULES if rule.fires(features))
     return Decision("bot" if verdict.is_bot else "human", verdict.score, fired + verdict.reasons)
 

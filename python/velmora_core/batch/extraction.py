@@ -1,14 +1,19 @@
-"""One line of telemetry to one row of features: parse with orjson, extract, keep keys."""
+"""One line of telemetry to one row of features: read natively from its JSON text, keep keys."""
 
 import json
 from collections.abc import Sequence
 from dataclasses import dataclass
-from typing import Any, cast
+from typing import Any, Final, cast
 
 import orjson
 import velmora_core_rs as _rs
 
+from velmora_core import _native, ingest
 from velmora_core.records import Telemetry
+
+# Spectrum tables for every track length (about 71 MiB at most): a batch run meets them all,
+# and a length without a table costs as much as building one.
+BATCH_TABLE_BUDGET: Final = 128 << 20
 
 # A row as it leaves a worker: (line number, *kept values, *the 39 features).
 Row = tuple[Any, ...]
@@ -31,6 +36,10 @@ class ChunkResult:
     encoded: bytes | None = None  # the rows already written out as CSV or JSONL text
 
 
+_KINDS: Final = {"null": "null", "array": "an array", "string": "a string", "boolean": "a boolean",
+                 "number": "a number"}
+
+
 def _kind(value: object) -> str:
     if value is None:
         return "null"
@@ -39,37 +48,13 @@ def _kind(value: object) -> str:
 
 
 def _parse(line: bytes) -> tuple[Any, str | None]:
-    """The decoded line, or the reason it is rejected."""
+    """The decoded line (as json.loads decodes it), or the reason it is rejected."""
     try:
-        return orjson.loads(line), None
-    except orjson.JSONDecodeError as error:
+        return ingest.loads(line), None
+    except ValueError as error:
         if not line.strip():
             return None, "empty line"
-        # orjson refuses a few things Python's json reads (NaN, Infinity, integers beyond
-        # 64 bits); such a line gets the same result as with json.loads.
-        try:
-            return json.loads(line), None
-        except (ValueError, RecursionError):
-            return None, f"not JSON: {error}"
-
-
-# orjson reads integers beyond 64 bits as floats; a kept value that may be one is read
-# again with json.loads, which keeps it exact.
-_INT64_BOUND = 2.0 ** 63
-
-
-def _may_hold_big_integer(value: object) -> bool:
-    stack = [value]
-    while stack:
-        item = stack.pop()
-        if type(item) is float:
-            if abs(item) >= _INT64_BOUND and item.is_integer():
-                return True
-        elif type(item) is list:
-            stack.extend(item)
-        elif type(item) is dict:
-            stack.extend(item.values())
-    return False
+        return None, f"not JSON: {error}"
 
 
 def _kept_value(value: object) -> str | None:
@@ -95,15 +80,8 @@ def _kept_value(value: object) -> str | None:
         return text
 
 
-def _kept(telemetry: dict[str, Any], keep: Sequence[str], line: bytes) -> tuple[list[str | None], str | None]:
-    """The kept values of one line, or the reason the line is rejected."""
-    values = [telemetry.get(k) for k in keep]
-    if any(map(_may_hold_big_integer, values)):
-        try:
-            exact = json.loads(line)
-        except (ValueError, RecursionError):
-            exact = telemetry
-        values = [exact.get(k) for k in keep]
+def _kept(keep: Sequence[str], values: Sequence[object]) -> tuple[list[str | None], str | None]:
+    """The kept values of one line as written out, or the reason the line is rejected."""
     kept = []
     for key, value in zip(keep, values):
         try:
@@ -116,30 +94,52 @@ def _kept(telemetry: dict[str, Any], keep: Sequence[str], line: bytes) -> tuple[
     return kept, None
 
 
+def _row_from_json(number: int, line: bytes, keep: Sequence[str]) -> tuple[Row | None, str | None]:
+    """A line the native reader leaves to json.loads: the row, or the reason it is rejected."""
+    telemetry, reason = _parse(line)
+    if reason is not None:
+        return None, reason
+    if type(telemetry) is not dict:
+        return None, f"not a JSON object but {_kind(telemetry)}"
+    kept, reason = _kept(keep, [telemetry.get(k) for k in keep])
+    if reason is not None:
+        return None, reason
+    values = _rs.extract_features_rs(cast(Telemetry, telemetry)).values()
+    return (number, *kept, *values), None
+
+
 def extract_lines(lines: Sequence[bytes], first_line: int,
                   keep: Sequence[str] = ()) -> tuple[list[Row], list[tuple[int, str]]]:
-    """Parse and extract each line: rows (line number, *kept, *features) and rejects."""
+    """Parse and extract each line: rows (line number, *kept, *features) and rejects.
+
+    Each row equals what extract_features_rs gives for json.loads of the line (kept values
+    as json.loads reads them): the native reader takes the line's text directly, and
+    leaves to json.loads what it cannot decide exactly. Raises this process's spectrum
+    table budget to BATCH_TABLE_BUDGET.
+    """
     rows: list[Row] = []
     rejects: list[tuple[int, str]] = []
-    extract = _rs.extract_features_rs
-    loads = orjson.loads
+    _native.set_table_budget(BATCH_TABLE_BUDGET)  # a no-op after the first chunk
+    session = _native.session_json
+    kept_names = tuple(keep)
     for number, line in enumerate(lines, first_line):
-        try:
-            telemetry = loads(line)
-        except orjson.JSONDecodeError:
-            telemetry, reason = _parse(line)
-            if reason is not None:
-                rejects.append((number, reason))
-                continue
-        if type(telemetry) is not dict:
-            rejects.append((number, f"not a JSON object but {_kind(telemetry)}"))
+        read = session(line, None, kept_names)
+        if read is None:
+            row, reason = _row_from_json(number, line, keep)
+            if row is None:
+                rejects.append((number, reason or ""))
+            else:
+                rows.append(row)
             continue
-        if keep:
-            kept, reason = _kept(telemetry, keep, line)
+        _, kind, features, kept = read
+        if features is None:
+            rejects.append((number, f"not a JSON object but {_KINDS[kind]}"))
+        elif kept_names:
+            written, reason = _kept(kept_names, kept)
             if reason is not None:
                 rejects.append((number, reason))
-                continue
-            rows.append((number, *kept, *extract(cast(Telemetry, telemetry)).values()))
+            else:
+                rows.append((number, *written, *features.values()))
         else:
-            rows.append((number, *extract(cast(Telemetry, telemetry)).values()))
+            rows.append((number, *features.values()))
     return rows, rejects

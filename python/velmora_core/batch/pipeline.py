@@ -1,6 +1,6 @@
 """Batch feature extraction: JSON-lines telemetry in, one feature row per session out.
 
-Input files are read as raw bytes in chunks of lines; each chunk is parsed (orjson) and
+Input files are read as raw bytes in chunks of lines; each chunk is read (natively, from the JSON text) and
 extracted in a worker process, so both the parsing and the extraction use every core.
 Results come back in input order. A line that is not a JSON object is rejected with its
 file and line number and counted; nothing is dropped silently: read = written + rejected.

@@ -4,6 +4,7 @@
     det = Detector.default()        # the model shipped with the package
     det = Detector.load(path)       # a file written by `velmora-core train`
     det.verdict(telemetry).is_bot   # score > det.threshold
+    det.verdict_json(body)          # the same from the JSON text, with no json.loads
 
 The model is a tree ensemble evaluated natively (velmora_core._native); scoring needs no
 training library. The threshold was chosen on held-out human sessions to keep false
@@ -17,7 +18,7 @@ from functools import cache
 from importlib import resources
 from typing import Any, Final, Self
 
-from velmora_core import _native
+from velmora_core import _native, ingest
 from velmora_core.detect import feature_set, model_file
 from velmora_core.detect.model_file import Model
 from velmora_core.feature_info import FEATURE_INFO
@@ -103,10 +104,30 @@ class Detector:
         features, when the caller has it already, is extract_features_rs(telemetry): it is
         then not computed again.
         """
-        row = feature_set.feature_row(_check_telemetry(telemetry), features)
+        return self.verdict_row(feature_set.feature_row(_check_telemetry(telemetry), features))
+
+    def score_json(self, data: ingest.JsonText) -> float:
+        """score of the JSON telemetry object in data, read straight from its text.
+
+        json.JSONDecodeError when data is not JSON; TypeError when it is not an object.
+        """
+        return _native.forest_score(self._forest, self._row_json(data))
+
+    def verdict_json(self, data: ingest.JsonText) -> Verdict:
+        """verdict of the JSON telemetry object in data, read straight from its text."""
+        return self.verdict_row(self._row_json(data))
+
+    def verdict_row(self, row: tuple[float, ...]) -> Verdict:
+        """The verdict on a row of features in feature_set.NAMES order."""
         score = _native.forest_score(self._forest, row)
         is_bot = score > self.threshold
         return Verdict(is_bot, score, self.reasons(row, is_bot))
+
+    def _row_json(self, data: ingest.JsonText) -> tuple[float, ...]:
+        row = feature_set.feature_row_json(data)
+        if row is None:  # text only json.loads decides, or not an object
+            row = feature_set.feature_row(_check_telemetry(ingest.loads(data)))
+        return row
 
     def reasons(self, row: tuple[float, ...], is_bot: bool) -> tuple[str, ...]:
         _, parts = _native.forest_explain(self._forest, row)

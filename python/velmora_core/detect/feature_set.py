@@ -4,12 +4,14 @@ A model file records both; a model fitted on another feature set is refused, sin
 trees would read the wrong column or a value computed differently.
 """
 
+from collections.abc import Mapping, Sequence
 from typing import Final, cast
 
 import velmora_core_rs as _rs
 
 from velmora_core import _native
 from velmora_core.behaviour import BEHAVIOUR_FEATURE_NAMES
+from velmora_core.ingest import JsonText
 from velmora_core.records import FEATURE_NAMES, FeatureRecord, Telemetry
 
 FEATURE_SET: Final = "velmora-session-features"
@@ -25,6 +27,26 @@ def feature_row(telemetry: Telemetry, record: FeatureRecord | None = None) -> tu
     """
     if record is None:
         record = _rs.extract_features_rs(telemetry)
+    return row_of(record, _native.behaviour_feature_values(telemetry))
+
+
+def row_of(record: Mapping[str, object], behaviour: Sequence[float]) -> tuple[float, ...]:
+    """The row of a session's extract_features_rs record and its behaviour feature values."""
     # The record's values are bools, ints and floats, all read by the trees as floats.
-    values = cast(list[float], list(record.values()))
-    return (*values, *_native.behaviour_feature_values(telemetry))
+    return (*cast(list[float], list(record.values())), *behaviour)
+
+
+def feature_row_json(data: JsonText, member: str | None = None) -> tuple[float, ...] | None:
+    """feature_row of the JSON object in data (or its member), read straight from the text.
+
+    None when the native reader leaves the text to json.loads (the caller then parses it)
+    or when the telemetry is not a JSON object.
+    """
+    read = _native.session_json(data, member, ())
+    if read is None:
+        return None
+    _, kind, record, _ = read
+    behaviour = _native.behaviour_values_json(data, member)
+    if kind != "object" or record is None or behaviour is None:
+        return None
+    return row_of(record, behaviour)
