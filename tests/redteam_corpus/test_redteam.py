@@ -19,8 +19,10 @@ from redteam.families import FAMILIES
 from redteam.realism import session_stats
 from redteam.script import load_humans
 
-HUMANS = ROOT.parent / "shared" / "data" / "human_sessions.jsonl"
-pytestmark = pytest.mark.skipif(not HUMANS.is_file(), reason="human data folder absent")
+# The shared human recordings when they are beside the repository, else the sample shipped
+# with the examples (the same format, fewer sessions).
+SHARED_HUMANS = ROOT.parent / "shared" / "data" / "human_sessions.jsonl"
+HUMANS = SHARED_HUMANS if SHARED_HUMANS.is_file() else ROOT / "examples" / "data" / "human_sample.jsonl"
 
 Session = dict[str, Any]
 
