@@ -8,36 +8,20 @@ the median session size.
 """
 
 import argparse
-import json
 import pathlib
 import statistics
-import time
 
 import velmora_core_rs as core
+from shared_data import SHARED_DATA, parsed, per_call_us, session_lines
 from velmora_core.behaviour import behaviour_feature_values, behaviour_features
-
-ROOT = pathlib.Path(__file__).resolve().parent.parent
-
-
-def per_call_us(fn, telemetry, repeats):
-    best = float("inf")
-    for _ in range(5):
-        start = time.perf_counter()
-        for _ in range(repeats):
-            fn(telemetry)
-        best = min(best, (time.perf_counter() - start) / repeats)
-    return best * 1e6
-
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--data", type=pathlib.Path, default=ROOT.parent / "shared" / "data")
+    parser.add_argument("--data", type=pathlib.Path, default=SHARED_DATA)
     parser.add_argument("--repeats", type=int, default=20)
     args = parser.parse_args()
-    lines = [line for path in sorted(args.data.glob("*.jsonl")) for line in path.open()]
-    if not lines:
-        raise SystemExit(f"no sessions in {args.data}")
-    sessions = [json.loads(line) for line in lines]
+    lines = session_lines(args.data)
+    sessions = parsed(lines)
     calls = {
         "extract_features_rs": core.extract_features_rs,
         "behaviour_feature_values": behaviour_feature_values,

@@ -9,37 +9,21 @@ last line is the ratio that must stay at or below 2: score / extract_features_rs
 """
 
 import argparse
-import json
 import pathlib
 import statistics
-import time
 
 import velmora_core_rs as core
+from shared_data import SHARED_DATA, parsed, per_call_us, session_lines
 from velmora_core.detect import Detector
-
-ROOT = pathlib.Path(__file__).resolve().parent.parent
-
-
-def per_call_us(fn, telemetry, repeats):
-    best = float("inf")
-    for _ in range(5):
-        start = time.perf_counter()
-        for _ in range(repeats):
-            fn(telemetry)
-        best = min(best, (time.perf_counter() - start) / repeats)
-    return best * 1e6
-
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--data", type=pathlib.Path, default=ROOT.parent / "shared" / "data")
+    parser.add_argument("--data", type=pathlib.Path, default=SHARED_DATA)
     parser.add_argument("--model", help="a model file (default: the bundled model)")
     parser.add_argument("--repeats", type=int, default=20)
     args = parser.parse_args()
-    lines = [line for path in sorted(args.data.glob("*.jsonl")) for line in path.open()]
-    if not lines:
-        raise SystemExit(f"no sessions in {args.data}")
-    sessions = [json.loads(line) for line in lines]
+    lines = session_lines(args.data)
+    sessions = parsed(lines)
     detector = Detector.default() if args.model is None else Detector.load(args.model)
     nodes = len(detector.model.forest.feature)
     calls = {"extract_features_rs": core.extract_features_rs, "Detector.score": detector.score,

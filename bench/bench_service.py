@@ -21,22 +21,19 @@ import argparse
 import asyncio
 import contextlib
 import json
-import os
 import pathlib
 import secrets
-import subprocess
 import sys
 import time
-from collections.abc import Iterator
 
 import httpx
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 SERVE = ROOT / "examples" / "service" / "serve.py"
-sys.path.insert(0, str(SERVE.parent))
+sys.path[:0] = [str(SERVE.parent), str(ROOT)]
 
+from testkit.service_process import running_service  # noqa: E402
 from velmora_service.nonces import NonceSigner  # noqa: E402
-from velmora_core.state.private_redis import free_port  # noqa: E402
 
 WARMUP_SECONDS = 2.0
 
@@ -50,31 +47,13 @@ def sessions() -> list[bytes]:
     return out
 
 
-@contextlib.contextmanager
-def service(secret: str, workers: int, skip_module: bool) -> Iterator[str]:
-    port = free_port()
-    args = [sys.executable, str(SERVE), "--port", str(port), "--log-level", "warning",
-            "--trusted-proxy", "127.0.0.1", "--workers", str(workers)]
+def service(secret: str, workers: int, skip_module: bool) -> contextlib.AbstractContextManager[str]:
+    args = ["--trusted-proxy", "127.0.0.1", "--workers", str(workers)]
     if workers > 1:
         args.append("--start-redis")
     if skip_module:
         args.append("--skip-module")
-    proc = subprocess.Popen(args, env=dict(os.environ, VELMORA_NONCE_SECRET=secret),
-                            stdout=subprocess.DEVNULL)
-    base = f"http://127.0.0.1:{port}"
-    try:
-        deadline = time.monotonic() + 30
-        while True:
-            with contextlib.suppress(httpx.TransportError):
-                if httpx.get(base + "/healthz", timeout=1).status_code == 200:
-                    break
-            if proc.poll() is not None or time.monotonic() > deadline:
-                raise RuntimeError("the service did not start")
-            time.sleep(0.1)
-        yield base
-    finally:
-        proc.terminate()
-        proc.wait(30)
+    return running_service(*args, secret=secret)
 
 
 async def load(base: str, signer: NonceSigner, bodies: list[bytes], seconds: float,

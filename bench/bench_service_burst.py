@@ -13,45 +13,25 @@ import argparse
 import asyncio
 import collections
 import contextlib
-import os
 import pathlib
 import secrets
-import subprocess
 import sys
 import time
-from collections.abc import Iterator
 
 import httpx
 import redis
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
-SERVE = ROOT / "examples" / "service" / "serve.py"
 
-from velmora_core.state.private_redis import free_port, private_redis
+sys.path.insert(0, str(ROOT))
+
+from testkit.service_process import running_service  # noqa: E402
+from velmora_core.state.private_redis import private_redis  # noqa: E402
 
 
-@contextlib.contextmanager
-def service(redis_url: str, workers: int) -> Iterator[str]:
-    port = free_port()
-    proc = subprocess.Popen(
-        [sys.executable, str(SERVE), "--port", str(port), "--log-level", "critical", "--workers", str(workers),
-         "--state", "redis", "--redis-url", redis_url],
-        env=dict(os.environ, VELMORA_NONCE_SECRET=secrets.token_hex(32)),
-        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    base = f"http://127.0.0.1:{port}"
-    try:
-        deadline = time.monotonic() + 30
-        while True:
-            with contextlib.suppress(httpx.TransportError):
-                if httpx.get(base + "/healthz", timeout=1).status_code == 200:
-                    break
-            if proc.poll() is not None or time.monotonic() > deadline:
-                raise RuntimeError("the service did not start")
-            time.sleep(0.1)
-        yield base
-    finally:
-        proc.terminate()
-        proc.wait(30)
+def service(redis_url: str, workers: int) -> contextlib.AbstractContextManager[str]:
+    return running_service("--log-level", "critical", "--workers", str(workers), "--state", "redis",
+                           "--redis-url", redis_url, secret=secrets.token_hex(32))
 
 
 async def burst(base: str, count: int) -> tuple[collections.Counter[str], float, float]:

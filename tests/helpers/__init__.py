@@ -1,5 +1,5 @@
-"""What several test folders share: repository paths, a private redis-server, the service
-in a subprocess, reference-leak counting. Importable as `helpers` (pytest's pythonpath)."""
+"""What several test folders share: repository paths, a private redis-server,
+reference-leak counting (the service in a subprocess is testkit/service_process.py). Importable as `helpers` (pytest's pythonpath)."""
 
 import pathlib
 

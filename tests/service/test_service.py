@@ -20,7 +20,7 @@ from helpers import DATA, ROOT
 from testkit.json_documents import outcome_bits
 from velmora_core.behaviour import behaviour_feature_values
 from helpers.redis_server import free_port, redis_server
-from helpers.service_process import SERVE, running_service
+from testkit.service_process import SERVE, running_service
 from velmora_service import settings as config
 from velmora_service.intake import MalformedBody, jsonable, parse_verdict
 from velmora_service.nonces import NonceCheck, NonceSigner

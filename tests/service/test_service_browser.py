@@ -27,7 +27,7 @@ from selenium.webdriver.common.actions.pointer_input import PointerInput
 from selenium.webdriver.remote.webdriver import WebDriver
 
 from helpers import DATA, ROOT
-from helpers.service_process import running_service
+from testkit.service_process import running_service
 from velmora_service.intake import jsonable
 
 OUTPUT = ROOT / "build" / "test-output" / "service"

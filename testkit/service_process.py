@@ -1,7 +1,9 @@
-"""The reference service (examples/service/serve.py) in a subprocess on a free loopback port."""
+"""The reference service (examples/service/serve.py) in a subprocess on a free loopback port,
+for the service tests and benchmarks."""
 
 import contextlib
 import os
+import pathlib
 import subprocess
 import sys
 import tempfile
@@ -10,10 +12,9 @@ from collections.abc import Iterator
 
 import httpx
 
-from helpers import ROOT
-from helpers.redis_server import free_port
+from velmora_core.state.private_redis import free_port
 
-SERVE = ROOT / "examples" / "service" / "serve.py"
+SERVE = pathlib.Path(__file__).resolve().parents[1] / "examples" / "service" / "serve.py"
 
 
 @contextlib.contextmanager
