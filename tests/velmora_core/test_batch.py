@@ -3,6 +3,7 @@ every format, on one and two cores, from every kind of input; bad lines counted 
 
 import csv
 import gzip
+import io
 import json
 import math
 import os
@@ -22,7 +23,10 @@ import zstandard
 
 from velmora_core.batch.extraction import feature_types
 from velmora_core.batch.inputs import read_chunks
+from velmora_core.batch.pipeline import run
+from velmora_core.batch.writers import MemorySink
 from velmora_core.cli import main
+from velmora_core.detect.rows import labelled_chunk
 from velmora_core.records import FEATURE_NAMES
 from velmora_core_rs import extract_features_rs
 from helpers import DATA
@@ -130,6 +134,22 @@ def test_bad_lines_are_reported_and_counted(tmp_path, capsys, jobs):
     assert rows[1]["click_count"] == want["click_count"] == 1 and want["mouse_points"] == 0
 
 
+def test_line_numbers_across_many_chunks(tmp_path, capsys):
+    # Parquet with workers: the main process only cuts the file in byte ranges and numbers
+    # the lines the workers found; the same numbers as a single process reading every line.
+    path, lines = bad_file(tmp_path)
+    path.write_bytes(b"\n".join(lines * 40))  # some 60 chunks, the last line without "\n"
+    outputs = []
+    for jobs, suffix in [("1", ".jsonl"), ("2", ".parquet")]:
+        out = tmp_path / f"o{suffix}"
+        assert main(["features", str(path), "-o", str(out), "-j", jobs]) == 1
+        err = capsys.readouterr().err
+        assert "read 320 lines, wrote 120 rows, rejected 200" in err
+        outputs.append(([r["line"] for r in read_output(out)], [e for e in err.splitlines() if "bad.jsonl:" in e]))
+    assert outputs[0] == outputs[1] and len(outputs[0][0]) == 3 * 40
+    assert outputs[0][0][-1] == 8 * 40
+
+
 def test_strict_stops_at_the_first_bad_line(tmp_path, capsys):
     path, _ = bad_file(tmp_path)
     out = tmp_path / "out.parquet"
@@ -182,6 +202,8 @@ def test_chunks_split_lines_like_readlines(tmp_path, content):
             chunks = list(read_chunks([str(path)], size, by_range))
             assert [line for c in chunks for line in c.lines()] == want
             assert [c.first_line for c in chunks] == [1 + sum(c.count for c in chunks[:i]) for i in range(len(chunks))]
+        # Bare byte ranges, whose readers find their own lines.
+        assert [line for c in read_chunks([str(path)], size, True, numbered=False) for line in c.raw_lines()] == want
 
 
 def test_odd_kept_values_reject_only_their_line(tmp_path, capsys):
@@ -240,6 +262,22 @@ def test_lines_longer_than_the_limit_become_rejects(tmp_path, content):
                 assert c.reject == "" or (c.count == 1 and "longer than the limit of 8" in c.reject)
                 got += [(c.first_line, None)] if c.reject else list(enumerate(c.lines(), c.first_line))
             assert got == want, (size, by_range)
+        raw = [line for c in read_chunks([str(path)], size, True, max_line_bytes=LIMIT, numbered=False)
+               for line in c.raw_lines()]
+        assert [(n, None if isinstance(line, str) else line) for n, line in enumerate(raw, 1)] == want, size
+        assert all("longer than the limit of 8" in line for line in raw if isinstance(line, str))
+
+
+def test_lines_too_long_are_rejected_for_every_kind_of_work(tmp_path):
+    # Scoring, training and the report read with their own work functions.
+    session = b'{"label": "bot", "source": "x"}'
+    (tmp_path / "l.jsonl").write_bytes(session + b"\n" + b"x" * 100 + b"\n" + session + b"\n")
+    for jobs in [1, 2]:
+        errors = io.StringIO()
+        summary = run([str(tmp_path / "l.jsonl")], MemorySink(), jobs=jobs, work=labelled_chunk, errors=errors,
+                      max_line_bytes=50)
+        assert (summary.read, summary.written, summary.rejected) == (3, 2, 1)
+        assert ":2: line of 100 bytes, longer than the limit of 50" in errors.getvalue()
 
 
 def test_long_lines_through_the_command(tmp_path, capsys):
@@ -248,8 +286,9 @@ def test_long_lines_through_the_command(tmp_path, capsys):
     raw = b"\n".join([good, long, good, long]) + b"\n"
     (tmp_path / "l.jsonl").write_bytes(raw)
     (tmp_path / "l.jsonl.gz").write_bytes(gzip.compress(raw))
-    for name, jobs in [("l.jsonl", "1"), ("l.jsonl", "2"), ("l.jsonl.gz", "2")]:
-        out = tmp_path / "o.csv"
+    for name, jobs, suffix in [("l.jsonl", "1", ".csv"), ("l.jsonl", "2", ".csv"), ("l.jsonl.gz", "2", ".csv"),
+                               ("l.jsonl", "2", ".parquet")]:
+        out = tmp_path / f"o{suffix}"
         args = ["features", str(tmp_path / name), "-o", str(out), "-j", jobs, "--max-line-bytes", "16K"]
         assert main(args) == 1 and [r["line"] for r in read_output(out)] == [1, 3]
         err = capsys.readouterr().err

@@ -25,6 +25,17 @@ def feature_types() -> dict[str, type]:
 
 
 @dataclass
+class ColumnBlock:
+    """Rows as one flat buffer per column: a process passes these far more cheaply than
+    rows of Python objects, and the Parquet writer takes them as they are."""
+
+    count: int
+    lines: bytes  # int64
+    kept: list[list[str | None]]  # per kept key
+    features: list[bytes]  # per feature: float64, int64, or one byte (0 or 1) per flag
+
+
+@dataclass
 class ChunkResult:
     source: int
     name: str
@@ -34,6 +45,8 @@ class ChunkResult:
     rows: list[Row]
     rejects: list[tuple[int, str]]  # (line number, reason)
     encoded: bytes | None = None  # the rows already written out as CSV or JSONL text
+    columns: ColumnBlock | None = None  # the rows laid out for Parquet
+    relative: bool = False  # line numbers count from 1 in the chunk (an unnumbered chunk)
 
 
 _KINDS: Final = {"null": "null", "array": "an array", "string": "a string", "boolean": "a boolean",

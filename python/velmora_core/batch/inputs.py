@@ -48,13 +48,32 @@ class Chunk:
 
     source: int  # index of the input in the run's list of inputs
     name: str  # the input as named on the command line
-    first_line: int  # 1-based number of the chunk's first line in its input
-    count: int  # lines in the chunk
+    first_line: int  # 1-based number of the chunk's first line in its input; 0 when unnumbered
+    count: int  # lines in the chunk; -1 when unnumbered (see raw_lines)
     size: int  # their bytes (about)
     data: list[bytes] | None  # the lines, without their "\n"
     path: str = ""  # when data is None: the file (absolute path) and the byte range to read
     offset: int = 0
     reject: str = ""  # set for a single line refused while reading (too long); data is then []
+    file_size: int = 0  # unnumbered: the size of the file when it was opened
+    limit: int = MAX_LINE_BYTES  # unnumbered: the longest line kept
+
+    @property
+    def numbered(self) -> bool:
+        return self.count >= 0
+
+    def raw_lines(self) -> list[bytes | str]:
+        """An unnumbered chunk's lines: those that start in its byte range, found by the
+        reading process itself (the main process only cut the file in ranges). Each is the
+        line, or the reason it is refused (longer than limit); the caller numbers them.
+        """
+        try:
+            with open(self.path, "rb", buffering=0) as f:
+                if os.fstat(f.fileno()).st_size != self.file_size:
+                    raise BatchError(f"{self.name} changed while it was being read")
+                return _range_lines(f, self.offset, self.size, self.limit)
+        except OSError as error:
+            raise BatchError(f"cannot read {self.name}: {error.strerror or error}") from None
 
     def lines(self) -> list[bytes]:
         if self.data is not None:
@@ -200,22 +219,28 @@ def _range_path(name: str, stream: IO[bytes]) -> str:
 
 
 def read_chunks(inputs: Sequence[str], chunk_bytes: int = CHUNK_BYTES, by_range: bool = False,
-                max_line_bytes: int = MAX_LINE_BYTES) -> Iterator[Chunk]:
+                max_line_bytes: int = MAX_LINE_BYTES, numbered: bool = True) -> Iterator[Chunk]:
     """The lines of every input in order, in chunks of whole lines of about chunk_bytes.
 
     With by_range, chunks of regular files carry only their byte range, so that worker
     processes read the bytes themselves instead of receiving them through a pipe; this
     process still reads them once, to count the lines. A line longer than max_line_bytes
-    becomes a chunk of its own that holds only the reason it is refused.
+    becomes a chunk of its own that holds only the reason it is refused. With numbered
+    False as well, this process does not read them at all: the chunks are bare byte
+    ranges (Chunk.raw_lines), and whoever receives the results numbers their lines.
     """
     for source, name in enumerate(inputs):
         stream = open_input(name)
         label = display_name(name)
         try:
             path = _range_path(name, stream) if by_range else ""
-            blocks = _blocks(stream, chunk_bytes, label, _compressed(name))
-            yield from (_ranges(blocks, source, label, path, max_line_bytes) if path
-                        else _lines(blocks, source, label, max_line_bytes))
+            if path and not numbered:
+                yield from _raw_ranges(stream, source, label, path, chunk_bytes, max_line_bytes)
+            elif path:
+                yield from _ranges(_refilled(stream, chunk_bytes, label), source, label, path, max_line_bytes)
+            else:
+                yield from _lines(_blocks(stream, chunk_bytes, label, _compressed(name)), source, label,
+                                  max_line_bytes)
         finally:
             if stream is not sys.stdin.buffer:
                 stream.close()
@@ -232,6 +257,7 @@ def _read_errors() -> tuple[type[BaseException], ...]:
 
 
 def _blocks(stream: IO[bytes], size: int, name: str, compressed: bool) -> Iterator[bytes]:
+    """The stream's bytes in blocks of size (the last one shorter)."""
     # Reads with read1 so that an error (a truncated .gz) loses nothing read before it.
     read = getattr(stream, "read1", stream.read)
     first = True
@@ -252,10 +278,43 @@ def _blocks(stream: IO[bytes], size: int, name: str, compressed: bool) -> Iterat
         if block:
             yield block
         if failure is not None:
-            reason = failure.strerror if isinstance(failure, OSError) and failure.strerror else str(failure)
-            raise _ReadError(reason or type(failure).__name__)
+            raise _ReadError(_reason(failure))
         if got < size:
             return
+
+
+def _refilled(stream: IO[bytes], size: int, name: str) -> Iterator[bytearray]:
+    """_blocks of a plain file as one bytearray, refilled: for a caller that only looks at
+    each block (counting lines), which spares a fresh allocation per block."""
+    readinto = cast(io.RawIOBase, stream).readinto  # a plain file opened unbuffered
+    buffer = bytearray(size)
+    view = memoryview(buffer)
+    first = True
+    while True:
+        got = 0
+        failure: BaseException | None = None
+        try:
+            while got < size and (part := readinto(view[got:])):
+                got += part
+        except _read_errors() as error:
+            failure = error
+        if got < size:
+            view.release()
+            del buffer[got:]
+        if first:
+            _refuse_compressed(bytes(buffer[:4]), name)
+            first = False
+        if got:
+            yield buffer
+        if failure is not None:
+            raise _ReadError(_reason(failure))
+        if got < size:
+            return
+
+
+def _reason(failure: BaseException) -> str:
+    reason = failure.strerror if isinstance(failure, OSError) and failure.strerror else str(failure)
+    return reason or type(failure).__name__
 
 
 def _refuse_compressed(block: bytes, name: str) -> None:
@@ -280,7 +339,7 @@ def _split(block: bytes) -> list[bytes]:
     return lines
 
 
-def _count(block: bytes) -> int:
+def _count(block: bytearray) -> int:
     count, start, find = 0, 0, block.find
     while (end := find(b"\n", start)) >= 0:
         count += 1
@@ -288,7 +347,7 @@ def _count(block: bytes) -> int:
     return count
 
 
-def _lengths(block: bytes, start: int, stop: int) -> list[int]:
+def _lengths(block: bytearray, start: int, stop: int) -> list[int]:
     """Lengths of the lines of block that start at start and end before stop (a "\n" + 1)."""
     lengths, find = [], block.find
     while start < stop:
@@ -299,8 +358,7 @@ def _lengths(block: bytes, start: int, stop: int) -> list[int]:
 
 
 def _too_long(source: int, name: str, number: int, length: int, limit: int) -> Chunk:
-    return Chunk(source, name, number, 1, length, [],
-                 reject=f"line of {length} bytes, longer than the limit of {limit} (--max-line-bytes)")
+    return Chunk(source, name, number, 1, length, [], reject=_too_long_reason(length, limit))
 
 
 class _Pending:
@@ -370,7 +428,7 @@ def _line_chunks(source: int, name: str, number: int, lines: list[bytes], first:
         yield Chunk(source, name, number + start, len(lines) - start, sum(map(len, lines[start:])), lines[start:])
 
 
-def _ranges(blocks: Iterator[bytes], source: int, name: str, path: str, limit: int) -> Iterator[Chunk]:
+def _ranges(blocks: Iterator[bytearray], source: int, name: str, path: str, limit: int) -> Iterator[Chunk]:
     number, offset, pending = 1, 0, 0  # pending: bytes of the line the next block goes on with
     try:
         for block in blocks:
@@ -408,6 +466,56 @@ def _range_chunks(source: int, name: str, path: str, number: int, offset: int, l
             size += length + 1
     if count:
         yield Chunk(source, name, number, count, size, None, path, offset)
+
+
+def _raw_ranges(stream: IO[bytes], source: int, name: str, path: str, chunk_bytes: int,
+                limit: int) -> Iterator[Chunk]:
+    """The file cut in byte ranges without reading it: each chunk's reader finds its lines."""
+    size = os.fstat(stream.fileno()).st_size
+    _refuse_compressed(stream.read(len(_ZSTD_MAGIC)), name)
+    for offset in range(0, size, chunk_bytes):
+        length = min(chunk_bytes, size - offset)
+        yield Chunk(source, name, 0, -1, length, None, path, offset, file_size=size, limit=limit)
+
+
+def _range_lines(f: IO[bytes], offset: int, size: int, limit: int) -> list[bytes | str]:
+    """The lines starting at offset .. offset + size - 1 of f (see Chunk.raw_lines)."""
+    f.seek(offset - 1 if offset else 0)
+    data = f.read(size + 1 if offset else size)
+    start = 0
+    if offset:  # a line starts here only if the byte before is a "\n"
+        start = data.find(b"\n") + 1
+        if start == 0:
+            return []
+    lines: list[bytes | str] = []
+    find = data.find
+    while start < len(data):
+        end = find(b"\n", start)
+        if end < 0:  # the last line goes on past the range
+            lines.append(_rest_of_line(f, data[start:], limit))
+            break
+        lines.append(data[start:end] if end - start <= limit else _too_long_reason(end - start, limit))
+        start = end + 1
+    return lines
+
+
+def _rest_of_line(f: IO[bytes], head: bytes, limit: int) -> bytes | str:
+    """A line begun with head and ended by the next "\n" (or the end) of f; the reason it is
+    refused once longer than limit, found without holding it."""
+    parts, length = [head], len(head)
+    while block := f.read(CHUNK_BYTES):
+        end = block.find(b"\n")
+        piece = block if end < 0 else block[:end]
+        length += len(piece)
+        if length <= limit:
+            parts.append(piece)
+        if end >= 0:
+            break
+    return b"".join(parts) if length <= limit else _too_long_reason(length, limit)
+
+
+def _too_long_reason(length: int, limit: int) -> str:
+    return f"line of {length} bytes, longer than the limit of {limit} (--max-line-bytes)"
 
 
 def plain_size(inputs: Sequence[str]) -> int | None:

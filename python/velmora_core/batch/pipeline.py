@@ -6,6 +6,7 @@ Results come back in input order. A line that is not a JSON object is rejected w
 file and line number and counted; nothing is dropped silently: read = written + rejected.
 """
 
+import array
 import contextlib
 import errno
 import multiprocessing
@@ -24,25 +25,67 @@ from dataclasses import dataclass, field
 from functools import partial
 from typing import IO, Any
 
-from velmora_core.batch.extraction import ChunkResult, extract_lines
+from velmora_core.batch.extraction import ChunkResult, Row, extract_lines
 from velmora_core.batch.inputs import MAX_LINE_BYTES, Chunk, chunk_bytes_for, display_name, plain_size, read_chunks
-from velmora_core.batch.writers import (FORMATS, ParquetSink, Sink, check_keep, encode_csv, encode_jsonl,
-                                        format_for, output_columns, stream_sink)
+from velmora_core.batch.writers import (FORMATS, ParquetSink, Sink, check_keep, encode_columns, encode_csv,
+                                        encode_jsonl, format_for, output_columns, stream_sink)
 from velmora_core.errors import BatchError
 
 
 def extract_chunk(chunk: Chunk, keep: Sequence[str] = (), encoding: str | None = None) -> ChunkResult:
-    """The worker's task: parse, extract and (for CSV and JSONL) encode one chunk."""
-    if chunk.reject:
-        return ChunkResult(chunk.source, chunk.name, 1, chunk.size, 0, [], [(chunk.first_line, chunk.reject)])
-    lines = chunk.lines()
-    rows, rejects = extract_lines(lines, chunk.first_line, keep)
-    result = ChunkResult(chunk.source, chunk.name, len(lines), chunk.size,
-                         len(rows), rows, rejects)
+    """The worker's task: parse, extract and lay out one chunk for its output format."""
+    if chunk.numbered:
+        lines = chunk.lines()
+        count = len(lines)
+        rows, rejects = extract_lines(lines, chunk.first_line, keep)
+    else:
+        count, rows, rejects = _extract_raw(chunk, keep)
+    result = ChunkResult(chunk.source, chunk.name, count, chunk.size, len(rows), rows, rejects,
+                         relative=not chunk.numbered)
     if encoding == "csv":
         result.encoded, result.rows = encode_csv(chunk.name, rows), []
     elif encoding == "jsonl":
         result.encoded, result.rows = encode_jsonl(chunk.name, rows, output_columns(keep)), []
+    elif encoding == "parquet":
+        result.columns, result.rows = encode_columns(rows, len(keep)), []
+    return result
+
+
+def unless_refused(work: Callable[[Chunk], ChunkResult], chunk: Chunk) -> ChunkResult:
+    """work(chunk), or the rejection of the line the reading refused (too long)."""
+    if chunk.reject:
+        return ChunkResult(chunk.source, chunk.name, 1, chunk.size, 0, [], [(chunk.first_line, chunk.reject)])
+    return work(chunk)
+
+
+def _extract_raw(chunk: Chunk, keep: Sequence[str]) -> tuple[int, list[Row], list[tuple[int, str]]]:
+    """extract_lines over an unnumbered chunk: its lines numbered from 1, refused ones rejected."""
+    items = chunk.raw_lines()
+    rows: list[Row] = []
+    rejects: list[tuple[int, str]] = []
+    run: list[bytes] = []  # the lines since the last refused one
+    for number, item in enumerate([*items, ""], 1):
+        if isinstance(item, bytes):
+            run.append(item)
+            continue
+        found, failed = extract_lines(run, number - len(run), keep)
+        rows += found
+        rejects += failed
+        if number <= len(items):
+            rejects.append((number, item))
+        run = []
+    return len(items), rows, rejects
+
+
+def renumbered(result: ChunkResult, before: int) -> ChunkResult:
+    """The result of an unnumbered chunk, whose lines count from 1, numbered after the
+    before lines that came earlier from its input."""
+    if before:
+        result.rejects = [(number + before, reason) for number, reason in result.rejects]
+        result.rows = [(row[0] + before, *row[1:]) for row in result.rows]
+        if result.columns is not None:
+            lines = array.array("q", result.columns.lines)
+            result.columns.lines = array.array("q", [n + before for n in lines]).tobytes()
     return result
 
 
@@ -166,17 +209,20 @@ def run(inputs: Sequence[str], sink: Sink, *, jobs: int | None = None, keep: Seq
     max_line_bytes is rejected without being held in memory.
     """
     report: IO[str] = sys.stderr if errors is None else errors
-    task = work or partial(extract_chunk, keep=tuple(keep), encoding=encoding)
+    task = partial(unless_refused, work or partial(extract_chunk, keep=tuple(keep), encoding=encoding))
+    # Results whose lines this process can still number (rows and Parquet columns, not
+    # encoded text) come from chunks it need not read at all.
+    numbered = work is not None or encoding not in (None, "parquet")
     with executor_for(jobs, executor) as pool:
         workers = 1 if pool is None else max(jobs or default_jobs(), 2)
         chunk_bytes = chunk_bytes or chunk_bytes_for(inputs, workers)
         return _run(inputs, sink, pool, 4 * workers, task, strict, progress, report, chunk_bytes,
-                    max_line_bytes)
+                    max_line_bytes, numbered)
 
 
 def _run(inputs: Sequence[str], sink: Sink, pool: Executor | None, depth: int,
          work: Callable[[Chunk], ChunkResult], strict: bool, progress: bool, errors: IO[str],
-         chunk_bytes: int, max_line_bytes: int) -> Summary:
+         chunk_bytes: int, max_line_bytes: int, numbered: bool) -> Summary:
     summary = Summary()
     start = time.perf_counter()
     meter = Progress(sys.stderr, plain_size(inputs)) if progress else None
@@ -184,8 +230,13 @@ def _run(inputs: Sequence[str], sink: Sink, pool: Executor | None, depth: int,
         # Local worker processes read plain files themselves; other executors (a Dask
         # cluster) get the bytes.
         chunks = read_chunks(inputs, chunk_bytes, by_range=isinstance(pool, ProcessPoolExecutor),
-                             max_line_bytes=max_line_bytes)
+                             max_line_bytes=max_line_bytes, numbered=numbered)
+        lines_before: dict[int, int] = {}  # per input, for results of unnumbered chunks
         for result in ordered_results(chunks, work, pool, depth):
+            before = lines_before.get(result.source, 0)
+            lines_before[result.source] = before + result.lines
+            if result.relative:
+                result = renumbered(result, before)
             if strict and result.rejects:
                 number, reason = result.rejects[0]
                 summary.stopped_at = f"{result.name}:{number}"
@@ -244,7 +295,8 @@ def extract_to_file(inputs: Sequence[str], output: str, *, fmt: str | None = Non
                 raise BatchError(f"cannot write {label}: {error.strerror or error}") from None
             with _closing(stream, label):
                 return _run_into(stream, label, executor=pool, **options)
-    # The pool first: the Parquet writer's library starts threads, after which forking is unsafe.
+    # The pool first: the Parquet writer's library starts threads, after which forking is
+    # unsafe (the sink imports it only once the workers run).
     with executor_for(jobs, executor) as pool:
         temporary, descriptor = _create_temporary(output)
         renamed = False
@@ -313,7 +365,7 @@ def _run_into(stream: IO[bytes], label: str, *, fmt: str, columns: Sequence[str]
               jobs: int | None, keep: Sequence[str], executor: Executor | None, **options: Any) -> Summary:
     sink: Sink = ParquetSink(stream, keep, label) if fmt == "parquet" else stream_sink(stream, fmt, columns, label)
     try:
-        summary = run(inputs, sink, jobs=jobs, keep=keep, encoding=None if fmt == "parquet" else fmt,
+        summary = run(inputs, sink, jobs=jobs, keep=keep, encoding=fmt,
                       executor=executor, **options)
     except BaseException:
         with contextlib.suppress(Exception):

@@ -1,17 +1,20 @@
-"""Output formats: CSV and JSONL rows encoded in the workers, Parquet assembled here."""
+"""Output formats: CSV and JSONL rows encoded in the workers; Parquet columns laid out in
+the workers as flat buffers and assembled here."""
 
 import array
 import csv
+import importlib.util
 import io
 import itertools
 import os
 from collections.abc import Sequence
+from functools import cache
 from typing import IO, Any, Final, Protocol
 
 import orjson
 
 from velmora_core.errors import BatchError, missing_extra
-from velmora_core.batch.extraction import ChunkResult, Row, feature_types
+from velmora_core.batch.extraction import ChunkResult, ColumnBlock, Row, feature_types
 from velmora_core.records import FEATURE_NAMES
 
 FORMATS: Final = ("parquet", "csv", "jsonl")
@@ -68,6 +71,22 @@ def encode_jsonl(name: str, rows: list[Row], columns: Sequence[str]) -> bytes:
     return b"".join(dumps(dict(zip(columns, (name, *row))), option=option) for row in rows)
 
 
+@cache
+def _feature_codes() -> tuple[str, ...]:
+    return tuple({bool: "B", int: "q", float: "d"}[t] for t in feature_types().values())
+
+
+def encode_columns(rows: list[Row], kept: int) -> ColumnBlock:
+    """rows (line, *kept values, *features) as a ColumnBlock."""
+    if not rows:
+        return ColumnBlock(0, b"", [[] for _ in range(kept)], [b"" for _ in _feature_codes()])
+    columns = list(zip(*rows))
+    lines = array.array("q", columns[0]).tobytes()
+    features = [array.array(code, values).tobytes()
+                for code, values in zip(_feature_codes(), columns[1 + kept:])]
+    return ColumnBlock(len(rows), lines, [list(c) for c in columns[1:1 + kept]], features)
+
+
 class Sink(Protocol):
     def write(self, result: ChunkResult) -> None: ...
     def close(self) -> None: ...
@@ -102,55 +121,62 @@ class StreamSink:
 
 
 class ParquetSink:
+    """Collects column blocks and writes a row group every ROW_GROUP_ROWS rows.
+
+    pyarrow is imported when the first rows arrive, not before: the import takes a good part
+    of a second, which the workers spend extracting, and worker processes must be forked
+    before the library starts its threads.
+    """
+
     def __init__(self, stream: IO[bytes], keep: Sequence[str], label: str = "the output") -> None:
-        try:
-            import pyarrow as pa  # type: ignore[import-untyped]
-            import pyarrow.parquet as pq  # type: ignore[import-untyped]
-        except ImportError:
-            raise missing_extra("parquet", "pyarrow", "Parquet output") from None
+        if importlib.util.find_spec("pyarrow") is None:
+            raise missing_extra("parquet", "pyarrow", "Parquet output")
+        self.stream, self.keep, self.label = stream, tuple(keep), label
+        self.writer: Any = None
+        self.names: list[tuple[str, int]] = []  # (file, rows) runs
+        self.blocks: list[ColumnBlock] = []
+        self.pending = 0
+
+    def _open(self) -> None:
+        import pyarrow as pa  # type: ignore[import-untyped]
+        import pyarrow.parquet as pq  # type: ignore[import-untyped]
         self.pa = pa
         arrow = {bool: pa.bool_(), int: pa.int64(), float: pa.float64()}
         fields = [pa.field("file", pa.large_string(), nullable=False), pa.field("line", pa.int64(), nullable=False)]
-        fields += [pa.field(k, pa.large_string()) for k in keep]
+        fields += [pa.field(k, pa.large_string()) for k in self.keep]
         fields += [pa.field(k, arrow[t], nullable=False) for k, t in feature_types().items()]
         self.schema = pa.schema(fields)
-        self.stream, self.label = stream, label
         # Written through the stream: its file was created exclusively, never reopened by path.
-        self.writer = pq.ParquetWriter(stream, self.schema)
-        self.names: list[str] = []
-        self.rows: list[Row] = []
+        self.writer = pq.ParquetWriter(self.stream, self.schema)
 
     def write(self, result: ChunkResult) -> None:
-        self.names.extend([result.name] * len(result.rows))
-        self.rows.extend(result.rows)
-        if len(self.rows) >= ROW_GROUP_ROWS:
+        block = result.columns if result.columns is not None else encode_columns(result.rows, len(self.keep))
+        if not block.count:
+            return
+        self.names.append((result.name, block.count))
+        self.blocks.append(block)
+        self.pending += block.count
+        if self.pending >= ROW_GROUP_ROWS:
             self._flush()
 
     def _flush(self) -> None:
-        if not self.rows:
+        if self.writer is None:
+            self._open()
+        if not self.blocks:
             return
-        columns = [self.names, *zip(*self.rows)]
-        arrays = [self._array(c, f.type) for c, f in zip(columns, self.schema)]
+        pa, n, blocks = self.pa, self.pending, self.blocks
+        names = [name for name, count in self.names for _ in range(count)]
+        arrays = [_strings(pa, names), _fixed(pa, pa.int64(), n, b"".join(b.lines for b in blocks))]
+        arrays += [_strings(pa, [v for b in blocks for v in b.kept[i]]) for i in range(len(self.keep))]
+        for i, field in enumerate(self.schema.names[2 + len(self.keep):]):
+            data = b"".join(b.features[i] for b in blocks)
+            kind = self.schema.field(field).type
+            arrays.append(_fixed(pa, kind, n, _bits(data) if kind == pa.bool_() else data))
         try:
-            self.writer.write_table(self.pa.Table.from_arrays(arrays, schema=self.schema))
+            self.writer.write_table(pa.Table.from_arrays(arrays, schema=self.schema))
         except OSError as error:
             raise _write_error(self.label, error) from None
-        self.names, self.rows = [], []
-
-    def _array(self, values: Sequence[Any], kind: Any) -> Any:
-        # Arrays are assembled from their buffers: pyarrow's conversion of Python lists
-        # imports pandas first, which would add a third of a second to every run.
-        pa, n = self.pa, len(values)
-        if kind == pa.float64():
-            return pa.Array.from_buffers(kind, n, [None, pa.py_buffer(array.array("d", values))])
-        if kind == pa.int64():
-            return pa.Array.from_buffers(kind, n, [None, pa.py_buffer(array.array("q", values))])
-        if kind == pa.bool_():
-            return pa.Array.from_buffers(kind, n, [None, pa.py_buffer(_bits(values))])
-        texts = [b"" if v is None else v.encode() for v in values]
-        offsets = array.array("q", [0, *itertools.accumulate(map(len, texts))])
-        valid = None if None not in values else pa.py_buffer(_bits([v is not None for v in values]))
-        return pa.Array.from_buffers(kind, n, [valid, pa.py_buffer(offsets), pa.py_buffer(b"".join(texts))])
+        self.names, self.blocks, self.pending = [], [], 0
 
     def close(self) -> None:
         self._flush()
@@ -161,11 +187,28 @@ class ParquetSink:
             raise _write_error(self.label, error) from None
 
 
-def _bits(flags: Sequence[Any]) -> bytes:
-    """Arrow's bitmap of flags: value i in bit i % 8 of byte i // 8."""
+def _fixed(pa: Any, kind: Any, count: int, data: bytes) -> Any:
+    # Arrays are assembled from their buffers: pyarrow's conversion of Python lists
+    # imports pandas first, which would add a third of a second to every run.
+    return pa.Array.from_buffers(kind, count, [None, pa.py_buffer(data)])
+
+
+def _strings(pa: Any, values: Sequence[str | None]) -> Any:
+    texts = [b"" if v is None else v.encode() for v in values]
+    offsets = array.array("q", [0, *itertools.accumulate(map(len, texts))])
+    valid = None if None not in values else pa.py_buffer(_bits(bytes(v is not None for v in values)))
+    return pa.Array.from_buffers(pa.large_string(), len(values),
+                                 [valid, pa.py_buffer(offsets), pa.py_buffer(b"".join(texts))])
+
+
+_DIGITS: Final = bytes.maketrans(b"\x00\x01", b"01")
+
+
+def _bits(flags: bytes) -> bytes:
+    """Arrow's bitmap of flags (one byte, 0 or 1, each): flag i in bit i % 8 of byte i // 8."""
     if not flags:
         return b""
-    return int("".join("1" if f else "0" for f in reversed(flags)), 2).to_bytes((len(flags) + 7) // 8, "little")
+    return int(flags.translate(_DIGITS)[::-1], 2).to_bytes((len(flags) + 7) // 8, "little")
 
 
 class MemorySink:
