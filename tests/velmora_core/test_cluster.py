@@ -50,6 +50,9 @@ def test_bad_line_in_a_bag_raises_or_is_skipped(cluster, tmp_path):
         with pytest.raises(ValueError, match=r"bad.jsonl:2: not a JSON object"):
             features_frame(bag).compute()
         assert features_frame(bag, errors="skip").compute()["line"].tolist() == [1, 3]
+        for keep in (["line"], ["label", "label"], ["mouse_points"]):
+            with pytest.raises(ValueError, match="--keep"):
+                features_frame(bag, keep=keep)
 
 
 def test_cli_with_scheduler_equals_local_run(cluster, tmp_path):

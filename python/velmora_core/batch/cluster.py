@@ -17,6 +17,7 @@ from typing import TYPE_CHECKING, Any, Literal, cast
 
 from velmora_core.errors import BatchError, missing_extra
 from velmora_core.batch.extraction import extract_lines, feature_types
+from velmora_core.batch.writers import check_keep
 
 if TYPE_CHECKING:
     import dask.bag
@@ -85,11 +86,16 @@ def features_frame(lines: "dask.bag.Bag", keep: Sequence[str] = (),
     ``read_text(..., include_path=True)``, which fill the ``file`` column. A line that is
     not a JSON object raises ValueError naming file and line when the frame is computed,
     or is left out with errors="skip". Features have the same values and types as
-    ``velmora-core features`` writes.
+    ``velmora-core features`` writes. A keep key that would clash with another column
+    raises ValueError at once.
     """
     _require_dask()
     if errors not in ("raise", "skip"):
         raise ValueError(f"errors must be 'raise' or 'skip', not {errors!r}")
+    try:
+        check_keep(tuple(keep))
+    except BatchError as error:
+        raise ValueError(str(error)) from None
     import dask.dataframe as dd
     from dask.delayed import delayed
     keep = tuple(keep)
