@@ -285,7 +285,20 @@ def write_report(inputs: Sequence[str], directory: str, *, label_key: str | None
         with open(index, "w", encoding="utf-8") as f:
             f.write(_html(scores, images, roc, len(best), inputs, label_key, len(humans), len(bots), summary,
                           unlabelled, extra))
+        _remove_stale(figures, {f"hist_{name}.png" for name in images} | ({"roc.png"} if roc else set())
+                      | ({"model_roc.png", "model_scores.png"} if model is not None else set()))
     return ReportResult(summary, len(humans), len(bots), unlabelled, index, scores)
+
+
+def _remove_stale(figures: str, written: set[str]) -> None:
+    """Remove the figures an earlier report left in a reused directory that this one did not
+    write (a feature constant this time, no model section): they would pass for its own."""
+    ours = {f"hist_{name}.png" for name in FEATURE_NAMES} | {"roc.png", "model_roc.png", "model_scores.png"}
+    for name in ours - written:
+        try:
+            os.unlink(os.path.join(figures, name))
+        except FileNotFoundError:
+            pass
 
 
 @contextmanager

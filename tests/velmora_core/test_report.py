@@ -59,6 +59,10 @@ def test_report_on_the_samples(tmp_path, capsys, by_key):
         mixed.write_text("".join(lines) + json.dumps({"label": "cat"}) + "\n")
         args = [str(mixed), "--label-key", "label"]
     out = tmp_path / "report"
+    # A reused directory: figures of an earlier report that this one does not make go away.
+    (out / "figures").mkdir(parents=True)
+    for stale in ("hist_touch_event_count.png", "model_roc.png"):
+        (out / "figures" / stale).write_bytes(b"old")
     assert main(["report", *args, "-o", str(out), "-j", "1", "-q"]) == (1 if by_key else 0)
     err = capsys.readouterr().err
     assert f"report on 6 human and 6 bot sessions: {out / 'index.html'}" in err
