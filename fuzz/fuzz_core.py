@@ -2,8 +2,10 @@
 
 The first input byte picks a target: one of the thirteen functions with fitting but
 hostile arguments, a sequence of state-engine operations checked against a model,
-any function called with arbitrary positional and keyword arguments, or raw bytes through
-velmora_core.extract_features_json compared with json.loads + extract_features_rs. The rest of the
+any function called with arbitrary positional and keyword arguments, raw bytes through
+velmora_core.extract_features_json compared with json.loads + extract_features_rs, or a
+session through velmora_core._native's one-read row (a hostile dict, or raw bytes compared
+with the row of json.loads' object). The rest of the
 input is spent by values.Gen. A finding is a sanitizer report or any Python exception
 that escapes TestOneInput: an exception of a kind the function may not raise, or a
 result whose shape is wrong.
@@ -30,7 +32,7 @@ with atheris.instrument_imports():
 
 import velmora_core_rs as core
 
-from velmora_core import extract_features_json
+from velmora_core import _native, extract_features_json
 
 # Exceptions the converting functions may raise for bad arguments; HostileError is what
 # the fuzzer's own objects raise and must pass through unchanged.
@@ -308,6 +310,26 @@ def fuzz_json(gen: Gen) -> None:
     assert got == want, (got, want)
 
 
+ROW_LENGTH = len(_native.session_row({}))
+
+
+def fuzz_session_row(gen: Gen) -> None:
+    """A hostile telemetry read once for the whole row: no exception, 78 floats."""
+    row = _native.session_row(gen.telemetry())
+    assert type(row) is tuple and len(row) == ROW_LENGTH and all(type(v) is float for v in row), row
+
+
+def fuzz_session_row_json(gen: Gen) -> None:
+    """Raw bytes: the row of the text, when the native reader decides it, is the row of
+    json.loads' object to the bit."""
+    data = gen.fdp.ConsumeBytes(gen.fdp.remaining_bytes())
+    row = _native.session_row_json(data, None)
+    if row is None:
+        return
+    want = _native.session_row(json.loads(data))
+    assert [struct.pack("<d", v) for v in row] == [struct.pack("<d", v) for v in want], (row, want)
+
+
 FUNCTIONS: list[Callable[..., Any]] = [getattr(core, n) for n in core.__all__]
 TARGETS: list[Callable[[Gen], None]] = [
     lambda gen: check(core.is_rust_core_active() is True, "is_rust_core_active"),
@@ -326,7 +348,9 @@ TARGETS: list[Callable[[Gen], None]] = [
     fuzz_state_engine,
     call_anything,
     fuzz_json,
-    fuzz_freed_keywords,  # last two appended, so that the committed seeds keep their targets
+    fuzz_freed_keywords,  # appended last, so that the committed seeds keep their targets
+    fuzz_session_row,
+    fuzz_session_row_json,
 ]
 
 

@@ -1,12 +1,17 @@
 // The parsed form of one telemetry dict: plain values, owned by the call.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "keystrokes/keystroke_event.hpp"
 
 namespace velmora::features {
+
+// Keystroke records beyond this are ignored: typing analysis needs no more, and it bounds
+// the work a single telemetry can cause.
+inline constexpr std::size_t kMaxKeystrokeItems = 150;
 
 // One movement sample. x, y and t are always finite (the reader drops the others);
 // r and f are 0.0 when the client did not send them and are not checked.
@@ -31,7 +36,7 @@ struct BrowserFacts {
 
 struct ParsedTelemetry {
     std::vector<MousePoint> points;                  // input order
-    std::vector<keystrokes::KeystrokeEvent> events;  // input order, at most 150
+    std::vector<keystrokes::KeystrokeEvent> events;  // input order, from the first kMaxKeystrokeItems items
     std::uint64_t click_count = 0;
     std::uint64_t scroll_count = 0;
     BrowserFacts browser;

@@ -20,10 +20,6 @@ using features::MousePoint;
 using features::ParsedTelemetry;
 using keystrokes::KeystrokeEvent;
 
-// Keystroke records beyond this are ignored: typing analysis needs no more, and it
-// bounds the work a single telemetry can cause.
-constexpr Py_ssize_t kMaxKeystrokeItems = 150;
-
 // Room reserved for movement samples before any is read (40 bytes each).
 constexpr Py_ssize_t kMaxReservedPoints = 1 << 16;
 
@@ -70,7 +66,7 @@ std::uint64_t list_length_at(PyObject* telemetry, PyObject* key) {
 // friends) may grow or shrink the list, and growing it must not keep the loop going.
 // Items that vanish meanwhile are simply skipped.
 void read_keystrokes(PyObject* list, RecordScanner& scanner, std::vector<KeystrokeEvent>& events) {
-    const Py_ssize_t examined = std::min(PyList_Size(list), kMaxKeystrokeItems);
+    const Py_ssize_t examined = std::min(PyList_Size(list), static_cast<Py_ssize_t>(features::kMaxKeystrokeItems));
     events.reserve(static_cast<std::size_t>(examined));
     for (Py_ssize_t i = 0; i < examined; ++i) {
         PyRef item = list_get(list, i);

@@ -13,6 +13,7 @@
 #include "binding/function_registry_py.hpp"
 #include "binding/errors_py.hpp"
 #include "forest/forest.hpp"
+#include "forest/forest_capsule_py.hpp"
 #include "native_module/native_entries.hpp"
 #include "binding/results_py.hpp"
 
@@ -23,14 +24,6 @@ constexpr const char* kCapsuleName = "velmora_core._native.Forest";
 
 void free_forest(PyObject* capsule) noexcept {
     delete static_cast<forest::Forest*>(PyCapsule_GetPointer(capsule, kCapsuleName));
-}
-
-const forest::Forest* forest_of(PyObject* obj) {
-    if (!PyCapsule_IsValid(obj, kCapsuleName)) {
-        PyErr_SetString(PyExc_TypeError, "forest must be a capsule made by forest_build");
-        return nullptr;
-    }
-    return static_cast<const forest::Forest*>(PyCapsule_GetPointer(obj, kCapsuleName));
 }
 
 // Node indices and feature numbers arrive as floats (one conversion for every column).
@@ -53,15 +46,27 @@ bool row_of(const forest::Forest& model, PyObject* obj, std::vector<double>& row
         argument_error("row");
         return false;
     }
-    if (row.size() != model.feature_count) {
-        PyErr_Format(PyExc_ValueError, "row has %zd values; the forest reads %zd",
-                     static_cast<Py_ssize_t>(row.size()), static_cast<Py_ssize_t>(model.feature_count));
+    return reads_rows_of(model, row.size());
+}
+
+}  // namespace
+
+const forest::Forest* forest_of(PyObject* obj) {
+    if (!PyCapsule_IsValid(obj, kCapsuleName)) {
+        PyErr_SetString(PyExc_TypeError, "forest must be a capsule made by forest_build");
+        return nullptr;
+    }
+    return static_cast<const forest::Forest*>(PyCapsule_GetPointer(obj, kCapsuleName));
+}
+
+bool reads_rows_of(const forest::Forest& model, std::size_t length) {
+    if (length != model.feature_count) {
+        PyErr_Format(PyExc_ValueError, "row has %zd values; the forest reads %zd", static_cast<Py_ssize_t>(length),
+                     static_cast<Py_ssize_t>(model.feature_count));
         return false;
     }
     return true;
 }
-
-}  // namespace
 
 PyObject* forest_build(const BoundArguments<9>& arguments) {
     // The node columns' parameter names, for their errors.

@@ -2,8 +2,9 @@
 //
 // Each returns None for a document it leaves to json.loads (see ingest/json_document.hpp);
 // the Python layer then parses it with json.loads and extracts from the object, so the
-// result is always the one of extract_features_rs(json.loads(data)).
-#include <memory>
+// result is always the one of extract_features_rs(json.loads(data)) (and of the behaviour
+// features and the session row of that object). A document is parsed once per call, however
+// many of its readings the call returns.
 #include <string>
 #include <string_view>
 
@@ -15,8 +16,11 @@
 #include "ingest/json_telemetry.hpp"
 #include "features/feature_dict_py.hpp"
 #include "features/feature_record.hpp"
-#include "features/twiddle_table.hpp"
+#include "forest/forest.hpp"
 #include "native_module/native_entries.hpp"
+#include "native_module/table_cache.hpp"
+#include "session_row/session_row.hpp"
+#include "session_row/session_row_py.hpp"
 #include "binding/results_py.hpp"
 
 namespace velmora::py {
@@ -25,16 +29,6 @@ namespace {
 
 using ingest::JsonDocument;
 using ingest::JsonKind;
-
-// This module's own spectrum tables, so that a batch run can give them more room than the
-// extension's fixed budget; replaced whole when the budget changes (every entry runs under
-// the interpreter's lock, so no call is using it then).
-std::unique_ptr<features::TwiddleCache>& table_cache_slot() {
-    static auto* const slot = new std::unique_ptr<features::TwiddleCache>(
-        std::make_unique<features::TwiddleCache>(features::kTwiddleCacheBudget));
-    return *slot;
-}
-std::size_t table_budget_bytes = features::kTwiddleCacheBudget;
 
 // The UTF-8 text of a document, when json.loads would read it as UTF-8: a str without lone
 // surrogates and without a leading byte order mark (json.loads refuses that in a str), or
@@ -98,7 +92,7 @@ PyObject* features_of(yyjson_val* telemetry, bool& undecided) {
         undecided = true;
         return nullptr;
     }
-    return new_feature_dict(features::build_feature_record(parsed, *table_cache_slot()));
+    return new_feature_dict(features::build_feature_record(parsed, native_module::table_cache()));
 }
 
 const char* kind_name(JsonKind kind) {
@@ -172,24 +166,47 @@ PyRef to_python(yyjson_val* value) {
     }
 }
 
-}  // namespace
-
-PyObject* features_json(const BoundArguments<1>& arguments) {
-    JsonDocument doc;
-    if (!parse_document(arguments[0].get(), doc)) Py_RETURN_NONE;
-    bool undecided = false;
-    PyObject* features = features_of(doc.root(), undecided);
-    if (undecided) Py_RETURN_NONE;
-    return features;
+// A member name must be a str or None.
+bool member_name_ok(PyObject* name) {
+    if (name == Py_None || PyUnicode_Check(name)) return true;
+    PyErr_SetString(PyExc_TypeError, "member must be a str or None");
+    return false;
 }
 
-PyObject* session_json(const BoundArguments<3>& arguments) {
-    PyObject* name = arguments[1].get();
-    PyObject* keep = arguments[2].get();
-    if (name != Py_None && !PyUnicode_Check(name)) {
-        PyErr_SetString(PyExc_TypeError, "member must be a str or None");
+// The telemetry value: the document, or its member `name` (null when there is none).
+yyjson_val* telemetry_of(const JsonDocument& doc, PyObject* name) {
+    if (name == Py_None) return doc.root();
+    Py_ssize_t size = 0;
+    const char* utf8 = PyUnicode_AsUTF8AndSize(name, &size);
+    if (utf8 == nullptr) {  // a name with lone surrogates names no member of a valid UTF-8 document
+        PyErr_Clear();
         return nullptr;
     }
+    return ingest::member(doc.root(), std::string_view(utf8, static_cast<std::size_t>(size)));
+}
+
+PyObject* new_value_list(const behaviour::FeatureValues& values) {
+    PyRef list = VELMORA_CREATED(PyList_New(static_cast<Py_ssize_t>(values.size())));
+    for (std::size_t i = 0; i < values.size(); ++i)
+        PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), new_float(values[i]).release());
+    return list.release();
+}
+
+// The row of a telemetry object, from the one parsed document read by both readers; false
+// when it is not an object or when either reading leaves it to json.loads.
+bool row_of_json(yyjson_val* telemetry, session_row::Row& row) {
+    if (ingest::kind_of(telemetry) != JsonKind::object) return false;
+    features::ParsedTelemetry parsed;
+    behaviour::BehaviourSession session;
+    if (!ingest::read_telemetry(telemetry, parsed) || !ingest::read_behaviour_session(telemetry, session)) return false;
+    row = session_row::session_row(parsed, session, native_module::table_cache());
+    return true;
+}
+
+// session_json, and with `behaviour` session_parts_json: the document's kinds, the
+// telemetry's feature dict (and behaviour values), the kept values; None when undecided.
+PyObject* session_outcome(PyObject* data, PyObject* name, PyObject* keep, bool behaviour) {
+    if (!member_name_ok(name)) return nullptr;
     if (!PyTuple_Check(keep)) {
         PyErr_SetString(PyExc_TypeError, "keep must be a tuple of str");
         return nullptr;
@@ -203,22 +220,20 @@ PyObject* session_json(const BoundArguments<3>& arguments) {
     }
 
     JsonDocument doc;
-    if (!parse_document(arguments[0].get(), doc)) Py_RETURN_NONE;
-    yyjson_val* telemetry = doc.root();
-    if (name != Py_None) {
-        Py_ssize_t size = 0;
-        const char* utf8 = PyUnicode_AsUTF8AndSize(name, &size);
-        // A name with lone surrogates names no member of a valid UTF-8 document.
-        if (utf8 == nullptr) PyErr_Clear();
-        telemetry = utf8 == nullptr ? nullptr
-                                    : ingest::member(telemetry, std::string_view(utf8, static_cast<std::size_t>(size)));
-    }
+    if (!parse_document(data, doc)) Py_RETURN_NONE;
+    yyjson_val* telemetry = telemetry_of(doc, name);
     const JsonKind kind = ingest::kind_of(telemetry);
     PyRef features = borrow(Py_None);
+    PyRef values = borrow(Py_None);
     if (kind == JsonKind::object) {
-        bool undecided = false;
-        features = steal(features_of(telemetry, undecided));
-        if (undecided) Py_RETURN_NONE;
+        features::ParsedTelemetry parsed;
+        if (!ingest::read_telemetry(telemetry, parsed)) Py_RETURN_NONE;
+        if (behaviour) {
+            behaviour::BehaviourSession session;
+            if (!ingest::read_behaviour_session(telemetry, session)) Py_RETURN_NONE;
+            values = steal(new_value_list(behaviour::compute_behaviour_features(session)));
+        }
+        features = steal(new_feature_dict(features::build_feature_record(parsed, native_module::table_cache())));
         if (!features) return nullptr;
     }
     PyRef kept = steal(PyTuple_New(kept_count));
@@ -233,47 +248,70 @@ PyObject* session_json(const BoundArguments<3>& arguments) {
         if (!converted) return nullptr;
         PyTuple_SetItem(kept.get(), i, converted.release());
     }
-    return Py_BuildValue("(ssOO)", kind_name(ingest::kind_of(doc.root())), kind_name(kind), features.get(), kept.get());
+    const char* document_kind = kind_name(ingest::kind_of(doc.root()));
+    if (behaviour)
+        return Py_BuildValue("(ssOOO)", document_kind, kind_name(kind), features.get(), values.get(), kept.get());
+    return Py_BuildValue("(ssOO)", document_kind, kind_name(kind), features.get(), kept.get());
+}
+
+}  // namespace
+
+PyObject* features_json(const BoundArguments<1>& arguments) {
+    JsonDocument doc;
+    if (!parse_document(arguments[0].get(), doc)) Py_RETURN_NONE;
+    bool undecided = false;
+    PyObject* features = features_of(doc.root(), undecided);
+    if (undecided) Py_RETURN_NONE;
+    return features;
+}
+
+PyObject* session_json(const BoundArguments<3>& arguments) {
+    return session_outcome(arguments[0].get(), arguments[1].get(), arguments[2].get(), false);
+}
+
+PyObject* session_parts_json(const BoundArguments<3>& arguments) {
+    return session_outcome(arguments[0].get(), arguments[1].get(), arguments[2].get(), true);
 }
 
 PyObject* behaviour_values_json(const BoundArguments<2>& arguments) {
-    PyObject* name = arguments[1].get();
-    if (name != Py_None && !PyUnicode_Check(name)) {
-        PyErr_SetString(PyExc_TypeError, "member must be a str or None");
-        return nullptr;
-    }
+    if (!member_name_ok(arguments[1].get())) return nullptr;
     JsonDocument doc;
     if (!parse_document(arguments[0].get(), doc)) Py_RETURN_NONE;
-    yyjson_val* telemetry = doc.root();
-    if (name != Py_None) {
-        Py_ssize_t size = 0;
-        const char* utf8 = PyUnicode_AsUTF8AndSize(name, &size);
-        if (utf8 == nullptr) PyErr_Clear();  // a lone surrogate names no member
-        telemetry = utf8 == nullptr ? nullptr
-                                    : ingest::member(telemetry, std::string_view(utf8, static_cast<std::size_t>(size)));
-    }
+    yyjson_val* telemetry = telemetry_of(doc, arguments[1].get());
     behaviour::BehaviourSession session;
     if (telemetry == nullptr || !ingest::read_behaviour_session(telemetry, session)) Py_RETURN_NONE;
-    const behaviour::FeatureValues values = behaviour::compute_behaviour_features(session);
-    PyRef list = VELMORA_CREATED(PyList_New(static_cast<Py_ssize_t>(values.size())));
-    for (std::size_t i = 0; i < values.size(); ++i)
-        PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), new_float(values[i]).release());
-    return list.release();
+    return new_value_list(behaviour::compute_behaviour_features(session));
+}
+
+PyObject* session_row_json(const BoundArguments<2>& arguments) {
+    if (!member_name_ok(arguments[1].get())) return nullptr;
+    JsonDocument doc;
+    session_row::Row row;
+    if (!parse_document(arguments[0].get(), doc) || !row_of_json(telemetry_of(doc, arguments[1].get()), row))
+        Py_RETURN_NONE;
+    return new_row_tuple(row);
+}
+
+PyObject* session_score_json(const BoundArguments<3>& arguments) {
+    const forest::Forest* model = row_forest(arguments[0].get());
+    if (model == nullptr || !member_name_ok(arguments[2].get())) return nullptr;
+    JsonDocument doc;
+    session_row::Row row;
+    if (!parse_document(arguments[1].get(), doc) || !row_of_json(telemetry_of(doc, arguments[2].get()), row))
+        Py_RETURN_NONE;
+    return new_float(forest::score(*model, row)).release();
 }
 
 PyObject* set_table_budget(const BoundArguments<1>& arguments) {
     const std::size_t budget = PyLong_AsSize_t(arguments[0].get());
     if (budget == static_cast<std::size_t>(-1) && PyErr_Occurred() != nullptr) return nullptr;
-    if (budget != table_budget_bytes) {
-        table_cache_slot() = std::make_unique<features::TwiddleCache>(budget);
-        table_budget_bytes = budget;
-    }
+    native_module::set_table_budget(budget);
     Py_RETURN_NONE;
 }
 
 PyObject* table_stats(const BoundArguments<0>&) {
-    const features::TwiddleCacheStats s = table_cache_slot()->stats();
-    return Py_BuildValue("{sKsKsKsKsKsK}", "budget", static_cast<unsigned long long>(table_budget_bytes), "bytes",
+    const features::TwiddleCacheStats s = native_module::table_cache().stats();
+    return Py_BuildValue("{sKsKsKsKsKsK}", "budget", static_cast<unsigned long long>(native_module::table_budget()), "bytes",
                          static_cast<unsigned long long>(s.bytes), "tables", static_cast<unsigned long long>(s.tables),
                          "requests", static_cast<unsigned long long>(s.requests), "builds",
                          static_cast<unsigned long long>(s.builds), "not_cached",

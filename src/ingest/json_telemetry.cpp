@@ -17,9 +17,8 @@ using features::MousePoint;
 using features::ParsedTelemetry;
 using keystrokes::KeystrokeEvent;
 
-// As the dict reader: keystroke items beyond these are not examined, and the room reserved
-// for movement samples before any is read is capped.
-constexpr std::size_t kMaxKeystrokeItems = 150;
+// As the dict reader: keystroke items beyond features::kMaxKeystrokeItems are not examined,
+// and the room reserved for movement samples before any is read is capped.
 constexpr std::size_t kMaxReservedPoints = std::size_t{1} << 16;
 
 // A "browser" object that lacks a key reads it as 0.0 / false, not as the defaults that
@@ -84,7 +83,7 @@ bool read_keystroke(yyjson_val* record, std::vector<KeystrokeEvent>& events) {
 }
 
 bool read_keystrokes(yyjson_val* list, std::vector<KeystrokeEvent>& events) {
-    const std::size_t examined = std::min(unsafe_yyjson_get_len(list), kMaxKeystrokeItems);
+    const std::size_t examined = std::min(unsafe_yyjson_get_len(list), features::kMaxKeystrokeItems);
     events.reserve(examined);
     yyjson_val* item = unsafe_yyjson_get_first(list);
     for (std::size_t i = 0; i < examined; ++i, item = unsafe_yyjson_get_next(item)) {

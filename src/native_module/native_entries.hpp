@@ -35,6 +35,20 @@
     X(behaviour_values_json, "data, member",                                                           \
       "The behaviour feature values of one JSON telemetry document (or of its member), in the order "  \
       "of behaviour_feature_names(), or None when only json.loads can decide its content.")            \
+    X(session_parts_json, "data, member, keep",                                                        \
+      "session_json with the telemetry's behaviour feature values too, read from the same parse: "     \
+      "(kind of the document, kind of the telemetry, its feature dict or None, its behaviour feature " \
+      "values or None, the kept top-level values), or None when only json.loads can decide the "      \
+      "document's content.")                                                                          \
+    X(session_row, "telemetry",                                                                        \
+      "Every feature of a telemetry dict read once, as a tuple of floats: the feature dict's values "  \
+      "in order (flags as 0.0 and 1.0), then the behaviour feature values.")                            \
+    X(session_score, "forest, telemetry", "forest_score of session_row(telemetry), in one call.")       \
+    X(session_row_json, "data, member",                                                                \
+      "session_row of the JSON telemetry object in data (or its member), parsed once, or None when "   \
+      "the telemetry is not an object or only json.loads can decide the document's content.")          \
+    X(session_score_json, "forest, data, member",                                                      \
+      "forest_score of session_row_json(data, member), in one call, or None as session_row_json.")     \
     X(set_table_budget, "budget", "Bytes this module's spectrum tables may take (the cache starts afresh).") \
     X(table_stats, "", "Budget and use of this module's spectrum tables.")
 

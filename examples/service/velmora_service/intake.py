@@ -58,15 +58,14 @@ def parse_verdict(body: bytes) -> VerdictRequest:
     reads it leniently and ignores what it cannot use. A body the native reader leaves to
     json.loads (NaN, lone surrogates, UTF-16...) takes that road.
     """
-    read = _native.session_json(body, "telemetry", ("nonce",))
-    behaviour = _native.behaviour_values_json(body, "telemetry") if read is not None else None
-    if read is None or behaviour is None:
+    read = _native.session_parts_json(body, "telemetry", ("nonce",))  # one parse for both feature sets
+    if read is None:
         nonce, telemetry = parse_envelope(body)
         return VerdictRequest(nonce, velmora_core_rs.extract_features_rs(telemetry),
                               behaviour_feature_values(telemetry))
-    body_kind, telemetry_kind, features, (nonce,) = read
+    body_kind, telemetry_kind, features, behaviour, (nonce,) = read
     _check_envelope(body_kind == "object", nonce, telemetry_kind == "object")
-    assert features is not None  # an object's features
+    assert features is not None and behaviour is not None  # an object's features
     return VerdictRequest(cast(str, nonce), features, behaviour)
 
 

@@ -96,7 +96,8 @@ class Detector:
 
     def score(self, telemetry: Telemetry) -> float:
         """How bot-like the session is, in [0, 1]."""
-        return _native.forest_score(self._forest, feature_set.feature_row(_check_telemetry(telemetry)))
+        # One native call: the session read once, every feature, the trees.
+        return _native.session_score(self._forest, _check_telemetry(telemetry))
 
     def verdict(self, telemetry: Telemetry, features: FeatureRecord | None = None) -> Verdict:
         """The decision with its score and the features that weighed most towards it.
@@ -111,7 +112,15 @@ class Detector:
 
         json.JSONDecodeError when data is not JSON; TypeError when it is not an object.
         """
-        return _native.forest_score(self._forest, self._row_json(data))
+        score = self.score_json_native(data)
+        if score is None:  # text only json.loads decides, or not an object
+            score = self.score(_check_telemetry(ingest.loads(data)))
+        return score
+
+    def score_json_native(self, data: ingest.JsonText) -> float | None:
+        """score_json when the native reader decides the text and it is a JSON object, in one
+        call that parses it once; None otherwise (the caller then reads it with json.loads)."""
+        return _native.session_score_json(self._forest, data, None)
 
     def verdict_json(self, data: ingest.JsonText) -> Verdict:
         """verdict of the JSON telemetry object in data, read straight from its text."""

@@ -7,8 +7,6 @@ trees would read the wrong column or a value computed differently.
 from collections.abc import Mapping, Sequence
 from typing import Final, cast
 
-import velmora_core_rs as _rs
-
 from velmora_core import _native
 from velmora_core.behaviour import BEHAVIOUR_FEATURE_NAMES
 from velmora_core.ingest import JsonText
@@ -23,10 +21,12 @@ NAMES: Final[tuple[str, ...]] = FEATURE_NAMES + BEHAVIOUR_FEATURE_NAMES
 def feature_row(telemetry: Telemetry, record: FeatureRecord | None = None) -> tuple[float, ...]:
     """Every feature of one session as a float, in NAMES order (flags as 0.0 and 1.0).
 
-    record, when given, is extract_features_rs(telemetry), computed already by the caller.
+    The session is read once for both feature sets. record, when given, is
+    extract_features_rs(telemetry), computed already by the caller; only the behaviour
+    features are computed then.
     """
     if record is None:
-        record = _rs.extract_features_rs(telemetry)
+        return _native.session_row(telemetry)
     return row_of(record, _native.behaviour_feature_values(telemetry))
 
 
@@ -42,11 +42,4 @@ def feature_row_json(data: JsonText, member: str | None = None) -> tuple[float, 
     None when the native reader leaves the text to json.loads (the caller then parses it)
     or when the telemetry is not a JSON object.
     """
-    read = _native.session_json(data, member, ())
-    if read is None:
-        return None
-    _, kind, record, _ = read
-    behaviour = _native.behaviour_values_json(data, member)
-    if kind != "object" or record is None or behaviour is None:
-        return None
-    return row_of(record, behaviour)
+    return _native.session_row_json(data, member)

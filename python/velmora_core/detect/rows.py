@@ -68,8 +68,16 @@ def score_chunk(chunk: Chunk, model: str | None, encoding: str) -> ChunkResult:
     rejects: list[tuple[int, str]] = []
     det = detector(model)
     rows: list[Row] = []
-    for number, session in sessions(lines, chunk.first_line, rejects):
-        score = det.score_row(feature_set.feature_row(session))
+    for number, line in enumerate(lines, chunk.first_line):
+        # Straight from the text, parsed once; what the native reader leaves (and every
+        # rejected line) goes the way of the other commands.
+        score = det.score_json_native(line)
+        if score is None:
+            session, reason = _object(line)
+            if session is None:
+                rejects.append((number, reason))
+                continue
+            score = det.score(session)
         rows.append((number, score, "bot" if score > det.threshold else "human"))
     result = ChunkResult(chunk.source, chunk.name, len(lines), chunk.size, len(rows), [], rejects)
     result.encoded = (encode_csv(chunk.name, rows) if encoding == "csv"

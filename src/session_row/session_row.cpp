@@ -1,0 +1,43 @@
+#include "session_row/session_row.hpp"
+
+#include <cmath>
+
+#include "behaviour/behaviour_features.hpp"
+
+namespace velmora::session_row {
+
+namespace {
+
+double as_double(bool v) { return v ? 1.0 : 0.0; }
+double as_double(double v) { return v; }
+double as_double(std::uint64_t v) { return static_cast<double>(v); }
+double as_double(std::int64_t v) { return static_cast<double>(v); }
+
+}  // namespace
+
+Row row_of(const features::FeatureRecord& record, const behaviour::FeatureValues& behaviour) {
+    Row row{};
+    std::size_t at = 0;
+#define VELMORA_ROW_ENTRY(name, ...) row[at++] = as_double(record.name);
+    VELMORA_FEATURES(VELMORA_ROW_ENTRY)
+#undef VELMORA_ROW_ENTRY
+    for (const double v : behaviour) row[at++] = v;
+    return row;
+}
+
+Row session_row(const features::ParsedTelemetry& telemetry, const behaviour::BehaviourSession& session,
+                features::TwiddleCache& tables) {
+    return row_of(features::build_feature_record(telemetry, tables), behaviour::compute_behaviour_features(session));
+}
+
+void pointer_from_points(std::span<const features::MousePoint> points, std::vector<behaviour::PointerSample>& pointer) {
+    pointer.reserve(pointer.size() + points.size());
+    for (const features::MousePoint& p : points) pointer.push_back({p.x, p.y, p.t});
+}
+
+void keys_from_events(std::span<const keystrokes::KeystrokeEvent> events, std::vector<behaviour::KeyTiming>& keys) {
+    keys.reserve(keys.size() + events.size());
+    for (const keystrokes::KeystrokeEvent& e : events) keys.push_back({e.down, e.up.value_or(NAN)});
+}
+
+}  // namespace velmora::session_row
