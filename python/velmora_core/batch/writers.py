@@ -153,6 +153,8 @@ class ParquetSink:
         block = result.columns if result.columns is not None else encode_columns(result.rows, len(self.keep))
         if not block.count:
             return
+        if self.writer is None:
+            self._open()  # now, while the workers go on with the next chunks
         self.names.append((result.name, block.count))
         self.blocks.append(block)
         self.pending += block.count
