@@ -45,14 +45,16 @@ ROUNDS: Final = 200
 PARAMS: Final[dict[str, Any]] = dict(objective="binary", learning_rate=0.05, num_leaves=15, min_data_in_leaf=10,
                                      feature_fraction=0.15, lambda_l2=1.0, deterministic=True,
                                      force_row_wise=True, num_threads=1, verbose=-1)
-# Features the trees never split on: browser facts, how many clicks, keys and scrolls a
-# session has, and a score that reads which keys were typed. A careful bot copies all of these from a real
-# session, so a model leaning on them learns only about careless bots. They stay in the
+# Features the trees never split on: browser facts, how many samples, clicks, keys and
+# scrolls a session has, and the two typing figures of the record that read which keys
+# were typed or only set careless scripted typing apart (digraph_entropy, keystroke_score).
+# A careful bot copies all of these from a real session, so a model leaning on them
+# learns only about careless bots. They stay in the
 # row (the model file keeps one fixed layout); the fit sees them as constant.
 IGNORED: Final = frozenset({
     "webdriver", "screen_valid", "plugins_length", "touch_supported", "screen_width", "max_touch_points",
     "avg_touch_radius", "touch_radius_var", "avg_touch_force", "touch_event_count",
-    "click_count", "key_count", "scroll_count", "mouse_points", "keystroke_score"})
+    "click_count", "key_count", "scroll_count", "mouse_points", "digraph_entropy", "keystroke_score"})
 
 
 @dataclass
