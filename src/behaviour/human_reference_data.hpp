@@ -18,7 +18,7 @@ inline constexpr std::array<std::array<double, 2>, 33> kHumanReference = {{
     {0.2018832575815242, 0.05242243216187975},  // peak_time_ratio_std
     {0.21774248360135184, 0.048373687493497596},  // min_jerk_error
     {0.772781121689041, 0.10362510025764643},  // straightness_mean
-    {0.26445835367846016, 0.22843935221409742},  // deviation_mean
+    {0.26445835367846016, 0.22843935221409745},  // deviation_mean
     {0.23855522351784347, 0.13373633721152745},  // speed_jitter
     {0.0688242040206821, 0.05651620269124292},  // end_speed_ratio
     {0.07705665170448661, 0.35716953048050953},  // speed_diff_lag1
@@ -38,7 +38,7 @@ inline constexpr std::array<std::array<double, 2>, 33> kHumanReference = {{
     {0.0, 1e-09},  // click_offset_px
     {0.35857142857142854, 0.18532246108228317},  // overshoot_share
     {1.1538461538461537, 0.20216995754430891},  // end_correction_mean
-    {0.3023682740583725, 0.0630358040094703},  // approach_time_share
+    {0.3023682740583725, 0.06303580400947026},  // approach_time_share
     {0.41701453446647396, 0.3373338215286459},  // duration_distance_r
 }};
 

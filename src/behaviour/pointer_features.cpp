@@ -159,9 +159,9 @@ void measure_coarse_path(std::span<const PointerSample> m, double path, Movement
     bool has_prev = false;
     for (std::size_t i = 1; i < m.size(); ++i) {
         const double dx = m[i].x - kept.x, dy = m[i].y - kept.y;
-        const double d = length(dx, dy);
-        if (d < kCoarseSpacing && i + 1 < m.size()) continue;
-        coarse += d;
+        const double d2 = dx * dx + dy * dy;
+        if (d2 < kCoarseSpacing * kCoarseSpacing && i + 1 < m.size()) continue;
+        coarse += std::sqrt(d2);
         kept = m[i];
         if (has_prev) {
             const double cross = prev_dx * dy - prev_dy * dx;
@@ -227,20 +227,21 @@ void measure_shape(std::span<const PointerSample> m, std::span<const Step> step,
         s.peak_amplitude.add(log_chord, fast_log(top));
         s.duration_distance.add(log_chord, fast_log(duration));
     }
-    double covered = 0.0, error = 0.0, deviation = 0.0, approach_at = -1.0;
+    // Shares of path and time by multiplication with their inverses: one division each per movement.
+    const double per_path = 1.0 / path, per_duration = 1.0 / duration;
+    double covered = 0.0, error = 0.0, off_line = 0.0, approach_at = -1.0;
     std::size_t homing_from = steps;
     for (std::size_t i = 0; i < m.size(); ++i) {
         if (i > 0) covered += step[i - 1].d;
-        const double e = covered / path - min_jerk_progress((m[i].t - t0) / duration);
+        const double e = covered * per_path - min_jerk_progress((m[i].t - t0) * per_duration);
         error += e * e;
-        if (chord >= 1.0)
-            deviation = std::max(deviation, std::fabs((m[i].x - m.front().x) * cy - (m[i].y - m.front().y) * cx) / chord);
+        off_line = std::max(off_line, std::fabs((m[i].x - m.front().x) * cy - (m[i].y - m.front().y) * cx));
         if (homing_from == steps && i < steps && covered >= kHomingShare * path) homing_from = i;
         if (approach_at < 0.0 && covered >= kApproachShare * path) approach_at = m[i].t;
     }
-    s.approach_time.add((m.back().t - approach_at) / duration);
+    s.approach_time.add((m.back().t - approach_at) * per_duration);
     s.min_jerk.add(std::sqrt(error / static_cast<double>(m.size())));
-    if (chord >= 1.0) s.deviation.add(deviation / chord);
+    if (chord >= 1.0) s.deviation.add(off_line / (chord * chord));  // largest distance from the line over its length
 
     if (click == nullptr) return;
     ++s.click_moves;
@@ -248,9 +249,9 @@ void measure_shape(std::span<const PointerSample> m, std::span<const Step> step,
     const double tx = click->x - m.front().x, ty = click->y - m.front().y;
     const double target = length(tx, ty);
     if (target >= 1.0) {
-        double reach = 0.0;
-        for (const PointerSample& p : m) reach = std::max(reach, ((p.x - m.front().x) * tx + (p.y - m.front().y) * ty) / target);
-        if (reach > target + kOvershootPx) ++s.overshoots;
+        double reach = 0.0;  // times the target distance
+        for (const PointerSample& p : m) reach = std::max(reach, (p.x - m.front().x) * tx + (p.y - m.front().y) * ty);
+        if (reach > (target + kOvershootPx) * target) ++s.overshoots;
     }
     s.end_corrections.add(static_cast<double>(count_peaks(std::span<const double>(v).subspan(homing_from), top)));
 }
