@@ -1,5 +1,5 @@
 """Writes src/behaviour/human_reference_data.hpp: the human medians and robust scales of the
-pointer behaviour features, which the human_distance feature measures sessions against.
+pointer behaviour features, which human_distance and human_range_excess measure sessions against.
 
     .venv/bin/python scripts/behaviour_reference.py [HUMAN_JSONL ...]
 
@@ -20,6 +20,7 @@ DEFAULT = [ROOT.parent / "shared/data/human_sessions.jsonl", ROOT.parent / "shar
 OUT = ROOT / "src/behaviour/human_reference_data.hpp"
 FIRST_KEY_FEATURE = "hold_mean"
 SCALE_FLOOR = 1e-9  # a feature constant over people makes any other value far
+RANGE_SHARE = 0.5  # percent of people left outside the range at either end
 
 
 def main() -> None:
@@ -34,14 +35,21 @@ def main() -> None:
     count = BEHAVIOUR_FEATURE_NAMES.index(FIRST_KEY_FEATURE)
     x = np.array(rows, dtype=np.float64)[:, :count]
     median = np.median(x, axis=0)
-    q1, q3 = np.percentile(x, [25, 75], axis=0)
+    low, q1, q3, high = np.percentile(x, [RANGE_SHARE, 25, 75, 100 - RANGE_SHARE], axis=0)
+    iqr = np.maximum(q3 - q1, SCALE_FLOOR)
     scale = np.maximum((q3 - q1) / 1.349, SCALE_FLOOR)
-    lines = [f"    {{{m!r}, {s!r}}},  // {name}" for name, m, s in zip(BEHAVIOUR_FEATURE_NAMES, median.tolist(), scale.tolist())]
+    columns = zip(BEHAVIOUR_FEATURE_NAMES, median.tolist(), scale.tolist(), low.tolist(), high.tolist(), iqr.tolist())
+    lines = [f"    {{{m!r}, {s!r}, {lo!r}, {hi!r}, {r!r}}},  // {name}" for name, m, s, lo, hi, r in columns]
     text = ["// Written by scripts/behaviour_reference.py from "
             f"{len(rows)} human sessions ({', '.join(p.name for p in files)}); do not edit.",
             "#pragma once", "", "#include <array>", "", "namespace velmora::behaviour {", "",
-            "// {median, robust scale} of each pointer feature, in feature order.",
-            f"inline constexpr std::array<std::array<double, 2>, {count}> kHumanReference = {{{{"]
+            "struct HumanReference {",
+            "    double median, scale;  // scale: interquartile range / 1.349",
+            "    double low, high;      // the 0.5th and 99.5th percentiles",
+            "    double iqr;            // interquartile range",
+            "};", "",
+            "// Each pointer feature's, in feature order.",
+            f"inline constexpr std::array<HumanReference, {count}> kHumanReference = {{{{"]
     text += lines
     text += ["}};", "", "}  // namespace velmora::behaviour", ""]
     OUT.write_text("\n".join(text), encoding="utf-8")

@@ -56,12 +56,14 @@ IGNORED: Final = frozenset({
     "avg_touch_radius", "touch_radius_var", "avg_touch_force", "touch_event_count",
     "click_count", "key_count", "scroll_count", "mouse_points", "digraph_entropy", "keystroke_score"})
 
-# The novelty gate: a session farther from people (the human_distance feature) than every
-# human of the fit by this factor is a bot whatever the trees say. Trees only know the
-# regions where they were shown bots; a generator unlike all of ours can land where no
-# tree looks, yet it is rarely as close to people as people are on every feature at once.
-# Red-team-only fits scoring the recorded bots: 10-49 % caught without it, 61-73 % with it.
-GATE_FEATURE: Final = "human_distance"
+# The novelty gates: a session farther from people (the human_distance and
+# human_range_excess features) than every human of the fit, by this factor, is a bot
+# whatever the trees say. Trees only know the regions where they were shown bots; a
+# generator unlike all of ours can land where no tree looks, yet it is rarely as close to
+# people as people are on every feature at once. Fits on the humans and the red team
+# alone, scoring the recorded bots (scripts/redteam_probe.py, seeds 1-3): 10-49 % caught
+# without gates, about 60-73 % with the human_distance gate, about 89 % with both.
+GATE_FEATURES: Final = ("human_distance", "human_range_excess")
 GATE_MARGIN: Final = 1.2
 GATE_SCORE: Final = 10.0
 
@@ -151,24 +153,28 @@ def export(booster: Any) -> Forest:
 
 
 def with_gate(forest: Forest, human_rows: Matrix) -> Forest:
-    """The forest plus the novelty gate: one more tree adding GATE_SCORE when GATE_FEATURE
-    exceeds GATE_MARGIN times its largest value over these human rows (missing: no gate)."""
-    if GATE_FEATURE not in feature_set.NAMES or human_rows.shape[1] != len(feature_set.NAMES) or not len(human_rows):
+    """The forest plus the novelty gates: per GATE_FEATURES one more tree, adding GATE_SCORE
+    when the feature exceeds GATE_MARGIN times its largest value over these human rows
+    (missing: no gate)."""
+    if human_rows.shape[1] != len(feature_set.NAMES) or not len(human_rows):
         return forest
-    column = feature_set.NAMES.index(GATE_FEATURE)
-    limit = GATE_MARGIN * float(np.max(human_rows[:, column]))
-    root = len(forest.feature)
-    forest.roots.append(root)
-    _node(forest, column, limit, 1, 0.0)
-    forest.left[root] = len(forest.feature)
-    _node(forest, -1, 0.0, 0, 0.0)
-    forest.right[root] = len(forest.feature)
-    _node(forest, -1, 0.0, 0, GATE_SCORE)
+    for name in GATE_FEATURES:
+        if name not in feature_set.NAMES:
+            continue
+        column = feature_set.NAMES.index(name)
+        limit = GATE_MARGIN * float(np.max(human_rows[:, column]))
+        root = len(forest.feature)
+        forest.roots.append(root)
+        _node(forest, column, limit, 1, 0.0)
+        forest.left[root] = len(forest.feature)
+        _node(forest, -1, 0.0, 0, 0.0)
+        forest.right[root] = len(forest.feature)
+        _node(forest, -1, 0.0, 0, GATE_SCORE)
     return forest
 
 
 def fit_forest(x: Matrix, y: npt.NDArray[np.int64], seed: int, family: npt.NDArray[np.str_]) -> Forest:
-    """The exported fit with its novelty gate, the gate set by the humans among these rows."""
+    """The exported fit with its novelty gates, set by the humans among these rows."""
     return with_gate(export(fit(x, y, seed, family)), x[y == 0])
 
 
@@ -320,7 +326,7 @@ def evaluate(data: Dataset, target_fpr: float, seed: int,
         report(f"cross-validated AUC {cv['auc']:.4f}; at threshold {cv['threshold']:.6f}: "
                f"{100 * cv['caught']:.1f} % of bots caught, {100 * cv['false_positive_rate']:.2f} % of humans flagged")
     lofo = leave_one_family_out(data, target_fpr, seed, report) if len(data.families) > 1 else []
-    return {"seed": seed, "target_fpr": target_fpr, "params": {**PARAMS, "rounds": ROUNDS, "gate": {"feature": GATE_FEATURE, "margin": GATE_MARGIN,
+    return {"seed": seed, "target_fpr": target_fpr, "params": {**PARAMS, "rounds": ROUNDS, "gate": {"features": list(GATE_FEATURES), "margin": GATE_MARGIN,
                                                                "score": GATE_SCORE}},
             "sessions": {"human": int((data.y == 0).sum()), "bot": int((data.y == 1).sum())},
             "sources": data.sources, "families": data.families,

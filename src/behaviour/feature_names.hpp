@@ -59,6 +59,7 @@ enum Feature : std::size_t {
     kBurstConsistency,
     // the pointer features taken together, against people's
     kHumanDistance,
+    kHumanRangeExcess,
     kFeatureCount
 };
 
@@ -105,6 +106,7 @@ inline constexpr std::array<std::string_view, kFeatureCount> kFeatureNames = {
     "key_interval_lag1",
     "burst_consistency",
     "human_distance",
+    "human_range_excess",
 };
 
 using FeatureValues = std::array<double, kFeatureCount>;

@@ -413,6 +413,7 @@ void pointer_features(std::span<const PointerSample> pointer, std::span<const Cl
         out[kInflectionRate] = 100.0 * static_cast<double>(sums.inflections) / sums.fine_length;
     }
     out[kHumanDistance] = human_distance(out);
+    out[kHumanRangeExcess] = human_range_excess(out);
 }
 
 }  // namespace velmora::behaviour

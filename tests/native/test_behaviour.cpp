@@ -51,20 +51,28 @@ FeatureValues of_keys(std::vector<KeyTiming> keys) {
 TEST_CASE("an empty session gives every feature its neutral 0, and lies far from people") {
     const FeatureValues v = compute_behaviour_features(BehaviourSession{});
     for (std::size_t i = 0; i < kFeatureCount; ++i)
-        if (i != kHumanDistance) CHECK_BITS(v[i], 0.0);
+        if (i != kHumanDistance && i != kHumanRangeExcess) CHECK_BITS(v[i], 0.0);
     CHECK(v[kHumanDistance] > 1.0);
     CHECK_EQ(kFeatureNames.size(), static_cast<std::size_t>(kFeatureCount));
 }
 
-TEST_CASE("human_distance: 0 at the human medians; one wild feature adds its capped share") {
+TEST_CASE("distances from people: 0 at the human medians; one wild feature adds its capped share") {
     FeatureValues v{};
-    for (std::size_t i = 0; i < kReferenceCount; ++i) v[i] = kHumanReference[i][0];
-    v[kHoldMean] = 1e9;  // key features are not part of it
+    for (std::size_t i = 0; i < kReferenceCount; ++i) v[i] = kHumanReference[i].median;
+    v[kHoldMean] = 1e9;  // key features are not part of them
     CHECK_BITS(human_distance(v), 0.0);
-    v[kTurnEntropy] = kHumanReference[kTurnEntropy][0] + 2.0 * kHumanReference[kTurnEntropy][1];
+    CHECK_BITS(human_range_excess(v), 0.0);
+    const HumanReference& turn = kHumanReference[kTurnEntropy];
+    v[kTurnEntropy] = turn.median + 2.0 * turn.scale;
     CHECK(std::fabs(human_distance(v) - 4.0 / static_cast<double>(kReferenceCount)) < 1e-12);
+    v[kTurnEntropy] = turn.high + 2.0 * turn.iqr;
+    CHECK(std::fabs(human_range_excess(v) - 2.0) < 1e-12);
+    v[kTurnEntropy] = turn.low - 100.0 * turn.iqr;
+    CHECK(std::fabs(human_range_excess(v) - 5.0) < 1e-12);
     v[kDtCv] = std::numeric_limits<double>::quiet_NaN();
-    CHECK(std::fabs(human_distance(v) - 104.0 / static_cast<double>(kReferenceCount)) < 1e-12);
+    CHECK(std::fabs(human_range_excess(v) - 10.0) < 1e-12);
+    v[kTurnEntropy] = turn.median;
+    CHECK(std::fabs(human_distance(v) - 100.0 / static_cast<double>(kReferenceCount)) < 1e-12);
 }
 
 TEST_CASE("the cheap turn angle and logarithm stay within their stated error") {
