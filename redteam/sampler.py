@@ -15,7 +15,7 @@ import numpy as np
 from numpy.typing import NDArray
 
 FloatArray = NDArray[np.float64]
-Mode = Literal["frame", "raw", "fixed", "remote"]
+Mode = Literal["frame", "raw", "fixed", "remote", "timer"]
 Coords = Literal["int", "subpixel"]
 
 # Display refresh periods (ms) and device poll periods (ms) seen on real machines.
@@ -43,6 +43,21 @@ class SamplerParams:
     coords: Coords
     dpr: float          # device pixel ratio for sub-pixel coordinates
     frame_stamps: bool = False  # events carry the frame's time, not the last poll's
+    stall_prob: float = 0.0     # timer: chance that a tick waits on a busy event loop
+    report_still: bool = False  # timer: events are sent even when the position is unchanged
+
+
+def plan_timer(rng: np.random.Generator, difficulty: float) -> SamplerParams:
+    """Events sent by the bot's own loop rather than by a mouse: one per sleep of `period`
+    ms, each late by the scheduler's delay (exponential, mean `jitter`) and now and then
+    by a stall; stamped when the page handles them. Harder settings mean more delay and
+    fewer whole-millisecond stamps, so the intervals repeat less."""
+    return SamplerParams(
+        mode="timer", period=float(rng.uniform(4.0, 25.0)), poll=1.0, phase=0.0,
+        jitter=float(rng.uniform(0.05, 3.0)) * difficulty, drop_prob=0.0, split_prob=0.0,
+        int_time=bool(rng.random() < 1.0 - 0.6 * difficulty), coords="int",
+        dpr=float(rng.choice(DEVICE_PIXEL_RATIOS)), stall_prob=float(rng.uniform(0.0, 0.05)) * difficulty,
+        report_still=bool(rng.random() < 0.5))
 
 
 def plan_sampler(rng: np.random.Generator, difficulty: float, coarse_clock: bool = False,
@@ -94,6 +109,8 @@ def sample_events(
     start, end = float(t[0]), float(t[-1])
     if params.mode == "remote":
         return _remote_events(t, x, y, params, rng, width, height)
+    if params.mode == "timer":
+        return _timer_events(t, x, y, params, rng, width, height)
     first = math.floor((start - params.phase) / params.period) + 1
     # One tick past the end (and past one poll) so that the resting place is reported.
     last = math.ceil((end + params.poll - params.phase) / params.period)
@@ -164,4 +181,32 @@ def _remote_events(
         if place != prev:
             events.append((float(stamps[i]), place[0], place[1]))
             prev = place
+    return events
+
+
+def _timer_events(
+    t: FloatArray, x: FloatArray, y: FloatArray, params: SamplerParams,
+    rng: np.random.Generator, width: float, height: float,
+) -> list[tuple[float, float, float]]:
+    """Events of a dispatch loop: each tick sleeps `period` plus the scheduler's delay and
+    sends the path's position at that moment, until one tick past the end."""
+    start, end = float(t[0]), float(t[-1])
+    count = int(math.ceil((end - start) / params.period)) + 2
+    gaps = params.period + rng.exponential(params.jitter, count) if params.jitter > 0 else np.full(count, params.period)
+    stalls = rng.random(count) < params.stall_prob
+    gaps = gaps + stalls * rng.uniform(5.0, 30.0, count)
+    reads = start + np.cumsum(gaps)
+    past = int(np.searchsorted(reads, end, side="left"))
+    reads = reads[: past + 1]
+    px = _quantize(np.clip(np.interp(reads, t, x), 0.0, width - 1.0), params)
+    py = _quantize(np.clip(np.interp(reads, t, y), 0.0, height - 1.0), params)
+    stamps = np.round(reads) if params.int_time else np.round(reads, 1)
+    events: list[tuple[float, float, float]] = []
+    prev = (float(_quantize(np.array([x[0]]), params)[0]), float(_quantize(np.array([y[0]]), params)[0]))
+    for i in range(len(reads)):
+        place = (float(px[i]), float(py[i]))
+        if place == prev and not params.report_still:
+            continue
+        events.append((float(stamps[i]), place[0], place[1]))
+        prev = place
     return events

@@ -4,6 +4,7 @@ from __future__ import annotations
 
 from .base import Context, Family, PathFamily
 from .bezier_fitts import BezierFitts
+from .dispatched import Dispatched
 from .human_replay import HumanReplay
 from .min_jerk import MinJerk
 from .noisy_spline import NoisySpline
@@ -16,7 +17,7 @@ PATH_FAMILIES: tuple[PathFamily, ...] = (
 
 FAMILIES: dict[str, Family] = {
     family.name: family
-    for family in (*PATH_FAMILIES, ScriptedTyping(PATH_FAMILIES))
+    for family in (*PATH_FAMILIES, ScriptedTyping(PATH_FAMILIES), Dispatched(PATH_FAMILIES))
 }
 
 __all__ = ["FAMILIES", "PATH_FAMILIES", "Context", "Family", "PathFamily"]

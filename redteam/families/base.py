@@ -159,6 +159,8 @@ def follow_script(family: PathFamily, plan: Any, script: Script, ctx: Context,
 def describe_sampler(sampler: SamplerParams) -> str:
     if sampler.mode == "remote":
         return "remote-batched" if sampler.period == 0.0 else f"remote-{sampler.period:g}ms"
+    if sampler.mode == "timer":
+        return f"timer-{sampler.period:.0f}ms"
     if sampler.mode == "frame":
         return f"frame-{1000.0 / sampler.period:.0f}hz"
     return f"{sampler.mode}-{sampler.period:g}ms"
@@ -169,6 +171,8 @@ def sampler_latency(sampler: SamplerParams) -> float:
     if sampler.mode == "remote":
         period = sampler.period if sampler.period > 0.0 else max(BATCH_TICKS) * REMOTE_CLOCK_MS
         return period + REMOTE_CLOCK_MS + 4.0 * sampler.jitter + 1.0
+    if sampler.mode == "timer":
+        return sampler.period + 6.0 * sampler.jitter + (30.0 if sampler.stall_prob > 0.0 else 0.0) + 1.0
     return sampler.period + sampler.poll + 3.0 * sampler.jitter + 1.0
 
 

@@ -46,6 +46,8 @@ enum Feature : std::size_t {
     kClickOffsetPx,
     kOvershootShare,
     kEndCorrectionMean,
+    kApproachTimeShare,
+    kDurationDistanceR,
     // keys (timing only)
     kHoldMean,
     kHoldCv,
@@ -55,6 +57,9 @@ enum Feature : std::size_t {
     kHoldIntervalCorr,
     kKeyIntervalLag1,
     kBurstConsistency,
+    // the pointer features taken together, against people's
+    kHumanDistance,
+    kHumanRangeExcess,
     kFeatureCount
 };
 
@@ -90,6 +95,8 @@ inline constexpr std::array<std::string_view, kFeatureCount> kFeatureNames = {
     "click_offset_px",
     "overshoot_share",
     "end_correction_mean",
+    "approach_time_share",
+    "duration_distance_r",
     "hold_mean",
     "hold_cv",
     "hold_repeat_share",
@@ -98,6 +105,8 @@ inline constexpr std::array<std::string_view, kFeatureCount> kFeatureNames = {
     "hold_interval_corr",
     "key_interval_lag1",
     "burst_consistency",
+    "human_distance",
+    "human_range_excess",
 };
 
 using FeatureValues = std::array<double, kFeatureCount>;

@@ -4,13 +4,13 @@
 #include <cmath>
 #include <vector>
 
+#include "behaviour/fast_math.hpp"
+#include "behaviour/human_reference.hpp"
 #include "behaviour/running_stats.hpp"
 
 namespace velmora::behaviour {
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
 
 // A peak counts once the speed has fallen below this share of it, and the next one once
 // the speed has risen from its valley by the inverse; peaks below kPeakFloor of the
@@ -19,6 +19,8 @@ constexpr double kPeakDrop = 0.6;
 constexpr double kPeakFloor = 0.2;
 // The homing phase: the part of a movement after this share of its path.
 constexpr double kHomingShare = 0.7;
+// The approach: the last part of a movement's path, whose share of the time is measured.
+constexpr double kApproachShare = 0.9;
 // Clicks further than this from the last sample (ms) have no pointer context.
 constexpr double kClickContextMs = 1000.0;
 constexpr double kOffsetCapPx = 50.0;
@@ -101,6 +103,8 @@ struct MovementSums {
     double fine_length = 0.0, coarse_length = 0.0;
     std::uint64_t inflections = 0;
     Moments end_corrections;
+    Moments approach_time;
+    Correlation duration_distance;
 };
 
 // Turning, curvature-speed and timing-distance relations over consecutive steps of one
@@ -118,12 +122,12 @@ void measure_steps(std::span<const Step> steps, MovementSums& s) {
         ++s.steps;
         if (st.d <= 1.5) ++s.tiny;
         if (st.dx == 0.0 || st.dy == 0.0) ++s.axis;
-        const double log_d = std::log(st.d), log_dt = std::log(st.dt);
+        const double log_d = fast_log(st.d), log_dt = fast_log(st.dt);
         if (prev_moved) {
             const Step& pv = steps[i - 1];
             const double cross = pv.dx * st.dy - pv.dy * st.dx, dot = pv.dx * st.dx + pv.dy * st.dy;
-            const double turn = std::atan2(cross, dot);
-            const double turn_abs = std::fabs(turn);
+            const double turn_abs = turn_angle(cross, dot);
+            const double turn = cross < 0.0 ? -turn_abs : turn_abs;
             ++s.turns;
             s.turn_abs.add(turn_abs);
             s.turn_hist.add(bin_of(turn_abs, kPi / 18.0, 18));
@@ -138,7 +142,7 @@ void measure_steps(std::span<const Step> steps, MovementSums& s) {
             s.coupling.add(log_dt - prev_log_dt, log_d - prev_log_d);
             if (st.d >= 2.0 && pv.d >= 2.0 && turn_abs > 0.01) {
                 const double log_len = 0.5 * (log_d + prev_log_d);
-                s.power_law.add(std::log(turn_abs) - log_len, log_len - 0.5 * (log_dt + prev_log_dt));
+                s.power_law.add(fast_log(turn_abs) - log_len, log_len - 0.5 * (log_dt + prev_log_dt));
             }
         }
         prev_log_d = log_d;
@@ -155,13 +159,15 @@ void measure_coarse_path(std::span<const PointerSample> m, double path, Movement
     bool has_prev = false;
     for (std::size_t i = 1; i < m.size(); ++i) {
         const double dx = m[i].x - kept.x, dy = m[i].y - kept.y;
-        const double d = length(dx, dy);
-        if (d < kCoarseSpacing && i + 1 < m.size()) continue;
-        coarse += d;
+        const double d2 = dx * dx + dy * dy;
+        if (d2 < kCoarseSpacing * kCoarseSpacing && i + 1 < m.size()) continue;
+        coarse += std::sqrt(d2);
         kept = m[i];
         if (has_prev) {
-            const double turn = std::atan2(prev_dx * dy - prev_dy * dx, prev_dx * dx + prev_dy * dy);
-            if (std::fabs(turn) >= kInflectionTurn) {
+            const double cross = prev_dx * dy - prev_dy * dx;
+            const double turn_abs = turn_angle(cross, prev_dx * dx + prev_dy * dy);
+            const double turn = cross < 0.0 ? -turn_abs : turn_abs;
+            if (turn_abs >= kInflectionTurn) {
                 if (prev_turn != 0.0 && (turn > 0.0) != (prev_turn > 0.0)) ++s.inflections;
                 prev_turn = turn;
             }
@@ -216,19 +222,26 @@ void measure_shape(std::span<const PointerSample> m, std::span<const Step> step,
     const double cx = m.back().x - m.front().x, cy = m.back().y - m.front().y;
     const double chord = length(cx, cy);
     s.straightness.add(chord / path);
-    if (chord >= 1.0) s.peak_amplitude.add(std::log(chord), std::log(top));
-    double covered = 0.0, error = 0.0, deviation = 0.0;
+    if (chord >= 1.0) {
+        const double log_chord = fast_log(chord);
+        s.peak_amplitude.add(log_chord, fast_log(top));
+        s.duration_distance.add(log_chord, fast_log(duration));
+    }
+    // Shares of path and time by multiplication with their inverses: one division each per movement.
+    const double per_path = 1.0 / path, per_duration = 1.0 / duration;
+    double covered = 0.0, error = 0.0, off_line = 0.0, approach_at = -1.0;
     std::size_t homing_from = steps;
     for (std::size_t i = 0; i < m.size(); ++i) {
         if (i > 0) covered += step[i - 1].d;
-        const double e = covered / path - min_jerk_progress((m[i].t - t0) / duration);
+        const double e = covered * per_path - min_jerk_progress((m[i].t - t0) * per_duration);
         error += e * e;
-        if (chord >= 1.0)
-            deviation = std::max(deviation, std::fabs((m[i].x - m.front().x) * cy - (m[i].y - m.front().y) * cx) / chord);
+        off_line = std::max(off_line, std::fabs((m[i].x - m.front().x) * cy - (m[i].y - m.front().y) * cx));
         if (homing_from == steps && i < steps && covered >= kHomingShare * path) homing_from = i;
+        if (approach_at < 0.0 && covered >= kApproachShare * path) approach_at = m[i].t;
     }
+    s.approach_time.add((m.back().t - approach_at) * per_duration);
     s.min_jerk.add(std::sqrt(error / static_cast<double>(m.size())));
-    if (chord >= 1.0) s.deviation.add(deviation / chord);
+    if (chord >= 1.0) s.deviation.add(off_line / (chord * chord));  // largest distance from the line over its length
 
     if (click == nullptr) return;
     ++s.click_moves;
@@ -236,9 +249,9 @@ void measure_shape(std::span<const PointerSample> m, std::span<const Step> step,
     const double tx = click->x - m.front().x, ty = click->y - m.front().y;
     const double target = length(tx, ty);
     if (target >= 1.0) {
-        double reach = 0.0;
-        for (const PointerSample& p : m) reach = std::max(reach, ((p.x - m.front().x) * tx + (p.y - m.front().y) * ty) / target);
-        if (reach > target + kOvershootPx) ++s.overshoots;
+        double reach = 0.0;  // times the target distance
+        for (const PointerSample& p : m) reach = std::max(reach, (p.x - m.front().x) * tx + (p.y - m.front().y) * ty);
+        if (reach > (target + kOvershootPx) * target) ++s.overshoots;
     }
     s.end_corrections.add(static_cast<double>(count_peaks(std::span<const double>(v).subspan(homing_from), top)));
 }
@@ -393,10 +406,14 @@ void pointer_features(std::span<const PointerSample> pointer, std::span<const Cl
     out[kEndCorrectionMean] = sums.end_corrections.mean();
     out[kSpeedDiffLag1] = sums.speed_diff.r(20);
     out[kPeakSpeedScaling] = sums.peak_amplitude.slope(5);
+    out[kApproachTimeShare] = sums.approach_time.mean();
+    out[kDurationDistanceR] = sums.duration_distance.r(5);
     if (sums.coarse_length > 0.0) {
         out[kFineCoarseRatio] = sums.fine_length / sums.coarse_length;
         out[kInflectionRate] = 100.0 * static_cast<double>(sums.inflections) / sums.fine_length;
     }
+    out[kHumanDistance] = human_distance(out);
+    out[kHumanRangeExcess] = human_range_excess(out);
 }
 
 }  // namespace velmora::behaviour

@@ -5,13 +5,14 @@
 #include <limits>
 
 #include "behaviour/behaviour_features.hpp"
+#include "behaviour/fast_math.hpp"
+#include "behaviour/human_reference.hpp"
 #include "check.hpp"
 
 using namespace velmora::behaviour;
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 
 // A straight line at constant speed: one sample every `dt` ms, `step` px apart.
 std::vector<PointerSample> line(double x0, double t0, std::size_t samples, double step, double dt) {
@@ -47,10 +48,40 @@ FeatureValues of_keys(std::vector<KeyTiming> keys) {
 
 }  // namespace
 
-TEST_CASE("an empty session gives every feature its neutral 0") {
+TEST_CASE("an empty session gives every feature its neutral 0, and lies far from people") {
     const FeatureValues v = compute_behaviour_features(BehaviourSession{});
-    for (double x : v) CHECK_BITS(x, 0.0);
+    for (std::size_t i = 0; i < kFeatureCount; ++i)
+        if (i != kHumanDistance && i != kHumanRangeExcess) CHECK_BITS(v[i], 0.0);
+    CHECK(v[kHumanDistance] > 1.0);
     CHECK_EQ(kFeatureNames.size(), static_cast<std::size_t>(kFeatureCount));
+}
+
+TEST_CASE("distances from people: 0 at the human medians; one wild feature adds its capped share") {
+    FeatureValues v{};
+    for (std::size_t i = 0; i < kReferenceCount; ++i) v[i] = kHumanReference[i].median;
+    v[kHoldMean] = 1e9;  // key features are not part of them
+    CHECK_BITS(human_distance(v), 0.0);
+    CHECK_BITS(human_range_excess(v), 0.0);
+    const HumanReference& turn = kHumanReference[kTurnEntropy];
+    v[kTurnEntropy] = turn.median + 2.0 * turn.scale;
+    CHECK(std::fabs(human_distance(v) - 4.0 / static_cast<double>(kReferenceCount)) < 1e-12);
+    v[kTurnEntropy] = turn.high + 2.0 * turn.iqr;
+    CHECK(std::fabs(human_range_excess(v) - 2.0) < 1e-12);
+    v[kTurnEntropy] = turn.low - 100.0 * turn.iqr;
+    CHECK(std::fabs(human_range_excess(v) - 5.0) < 1e-12);
+    v[kDtCv] = std::numeric_limits<double>::quiet_NaN();
+    CHECK(std::fabs(human_range_excess(v) - 10.0) < 1e-12);
+    v[kTurnEntropy] = turn.median;
+    CHECK(std::fabs(human_distance(v) - 100.0 / static_cast<double>(kReferenceCount)) < 1e-12);
+}
+
+TEST_CASE("the cheap turn angle and logarithm stay within their stated error") {
+    for (int i = 0; i < 720; ++i) {
+        const double a = i * kPi / 360.0 - kPi, c = 3.0 * std::sin(a), d = 3.0 * std::cos(a);
+        CHECK(std::fabs(turn_angle(c, d) - std::fabs(std::atan2(c, d))) < 2e-5);
+    }
+    for (double v : {1e-300, 1e-5, 0.7, 1.0, 1.41421356, 1.5, 16.0, 1e12}) CHECK(std::fabs(fast_log(v) - std::log(v)) < 1e-9);
+    CHECK_BITS(turn_angle(0.0, 0.0), 0.0);
 }
 
 TEST_CASE("a constant-speed straight line: regular sampling, one peak, no turning") {

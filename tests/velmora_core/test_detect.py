@@ -79,6 +79,22 @@ def test_exported_trees_score_like_the_fit(data):
         np.testing.assert_allclose(ours, fitted.predict(holes), rtol=0, atol=1e-12)
 
 
+def test_novelty_gates_add_their_score_only_beyond_the_humans(data):
+    x = np.array([feature_set.feature_row(s) for s in data[1]], dtype=np.float64)
+    y = np.array([s["label"] == "bot" for s in data[1]], dtype=np.int64)
+    plain = training.export(training.fit(x, y, 0))
+    gated = training.fit_forest(x, y, 0, np.full(len(y), "bot"))
+    raw = lambda f, rows: np.log(1 / training.scorer(f, x.shape[1])(rows) - 1)  # noqa: E731  minus the raw sum
+    for name in training.GATE_FEATURES:
+        column = feature_set.NAMES.index(name)
+        limit = training.GATE_MARGIN * x[y == 0, column].max()
+        probe = np.repeat(x[:1], 3, axis=0)
+        for other in training.GATE_FEATURES:  # the other gate stays shut
+            probe[:, feature_set.NAMES.index(other)] = 0.0
+        probe[:, column] = [limit, limit * 1.001 + 1e-9, np.nan]
+        np.testing.assert_allclose(raw(plain, probe) - raw(gated, probe), [0.0, training.GATE_SCORE, 0.0], atol=1e-9)
+
+
 @pytest.mark.parametrize("fpr", [0.0, 0.01, 0.1, 0.5])
 def test_threshold_flags_at_most_the_target_share(fpr):
     scores = np.random.default_rng(1).random(301).round(2)  # many ties
