@@ -9,6 +9,7 @@ file and line number and counted; nothing is dropped silently: read = written + 
 import array
 import contextlib
 import errno
+import gc
 import multiprocessing
 import os
 import secrets
@@ -121,6 +122,9 @@ def _ignore_interrupt() -> None:
     # partial output); workers just finish their chunk and leave when the pool shuts down.
     signal.signal(signal.SIGINT, signal.SIG_IGN)
     signal.signal(signal.SIGTERM, signal.SIG_IGN)
+    # The objects inherited from the main process are never garbage here. Kept out of the
+    # collector's passes, which write into every object they visit, their pages stay shared.
+    gc.freeze()
 
 
 @contextmanager

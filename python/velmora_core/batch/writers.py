@@ -21,7 +21,7 @@ FORMATS: Final = ("parquet", "csv", "jsonl")
 SUFFIXES: Final = {".parquet": "parquet", ".pq": "parquet", ".csv": "csv", ".jsonl": "jsonl",
                    ".ndjson": "jsonl"}
 # Rows of one Parquet row group.
-ROW_GROUP_ROWS: Final = 65536
+ROW_GROUP_ROWS: Final = 16384
 
 
 def format_for(path: str, explicit: str | None) -> str:
