@@ -23,6 +23,7 @@ from contextlib import ExitStack, contextmanager
 from types import FrameType
 
 from velmora_core import __version__
+from velmora_core.arguments import count
 from velmora_core.batch import Summary, default_jobs, extract_to_file
 from velmora_core.detect.commands import COMMANDS as DETECT_COMMANDS, add_commands, run_command
 from velmora_core.errors import BatchError
@@ -31,13 +32,6 @@ from velmora_core.batch.inputs import MAX_LINE_BYTES
 from velmora_core.batch.writers import FORMATS
 
 _UNITS = {"": 1, "K": 1 << 10, "M": 1 << 20, "G": 1 << 30}
-
-
-def _jobs(text: str) -> int:
-    value = int(text)
-    if value < 1:
-        raise argparse.ArgumentTypeError("must be at least 1")
-    return value
 
 
 def _bytes(text: str) -> int:
@@ -53,7 +47,7 @@ def _bytes(text: str) -> int:
 
 
 def _add_run_options(parser: argparse.ArgumentParser) -> None:
-    parser.add_argument("-j", "--jobs", type=_jobs, default=None,
+    parser.add_argument("-j", "--jobs", type=count, default=None,
                         help=f"worker processes (default: every core, here {default_jobs()})")
     parser.add_argument("--scheduler", metavar="ADDRESS",
                         help="run on an existing Dask cluster (tcp://host:8786); needs velmora_core_rs[dask]")
@@ -91,7 +85,7 @@ def build_parser() -> argparse.ArgumentParser:
     report.add_argument("-o", "--output", required=True, metavar="DIR")
     report.add_argument("--label-key", metavar="KEY",
                         help='take each line\'s class from this key ("human" or "bot") instead of the file order')
-    report.add_argument("--top", type=_jobs, default=6, help="features drawn in the ROC figure (default 6)")
+    report.add_argument("--top", type=count, default=6, help="features drawn in the ROC figure (default 6)")
     report.add_argument("--model", metavar="MODEL",
                         help="add a section on this detector model (a file from `velmora-core train`, "
                              "or 'default' for the bundled one)")

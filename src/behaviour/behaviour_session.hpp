@@ -14,8 +14,11 @@
 //   examined, so one session bounds the work it can cause.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <vector>
+
+#include "keystrokes/keystroke_event.hpp"
 
 namespace velmora::behaviour {
 
@@ -40,6 +43,9 @@ struct KeyTiming {
     double down = 0.0;  // ms
     double up = 0.0;    // ms; NaN when the record gives no release
 };
+
+// The timing of a key press as the keystroke readers give it; which key it was is dropped.
+inline KeyTiming key_timing(const keystrokes::KeystrokeEvent& event) { return {event.down, event.up.value_or(NAN)}; }
 
 struct BehaviourSession {
     std::vector<PointerSample> pointer;

@@ -5,6 +5,7 @@
 
 #include "binding/lenient_readers_py.hpp"
 #include "binding/results_py.hpp"
+#include "keystrokes/keystroke_record_py.hpp"
 
 namespace velmora::py {
 
@@ -51,29 +52,6 @@ void reserve_for(PyObject* telemetry, PyObject* key, std::vector<T>& v) {
     if (list) v.reserve(v.size() + std::min(static_cast<std::size_t>(PyList_Size(list.get())), kMaxReserved));
 }
 
-// The down and up times of one keystroke record (see behaviour_session.hpp).
-void read_key(PyObject* record, RecordScanner& scanner, std::vector<behaviour::KeyTiming>& keys) {
-    double down = 0.0, up = 0.0, duration = 0.0;
-    bool has_down = false, has_up = false, has_duration = false;
-    if (RecordValues v; scanner.scan(record, v)) {
-        has_down = (v.get(Field::t, down) && std::isfinite(down)) || (v.get(Field::down, down) && std::isfinite(down)) ||
-                   (v.get(Field::time, down) && std::isfinite(down));
-        has_up = v.get(Field::up, up);
-        has_duration = v.get(Field::duration_ms, duration);
-    } else if (PyDict_Check(record)) {
-        for (PyObject* key : {VELMORA_KEY("t"), VELMORA_KEY("down"), VELMORA_KEY("time")}) {
-            if (float_at(record, key, down) && std::isfinite(down)) {
-                has_down = true;
-                break;
-            }
-        }
-        has_up = float_at(record, VELMORA_KEY("up"), up);
-        has_duration = float_at(record, VELMORA_KEY("duration_ms"), duration);
-    }
-    if (!has_down) return;
-    keys.push_back({down, has_up ? up : (has_duration ? down + duration : NAN)});
-}
-
 }  // namespace
 
 void read_pointer(PyObject* telemetry, RecordScanner& scanner, std::vector<behaviour::PointerSample>& pointer) {
@@ -105,7 +83,12 @@ void read_scrolls(PyObject* telemetry, RecordScanner& scanner, std::vector<doubl
 void read_keys(PyObject* telemetry, RecordScanner& scanner, std::size_t first, std::vector<behaviour::KeyTiming>& keys) {
     PyObject* keystrokes = VELMORA_KEY("keystrokes");
     if (first == 0) reserve_for(telemetry, keystrokes, keys);
-    for_items(telemetry, keystrokes, first, behaviour::kMaxKeys, [&](PyObject* item) { read_key(item, scanner, keys); });
+    // The keystroke reader of the 39 features, by the same rules (behaviour_session.hpp).
+    for_items(telemetry, keystrokes, first, behaviour::kMaxKeys, [&](PyObject* item) {
+        if (const auto event = read_keystroke_dict(item, scanner, kTelemetryKeystroke)) {
+            keys.push_back(behaviour::key_timing(*event));
+        }
+    });
 }
 
 BehaviourSession read_behaviour_session(PyObject* telemetry) {

@@ -50,20 +50,12 @@ bool read_key(yyjson_val* item, std::vector<behaviour::KeyTiming>& keys) {
     static constexpr std::string_view names[] = {"t", "down", "time", "up", "duration_ms"};
     const Members m(item, names);
     double down = 0.0;
-    bool has_down = false;
-    for (std::size_t i = 0; i < 3 && !has_down; ++i) {
-        double v = 0.0;
-        const Number n = float_of(m.value[i], v);
-        if (n == Number::undecided) return false;
-        if (n == Number::present && std::isfinite(v)) {
-            down = v;
-            has_down = true;
-        }
-    }
+    const Number press = press_time(m.value[0], m.value[1], m.value[2], down);
+    if (press == Number::undecided) return false;
     double up = 0.0, duration = 0.0;
     const Number u = float_of(m.value[3], up), d = float_of(m.value[4], duration);
     if (u == Number::undecided || d == Number::undecided) return false;
-    if (!has_down) return true;
+    if (press == Number::absent) return true;
     keys.push_back({down, u == Number::present ? up : (d == Number::present ? down + duration : NAN)});
     return true;
 }

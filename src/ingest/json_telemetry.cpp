@@ -54,17 +54,9 @@ bool read_keystroke(yyjson_val* record, std::vector<KeystrokeEvent>& events) {
     static constexpr std::string_view names[] = {"t", "down", "time", "key", "up", "duration_ms"};
     const Members m(record, names);
     double down = 0.0;
-    bool found = false;
-    for (std::size_t i = 0; i < 3 && !found; ++i) {
-        double v = 0.0;
-        const Number n = float_of(m.value[i], v);
-        if (n == Number::undecided) return false;
-        if (n == Number::present && std::isfinite(v)) {
-            down = v;
-            found = true;
-        }
-    }
-    if (!found) return true;
+    const Number press = press_time(m.value[0], m.value[1], m.value[2], down);
+    if (press == Number::undecided) return false;
+    if (press == Number::absent) return true;
     KeystrokeEvent& event = events.emplace_back();
     event.down = down;
     yyjson_val* key = m.value[3];

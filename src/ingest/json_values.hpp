@@ -1,6 +1,7 @@
 // Reading single JSON values as the lenient dict readers read json.loads' objects.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -37,6 +38,21 @@ inline Number float_of(yyjson_val* value, double& out) {
         default:
             return Number::absent;
     }
+}
+
+// A key press time: the first of the values of "t", "down" and "time" (in that order) that
+// reads as a finite number. Absent when none does; undecided as soon as one before it is.
+inline Number press_time(yyjson_val* t, yyjson_val* down, yyjson_val* time, double& out) {
+    for (yyjson_val* value : {t, down, time}) {
+        double v = 0.0;
+        const Number n = float_of(value, v);
+        if (n == Number::undecided) return n;
+        if (n == Number::present && std::isfinite(v)) {
+            out = v;
+            return n;
+        }
+    }
+    return Number::absent;
 }
 
 // An integer as PyLong_AsLongLong reads json.loads' value: an int within 64 signed bits, or

@@ -37,7 +37,7 @@ void pointer_from_points(std::span<const features::MousePoint> points, std::vect
 
 void keys_from_events(std::span<const keystrokes::KeystrokeEvent> events, std::vector<behaviour::KeyTiming>& keys) {
     keys.reserve(keys.size() + events.size());
-    for (const keystrokes::KeystrokeEvent& e : events) keys.push_back({e.down, e.up.value_or(NAN)});
+    for (const keystrokes::KeystrokeEvent& e : events) keys.push_back(behaviour::key_timing(e));
 }
 
 }  // namespace velmora::session_row

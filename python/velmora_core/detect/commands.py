@@ -12,6 +12,7 @@ from collections.abc import Sequence
 from functools import partial
 from typing import IO, Any, Final
 
+from velmora_core.arguments import count
 from velmora_core.batch import Summary, run
 from velmora_core.detect import rows
 from velmora_core.detect.rows import SCORE_COLUMNS
@@ -41,18 +42,8 @@ def _seed(text: str) -> int:
     return value
 
 
-def _jobs(text: str) -> int:
-    try:
-        value = int(text)
-    except ValueError:
-        raise argparse.ArgumentTypeError(f"not a whole number: {text!r}") from None
-    if value < 1:
-        raise argparse.ArgumentTypeError("must be at least 1")
-    return value
-
-
 def _common(parser: argparse.ArgumentParser) -> None:
-    parser.add_argument("-j", "--jobs", type=_jobs, default=None, help="worker processes (default: every core)")
+    parser.add_argument("-j", "--jobs", type=count, default=None, help="worker processes (default: every core)")
     parser.add_argument("--strict", action="store_true", help="stop at the first rejected line")
     parser.add_argument("-q", "--quiet", action="store_true", help="no summary unless a line was rejected")
 
