@@ -24,7 +24,8 @@ import numpy.typing as npt
 
 from velmora_core import _native
 from velmora_core.batch import Summary, run
-from velmora_core.detect import feature_set
+from velmora_core.detect import evidence, familiarity, feature_set, verdicts
+from velmora_core.detect.familiarity import Familiar
 from velmora_core.detect.model_file import Forest, Model
 from velmora_core.detect.rows import labelled_chunk
 from velmora_core.errors import BatchError, missing_extra
@@ -54,19 +55,9 @@ PARAMS: Final[dict[str, Any]] = dict(objective="binary", learning_rate=0.05, num
 IGNORED: Final = frozenset({
     "webdriver", "screen_valid", "plugins_length", "touch_supported", "screen_width", "max_touch_points",
     "avg_touch_radius", "touch_radius_var", "avg_touch_force", "touch_event_count",
-    "click_count", "key_count", "scroll_count", "mouse_points", "digraph_entropy", "keystroke_score"})
-
-# The novelty gates: a session farther from people (the human_distance and
-# human_range_excess features) than every human of the fit, by this factor, is a bot
-# whatever the trees say. Trees only know the regions where they were shown bots; a
-# generator unlike all of ours can land where no tree looks, yet it is rarely as close to
-# people as people are on every feature at once. Fits on the humans and the red team
-# alone, scoring the recorded bots (scripts/redteam_probe.py, seeds 1-3): 10-49 % caught
-# without gates, about 60-73 % with the human_distance gate, about 89 % with both.
-GATE_FEATURES: Final = ("human_distance", "human_range_excess")
-GATE_MARGIN: Final = 1.2
-GATE_SCORE: Final = 10.0
-
+    "click_count", "key_count", "scroll_count", "mouse_points", "digraph_entropy", "keystroke_score",
+    # Positions and the consistency counts: evidence.py judges those by rule, not the trees.
+    "click_off_path", "click_jump", "time_disorder", "place_x_max", "place_y_max", "place_min"})
 
 @dataclass
 class Dataset:
@@ -152,30 +143,43 @@ def export(booster: Any) -> Forest:
     return forest
 
 
-def with_gate(forest: Forest, human_rows: Matrix) -> Forest:
-    """The forest plus the novelty gates: per GATE_FEATURES one more tree, adding GATE_SCORE
-    when the feature exceeds GATE_MARGIN times its largest value over these human rows
-    (missing: no gate)."""
-    if human_rows.shape[1] != len(feature_set.NAMES) or not len(human_rows):
-        return forest
-    for name in GATE_FEATURES:
-        if name not in feature_set.NAMES:
-            continue
-        column = feature_set.NAMES.index(name)
-        limit = GATE_MARGIN * float(np.max(human_rows[:, column]))
-        root = len(forest.feature)
-        forest.roots.append(root)
-        _node(forest, column, limit, 1, 0.0)
-        forest.left[root] = len(forest.feature)
-        _node(forest, -1, 0.0, 0, 0.0)
-        forest.right[root] = len(forest.feature)
-        _node(forest, -1, 0.0, 0, GATE_SCORE)
-    return forest
-
-
 def fit_forest(x: Matrix, y: npt.NDArray[np.int64], seed: int, family: npt.NDArray[np.str_]) -> Forest:
-    """The exported fit with its novelty gates, set by the humans among these rows."""
-    return with_gate(export(fit(x, y, seed, family)), x[y == 0])
+    """The exported fit."""
+    return export(fit(x, y, seed, family))
+
+
+def familiar_of(x: Matrix, y: npt.NDArray[np.int64]) -> Familiar:
+    """The ranges of the humans among these rows: what a model fitted on them knows."""
+    return familiarity.profile(x[y == 0].tolist(), feature_set.NAMES)
+
+
+class Judge:
+    """Outcomes of rows under one fitted forest, exactly as Detector.verdict_row decides them."""
+
+    def __init__(self, forest: Forest, familiar: Familiar, features: int) -> None:
+        self.scores = scorer(forest, features)
+        self.familiar = familiar
+        self.index = familiarity.indices(familiar, feature_set.NAMES)
+
+    def judged_by_model(self, x: Matrix) -> npt.NDArray[np.bool_]:
+        """Rows whose outcome the trees decide: no check fires, enough data, familiar."""
+        return np.array([verdicts.decide(0.0, 0.0, *self._parts(row))[1] == "model" for row in x.tolist()],
+                        dtype=np.bool_)
+
+    def _parts(self, row: list[float]) -> tuple[list[evidence.Finding], evidence.Finding | None,
+                                                familiarity.Excess, float]:
+        named = evidence.Row(feature_set.NAMES, row)
+        return (evidence.findings(named), evidence.thin(named),
+                familiarity.excess(self.familiar, row, self.index), self.familiar.limit)
+
+    def outcomes(self, x: Matrix, threshold: float) -> list[str]:
+        scores = self.scores(x).tolist()
+        return [verdicts.decide(s, threshold, *self._parts(row))[0] for s, row in zip(scores, x.tolist())]
+
+
+def shares(outcomes: Sequence[str]) -> dict[str, float]:
+    n = max(len(outcomes), 1)
+    return {name: sum(1 for o in outcomes if o == name) / n for name in verdicts.OUTCOMES}
 
 
 def _append(forest: Forest, node: dict[str, Any]) -> tuple[float, float]:
@@ -219,10 +223,11 @@ def scorer(forest: Forest, features: int) -> Callable[[Matrix], Vector]:
     return scores
 
 
-def pick_threshold(human_scores: Vector, target_fpr: float) -> float:
-    """The lowest score threshold (bot when score > it) that flags at most target_fpr of these humans."""
-    ordered = np.sort(human_scores)[::-1]
-    allowed = math.floor(target_fpr * len(ordered) + 1e-9)
+def pick_threshold(human_scores: Vector, target_fpr: float, judged: npt.NDArray[np.bool_] | None = None) -> float:
+    """The lowest score threshold (bot when score > it) that flags at most target_fpr of these
+    humans; judged marks those whose outcome the trees decide (the others never count)."""
+    allowed = math.floor(target_fpr * len(human_scores) + 1e-9)
+    ordered = np.sort(human_scores if judged is None else human_scores[judged])[::-1]
     return float(ordered[allowed]) if allowed < len(ordered) else 0.0
 
 
@@ -251,48 +256,111 @@ def _split(count: int, seed: int) -> list[Indices]:
 
 
 def cross_validate(data: Dataset, target_fpr: float, seed: int) -> dict[str, Any]:
-    """Out-of-fold scores of every session (folds drawn per class) and what they say."""
+    """Out-of-fold scores and outcomes of every session (folds drawn per class)."""
     oof = np.empty(len(data.y), dtype=np.float64)
+    judged = np.empty(len(data.y), dtype=np.bool_)
     humans, bots = np.flatnonzero(data.y == 0), np.flatnonzero(data.y == 1)
     features = data.x.shape[1]
+    judges: list[tuple[Judge, Indices]] = []
     for h, b in zip(_split(len(humans), seed), _split(len(bots), seed + 1)):
         test = np.concatenate([humans[h], bots[b]])
         train = np.setdiff1d(np.arange(len(data.y)), test)
-        forest = fit_forest(data.x[train], data.y[train], seed, data.family[train])
-        oof[test] = scorer(forest, features)(data.x[test])
+        judge = Judge(fit_forest(data.x[train], data.y[train], seed, data.family[train]),
+                      familiar_of(data.x[train], data.y[train]), features)
+        oof[test] = judge.scores(data.x[test])
+        judged[test] = judge.judged_by_model(data.x[test])
+        judges.append((judge, test))
     human_scores, bot_scores = oof[humans], oof[bots]
-    threshold = pick_threshold(human_scores, target_fpr)
+    threshold = pick_threshold(human_scores, target_fpr, judged[humans])
+    outcome = np.empty(len(data.y), dtype=object)
+    for judge, test in judges:
+        outcome[test] = judge.outcomes(data.x[test], threshold)
+    human, bot = shares(outcome[humans].tolist()), shares(outcome[bots].tolist())
     return {"folds": FOLDS, "auc": auc(human_scores, bot_scores), "threshold": threshold,
-            "caught": float((bot_scores > threshold).mean()),
-            "false_positive_rate": float((human_scores > threshold).mean()),
+            "caught": bot["bot"], "bots_unsure": bot["unsure"],
+            "false_positive_rate": human["bot"], "humans_unsure": human["unsure"],
             "human_scores": [round(float(s), 6) for s in human_scores],
             "bot_scores": [round(float(s), 6) for s in bot_scores]}
 
 
+def _held_out(data: Dataset, train_humans: Indices, others: Indices, held: Indices, target_fpr: float,
+              seed: int) -> tuple[list[dict[str, float]], list[Judge], float, Vector, Vector]:
+    """Models fitted on folds of train_humans plus the bots others, judging held: per fold
+    model the shares of held's outcomes, the judges, the threshold, held's mean score and the
+    out-of-fold scores of train_humans."""
+    folds = _split(len(train_humans), seed)
+    features = data.x.shape[1]
+    human_scores = np.empty(len(train_humans), dtype=np.float64)
+    judged = np.empty(len(train_humans), dtype=np.bool_)
+    judges: list[Judge] = []
+    held_scores: list[Vector] = []
+    for test in folds:
+        train = np.concatenate([np.delete(train_humans, test), others])
+        judge = Judge(fit_forest(data.x[train], data.y[train], seed, data.family[train]),
+                      familiar_of(data.x[train], data.y[train]), features)
+        human_scores[test] = judge.scores(data.x[train_humans[test]])
+        judged[test] = judge.judged_by_model(data.x[train_humans[test]])
+        held_scores.append(judge.scores(data.x[held]))
+        judges.append(judge)
+    threshold = pick_threshold(human_scores, target_fpr, judged)
+    per_model = [shares(judge.outcomes(data.x[held], threshold)) for judge in judges]
+    return per_model, judges, threshold, np.mean(held_scores, axis=0) if held_scores else np.empty(0), human_scores
+
+
+def _mean_shares(per_model: Sequence[Mapping[str, float]]) -> dict[str, float]:
+    return {name: float(np.mean([m[name] for m in per_model])) for name in verdicts.OUTCOMES}
+
+
 def leave_one_family_out(data: Dataset, target_fpr: float, seed: int,
                          report: Callable[[str], None] | None = None) -> list[dict[str, Any]]:
-    """Per bot family: its share caught by models fitted without it, at the target FPR."""
+    """Per bot family: how models fitted without it judge its sessions, at the target FPR."""
     humans = np.flatnonzero(data.y == 0)
-    folds = _split(len(humans), seed)
-    features = data.x.shape[1]
     table: list[dict[str, Any]] = []
     for family in data.families:
         held = np.flatnonzero((data.y == 1) & (data.family == family))
         others = np.flatnonzero((data.y == 1) & (data.family != family))
-        human_scores = np.empty(len(humans), dtype=np.float64)
-        bot_scores: list[Vector] = []
-        for test in folds:
-            train = np.concatenate([np.delete(humans, test), others])
-            scores = scorer(fit_forest(data.x[train], data.y[train], seed, data.family[train]), features)
-            human_scores[test] = scores(data.x[humans[test]])
-            bot_scores.append(scores(data.x[held]))
-        threshold = pick_threshold(human_scores, target_fpr)
-        caught = float(np.mean([(s > threshold).mean() for s in bot_scores]))
-        row = {"family": family, "bots": len(held), "caught": caught,
-               "auc": auc(human_scores, np.mean(bot_scores, axis=0)), "threshold": threshold}
+        per_model, _, threshold, held_scores, human_scores = _held_out(data, humans, others, held, target_fpr, seed)
+        got = _mean_shares(per_model)
+        row = {"family": family, "bots": len(held), "caught": got["bot"], "unsure": got["unsure"],
+               "auc": auc(human_scores, held_scores), "threshold": threshold}
         table.append(row)
         if report is not None:
             report(format_row(row))
+    return table
+
+
+def leave_one_source_out(data: Dataset, target_fpr: float, seed: int,
+                         report: Callable[[str], None] | None = None) -> list[dict[str, Any]]:
+    """Per human source: how models fitted without its people judge them (people unlike
+    those of the fit), and a calibration to half of them judging the other half."""
+    from velmora_core.detect import calibration  # the same code as Detector.calibrated
+    sources = sorted({str(f) for f in data.family[data.y == 0].tolist()})
+    bots = np.flatnonzero(data.y == 1)
+    table: list[dict[str, Any]] = []
+    if len(sources) < 2:
+        return table
+    for source in sources:
+        held = np.flatnonzero((data.y == 0) & (data.family == source))
+        train_humans = np.flatnonzero((data.y == 0) & (data.family != source))
+        per_model, judges, threshold, _, human_scores = _held_out(data, train_humans, bots, held, target_fpr, seed)
+        got = _mean_shares(per_model)
+        # Calibrated on one half of the left-out people (no labels), judging the other half.
+        order = np.random.default_rng(seed).permutation(held)
+        fit_half, judge_half = order[: len(order) // 2], order[len(order) // 2:]
+        judge = judges[0]
+        fitted = calibration.fit_rows(judge.familiar, lambda rows: judge.scores(np.array(rows)).tolist(),
+                                      data.x[fit_half].tolist(), threshold, human_scores.tolist(), target_fpr)
+        calibrated = Judge.__new__(Judge)
+        calibrated.scores, calibrated.familiar = judge.scores, fitted.familiar
+        calibrated.index = familiarity.indices(fitted.familiar, feature_set.NAMES)
+        after = shares(calibrated.outcomes(data.x[judge_half], fitted.threshold))
+        bots_after = shares(calibrated.outcomes(data.x[bots], fitted.threshold))
+        row = {"source": source, "humans": len(held), "bot": got["bot"], "unsure": got["unsure"],
+               "calibrated_on": len(fit_half), "calibrated_bot": after["bot"], "calibrated_unsure": after["unsure"],
+               "calibrated_bots_caught": bots_after["bot"]}
+        table.append(row)
+        if report is not None:
+            report(format_source_row(row))
     return table
 
 
@@ -304,40 +372,57 @@ def lofo_summary(table: Sequence[Mapping[str, Any]]) -> dict[str, float | None]:
 
 
 def format_row(row: Mapping[str, Any]) -> str:
-    return f"{row['family']:<32} {row['bots']:>6} {100 * row['caught']:>8.1f} % {row['auc']:>8.4f}"
+    return (f"{row['family']:<32} {row['bots']:>6} {100 * row['caught']:>8.1f} % {100 * row.get('unsure', 0.0):>8.1f} % "
+            f"{row['auc']:>8.4f}")
+
+
+def format_source_row(row: Mapping[str, Any]) -> str:
+    return (f"{row['source']:<16} {row['humans']:>6} {100 * row['bot']:>6.1f} % {100 * row['unsure']:>7.1f} %   "
+            f"{row['calibrated_on']:>4} {100 * row['calibrated_bot']:>6.1f} % {100 * row['calibrated_unsure']:>7.1f} % "
+            f"{100 * row['calibrated_bots_caught']:>7.1f} %")
 
 
 def format_table(table: Sequence[Mapping[str, Any]], target_fpr: float) -> str:
-    head = f"{'held-out family':<32} {'bots':>6} {'caught':>10} {'AUC':>8}"
-    lines = [f"Leave-one-family-out at a {100 * target_fpr:g} % false-positive threshold:", head,
-             *map(format_row, table)]
+    head = f"{'held-out family':<32} {'bots':>6} {'bot':>10} {'unsure':>10} {'AUC':>8}"
+    lines = [f"Leave-one-family-out at a {100 * target_fpr:g} % false-positive threshold (share judged bot, unsure):",
+             head, *map(format_row, table)]
     caught = [float(row["caught"]) for row in table]
     lines.append(f"{'mean over families':<32} {'':>6} {100 * float(np.mean(caught)):>8.1f} %")
     lines.append(f"{'lowest family':<32} {'':>6} {100 * min(caught):>8.1f} %")
     return "\n".join(lines)
 
 
+def format_source_table(table: Sequence[Mapping[str, Any]]) -> str:
+    head = (f"{'left-out humans':<16} {'people':>6} {'bot':>8} {'unsure':>9}   {'fit':>4} {'bot':>8} {'unsure':>9} "
+            f"{'bots':>9}")
+    return "\n".join(["Leave-one-human-source-out (zero-shot; then calibrated on half, judging the other half "
+                      "and every bot):", head, *map(format_source_row, table)])
+
+
 def evaluate(data: Dataset, target_fpr: float, seed: int,
              report: Callable[[str], None] | None = None) -> dict[str, Any]:
-    """The training summary: data, cross-validation and the leave-one-family-out table."""
+    """The training summary: data, cross-validation and the leave-out tables."""
     check(data)
     cv = cross_validate(data, target_fpr, seed)
     if report is not None:
         report(f"cross-validated AUC {cv['auc']:.4f}; at threshold {cv['threshold']:.6f}: "
-               f"{100 * cv['caught']:.1f} % of bots caught, {100 * cv['false_positive_rate']:.2f} % of humans flagged")
+               f"{100 * cv['caught']:.1f} % of bots judged bot ({100 * cv['bots_unsure']:.1f} % unsure), "
+               f"{100 * cv['false_positive_rate']:.2f} % of humans bot ({100 * cv['humans_unsure']:.1f} % unsure)")
     lofo = leave_one_family_out(data, target_fpr, seed, report) if len(data.families) > 1 else []
-    return {"seed": seed, "target_fpr": target_fpr, "params": {**PARAMS, "rounds": ROUNDS, "gate": {"features": list(GATE_FEATURES), "margin": GATE_MARGIN,
-                                                               "score": GATE_SCORE}},
+    loso = leave_one_source_out(data, target_fpr, seed, report)
+    return {"seed": seed, "target_fpr": target_fpr, "params": {**PARAMS, "rounds": ROUNDS},
             "sessions": {"human": int((data.y == 0).sum()), "bot": int((data.y == 1).sum())},
             "sources": data.sources, "families": data.families,
-            "cross_validation": cv, "leave_one_family_out": lofo, **lofo_summary(lofo)}
+            "cross_validation": cv, "leave_one_family_out": lofo, **lofo_summary(lofo),
+            "leave_one_human_source_out": loso}
 
 
 def train(data: Dataset, target_fpr: float, seed: int, report: Callable[[str], None] | None = None) -> Model:
     """The model fitted on every session, with the threshold from cross-validation."""
     summary = evaluate(data, target_fpr, seed, report)
     forest = fit_forest(data.x, data.y, seed, data.family)
-    return Model(feature_set.NAMES, float(summary["cross_validation"]["threshold"]), target_fpr, forest, summary)
+    return Model(feature_set.NAMES, float(summary["cross_validation"]["threshold"]), target_fpr, forest, summary,
+                 familiar=familiar_of(data.x, data.y))
 
 
 def parse_families(pairs: Sequence[str]) -> dict[str, str]:

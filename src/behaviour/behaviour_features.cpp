@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "behaviour/consistency_features.hpp"
 #include "behaviour/key_features.hpp"
 #include "behaviour/pointer_features.hpp"
 
@@ -36,6 +37,7 @@ FeatureValues compute_behaviour_features(const BehaviourSession& session) {
     const auto keys = finite_items(session.keys, key_copy, [](const KeyTiming& k) { return std::isfinite(k.down); });
     pointer_features(pointer, clicks, out);
     key_features(keys, out);
+    consistency_features(pointer, clicks, out);
     // A last guard: no input, however extreme, may hand a model a NaN or an infinity.
     for (double& v : out)
         if (!std::isfinite(v)) v = 0.0;

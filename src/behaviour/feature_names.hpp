@@ -60,6 +60,13 @@ enum Feature : std::size_t {
     // the pointer features taken together, against people's
     kHumanDistance,
     kHumanRangeExcess,
+    // what a real device and browser obey (consistency_features.hpp)
+    kClickOffPath,
+    kClickJump,
+    kTimeDisorder,
+    kPlaceXMax,
+    kPlaceYMax,
+    kPlaceMin,
     kFeatureCount
 };
 
@@ -107,6 +114,12 @@ inline constexpr std::array<std::string_view, kFeatureCount> kFeatureNames = {
     "burst_consistency",
     "human_distance",
     "human_range_excess",
+    "click_off_path",
+    "click_jump",
+    "time_disorder",
+    "place_x_max",
+    "place_y_max",
+    "place_min",
 };
 
 using FeatureValues = std::array<double, kFeatureCount>;

@@ -3,39 +3,35 @@
     from velmora_core.detect import Detector
     det = Detector.default()        # the model shipped with the package
     det = Detector.load(path)       # a file written by `velmora-core train`
-    det.verdict(telemetry).is_bot   # score > det.threshold
+    det.verdict(telemetry).outcome  # "human", "unsure" or "bot"
     det.verdict_json(body)          # the same from the JSON text, with no json.loads
+    det.calibrated(sessions)        # the model fitted to a site's own users
 
 The model is a tree ensemble evaluated natively (velmora_core._native); scoring needs no
 training library. The threshold was chosen on held-out human sessions to keep false
-positives at the model's target rate.
+positives at the model's target rate. "bot" needs evidence of automation: a consistency
+check, or the trees for a session like the people the model knows (verdicts.py).
 """
 
-import math
 import os
 from dataclasses import dataclass
 from functools import cache
 from importlib import resources
-from typing import Any, Final, Self
+from collections.abc import Iterable
+from typing import Any, Final, Self, cast
 
 from velmora_core import _native, ingest
-from velmora_core.detect import feature_set, model_file
+from velmora_core.detect import evidence, familiarity, feature_set, model_file, verdicts
 from velmora_core.detect.model_file import Model
+from velmora_core.detect.verdicts import Outcome, Reason, Verdict
 from velmora_core.feature_info import FEATURE_INFO
 from velmora_core.records import FeatureRecord, Telemetry
 
-__all__ = ["Detector", "Verdict", "DEFAULT_MODEL"]
+__all__ = ["Detector", "Verdict", "Reason", "Outcome", "DEFAULT_MODEL"]
 
 DEFAULT_MODEL: Final = "default_model.json"
 # Reasons given with a verdict: the features that pushed the score most its way.
 MAX_REASONS: Final = 3
-
-
-@dataclass(frozen=True)
-class Verdict:
-    is_bot: bool
-    score: float
-    reasons: tuple[str, ...]
 
 
 def _title(name: str) -> str:
@@ -61,6 +57,8 @@ class Detector:
         except (ValueError, TypeError, OverflowError) as error:
             raise ValueError(f"damaged model file: {error}") from None
         self.model: Final = model
+        self._familiar = (model.familiar, familiarity.indices(model.familiar, model.names)) \
+            if model.familiar is not None else None
 
     @classmethod
     def load(cls, path: str | os.PathLike[str]) -> Self:
@@ -105,7 +103,10 @@ class Detector:
         features, when the caller has it already, is extract_features_rs(telemetry): it is
         then not computed again.
         """
-        return self.verdict_row(feature_set.feature_row(_check_telemetry(telemetry), features))
+        verdict = self.verdict_row(feature_set.feature_row(_check_telemetry(telemetry), features))
+        if verdict.outcome == "unsure" and verdict.reasons and verdict.reasons[0].feature == "mouse_points":
+            verdict = _with_data_problem(verdict, telemetry)
+        return verdict
 
     def score_json(self, data: ingest.JsonText) -> float:
         """score of the JSON telemetry object in data, read straight from its text.
@@ -129,8 +130,28 @@ class Detector:
     def verdict_row(self, row: tuple[float, ...]) -> Verdict:
         """The verdict on a row of features in feature_set.NAMES order."""
         score = _native.forest_score(self._forest, row)
-        is_bot = score > self.threshold
-        return Verdict(is_bot, score, self.reasons(row, is_bot))
+        named = evidence.Row(self.model.names, row)
+        checks = evidence.findings(named)
+        thin = evidence.thin(named)
+        excess, limit = None, 0.0
+        if self._familiar is not None:
+            excess, limit = familiarity.excess(self._familiar[0], row, self._familiar[1]), self._familiar[0].limit
+        outcome, why = verdicts.decide(score, self.threshold, checks, thin, excess, limit)
+        if why == "checks":
+            reasons = tuple(map(verdicts.from_finding, checks))
+        elif why == "data" and thin is not None:
+            reasons = (verdicts.from_finding(thin),)
+        elif why == "unfamiliar" and excess is not None:
+            reasons = (verdicts.unfamiliar(excess, _title(excess.worst)),)
+        else:
+            reasons = self.reasons(row, outcome == "bot")
+        return Verdict(outcome, score, reasons)
+
+    def calibrated(self, sessions: "Iterable[Telemetry]", target_fpr: float = 0.01) -> "Detector":
+        """This model fitted to a site's own users: what it considers familiar, and its
+        threshold, taken from these sessions (unlabelled, mostly human). See calibration.py."""
+        from velmora_core.detect import calibration
+        return type(self)(calibration.calibrate(self, sessions, target_fpr))
 
     def _row_json(self, data: ingest.JsonText) -> tuple[float, ...]:
         row = feature_set.feature_row_json(data)
@@ -138,17 +159,29 @@ class Detector:
             row = feature_set.feature_row(_check_telemetry(ingest.loads(data)))
         return row
 
-    def reasons(self, row: tuple[float, ...], is_bot: bool) -> tuple[str, ...]:
+    def reasons(self, row: tuple[float, ...], is_bot: bool) -> tuple[Reason, ...]:
+        """The features that pushed the trees' score furthest towards bot (or human)."""
         _, parts = _native.forest_explain(self._forest, row)
         side = 1.0 if is_bot else -1.0
         ranked = sorted((i for i, c in enumerate(parts) if side * c > 1e-9), key=lambda i: -side * parts[i])
-        return tuple(_reason(self.model.names[i], row[i], parts[i]) for i in ranked[:MAX_REASONS])
+        names = self.model.names
+        return tuple(verdicts.model_reason(_title(names[i]), names[i], row[i], parts[i]) for i in ranked[:MAX_REASONS])
 
 
-def _reason(name: str, value: float, contribution: float) -> str:
-    shown = "missing" if math.isnan(value) else f"{value:.4g}"
-    way = "bot" if contribution > 0 else "human"
-    return f"{_title(name)} ({name} = {shown}) looks {way}-like ({contribution:+.2f})"
+def _with_data_problem(verdict: Verdict, telemetry: Telemetry) -> Verdict:
+    """A thin session's reason says what was wrong with the pointer data, when the dict shows it."""
+    moves = cast(dict[str, object], telemetry).get("mouse_movements")
+    first = verdict.reasons[0]
+    if moves is None:
+        text = "no mouse_movements: no pointer data to judge"
+    elif not isinstance(moves, list):
+        text = f"mouse_movements is a {type(moves).__name__}, not a list: no pointer data to judge"
+    elif len(moves) > first.value:
+        bad = len(moves) - int(first.value)
+        text = f"{bad} of {len(moves)} pointer samples unusable (not objects with finite x, y and t): too few to judge"
+    else:
+        return verdict
+    return Verdict(verdict.outcome, verdict.score, (Reason(first.feature, first.value, 0.0, text),))
 
 
 @cache

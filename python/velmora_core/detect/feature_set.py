@@ -14,7 +14,7 @@ from velmora_core.records import FEATURE_NAMES, FeatureRecord, Telemetry
 
 FEATURE_SET: Final = "velmora-session-features"
 # Raised whenever a feature is added, removed, reordered or computed differently.
-FEATURE_SET_VERSION: Final = 5
+FEATURE_SET_VERSION: Final = 6
 NAMES: Final[tuple[str, ...]] = FEATURE_NAMES + BEHAVIOUR_FEATURE_NAMES
 
 

@@ -6,6 +6,8 @@
      "forest": {"baseline": ..., "roots": [...], "feature": [...], "left": [...],
                 "right": [...], "missing_left": [...], "threshold": [...], "value": [...]},
      "training": {...},
+     "familiar": {"names": [...], "low": [...], "high": [...], "scale": [...], "limit": ...},
+     "calibration": {"sessions": ..., "sha256": ..., "date": ..., ...},   (calibrated models only)
      "sha256": "..."}
 
 The forest's columns hold one item per node; a leaf has feature -1. "sha256" is the
@@ -20,7 +22,8 @@ import os
 from dataclasses import dataclass, field
 from typing import Any, Final, cast
 
-from velmora_core.detect import feature_set
+from velmora_core.detect import familiarity, feature_set
+from velmora_core.detect.familiarity import Familiar
 
 FORMAT: Final = "velmora-detector-model"
 VERSION: Final = 1
@@ -51,6 +54,8 @@ class Model:
     training: dict[str, Any] = field(default_factory=dict[str, Any])
     feature_set_name: str = feature_set.FEATURE_SET
     feature_set_version: int = feature_set.FEATURE_SET_VERSION
+    familiar: Familiar | None = None  # the ranges of the people fitted on; None: no familiarity test
+    calibration: dict[str, Any] | None = None  # what a calibration was made on
 
 
 def _digest(body: dict[str, Any]) -> str:
@@ -66,6 +71,10 @@ def to_json(model: Model) -> dict[str, Any]:
         "threshold": model.threshold, "target_fpr": model.target_fpr,
         "forest": model.forest.to_json(), "training": model.training,
     }
+    if model.familiar is not None:
+        body["familiar"] = model.familiar.to_json()
+    if model.calibration is not None:
+        body["calibration"] = model.calibration
     return {**body, "sha256": _digest(body)}
 
 
@@ -141,7 +150,15 @@ def parse(document: object, source: str = "model") -> Model:
                     *(_column(raw, name, source, whole=name not in ("threshold", "value"))
                       for name in FOREST_COLUMNS))
     training = _object(body.get("training", {}), "training", source)
-    return Model(tuple(cast(list[str], names)), threshold, target_fpr, forest, training)
+    familiar = None
+    if "familiar" in body:
+        try:
+            familiar = familiarity.parse(_object(body["familiar"], "familiar", source), feature_set.NAMES)
+        except ValueError as error:
+            raise _refuse(f"damaged model file: {error}", source) from None
+    calibration = _object(body["calibration"], "calibration", source) if "calibration" in body else None
+    return Model(tuple(cast(list[str], names)), threshold, target_fpr, forest, training,
+                 familiar=familiar, calibration=calibration)
 
 
 def _digest_or_none(body: dict[str, Any]) -> str | None:

@@ -1,0 +1,107 @@
+"""Evidence of automation that needs no model: facts a real pointing device and browser
+obey, which replayed tracks and scripted events break, read from a session's row.
+
+Each check counts violations natively (the consistency features of the behaviour set)
+and fires only past a margin: one odd click may be a glitch of a page's collector, a
+pattern of them is not. docs/detector.md gives each check's firing rate on the recorded
+humans.
+"""
+
+from collections.abc import Callable, Sequence
+from dataclasses import dataclass
+from typing import Final
+
+# A session with fewer usable pointer samples than this is too thin to judge by its motion.
+MIN_POINTER_SAMPLES: Final = 20
+# click_off_path: clicks more than 10 px from the pointer's path at their time.
+OFF_PATH_CLICKS: Final = 2
+OFF_PATH_SHARE: Final = 0.1
+# click_jump: clicks at a new place (over 10 px away) with no pointer event since the last.
+JUMP_CLICKS: Final = 3
+JUMP_SHARE: Final = 0.25
+# time_disorder: samples time-stamped before the sample delivered before them.
+DISORDERED_SAMPLES: Final = 2
+# place_*: pointer or click positions beyond the screen's far edge (px of slack).
+SCREEN_SLACK_PX: Final = 2.0
+
+
+@dataclass(frozen=True)
+class Finding:
+    feature: str
+    value: float
+    text: str
+
+
+class Row:
+    """A session's row read by feature name."""
+
+    def __init__(self, names: Sequence[str], values: Sequence[float]) -> None:
+        self._at = {name: i for i, name in enumerate(names)}
+        self.values = values
+
+    def __getitem__(self, name: str) -> float:
+        return self.values[self._at[name]]
+
+
+def _count(v: float) -> int:
+    return int(v)
+
+
+def webdriver(row: Row) -> Finding | None:
+    if row["webdriver"] != 1.0:
+        return None
+    return Finding("webdriver", 1.0, "the browser reports that automation controls it (navigator.webdriver)")
+
+
+def clicks_off_path(row: Row) -> Finding | None:
+    off, clicks = row["click_off_path"], row["click_count"]
+    if off < OFF_PATH_CLICKS or off < OFF_PATH_SHARE * clicks:
+        return None
+    return Finding("click_off_path", off, f"{_count(off)} of {_count(clicks)} clicks were not where the pointer was "
+                                          f"(over 10 px from its path at the time)")
+
+
+def click_jumps(row: Row) -> Finding | None:
+    # A finger taps at new places without moving a pointer between the taps.
+    jumps, clicks = row["click_jump"], row["click_count"]
+    if row["touch_supported"] == 1.0 or jumps < JUMP_CLICKS or jumps < JUMP_SHARE * clicks:
+        return None
+    return Finding("click_jump", jumps, f"{_count(jumps)} clicks at a new place with no pointer move before them")
+
+
+def time_disorder(row: Row) -> Finding | None:
+    disorder = row["time_disorder"]
+    if disorder < DISORDERED_SAMPLES:
+        return None
+    return Finding("time_disorder", disorder,
+                   f"{_count(disorder)} pointer samples are time-stamped before the sample delivered before them")
+
+
+def off_screen(row: Row) -> Finding | None:
+    width = row["screen_width"]
+    if row["screen_valid"] != 1.0 or row["mouse_points"] + row["click_count"] == 0:
+        return None
+    far = row["place_x_max"]
+    if far > width + SCREEN_SLACK_PX:
+        return Finding("place_x_max", far, f"a pointer position at x = {far:g} px, beyond the {width:g} px wide screen")
+    low = row["place_min"]
+    if low < -width - SCREEN_SLACK_PX:  # a drag may leave the window, never the screen
+        return Finding("place_min", low, f"a pointer position at {low:g} px, beyond the screen")
+    return None
+
+
+CHECKS: Final[tuple[Callable[[Row], Finding | None], ...]] = (
+    webdriver, clicks_off_path, click_jumps, time_disorder, off_screen)
+
+
+def findings(row: Row) -> list[Finding]:
+    """Every check that fires on the row."""
+    return [f for f in (check(row) for check in CHECKS) if f is not None]
+
+
+def thin(row: Row) -> Finding | None:
+    """Too little pointer data to judge motion by."""
+    samples = row["mouse_points"]
+    if samples >= MIN_POINTER_SAMPLES:
+        return None
+    return Finding("mouse_points", samples, f"{_count(samples)} pointer samples: too few to judge")

@@ -1,0 +1,75 @@
+"""A verdict: one of three outcomes, the score, and the reasons as records.
+
+- "bot" needs evidence of automation: a consistency check that fires (evidence.py), or
+  the trees' score above the threshold for a session like the people the model knows.
+- "unsure": too little usable data, or a session unlike those people (familiarity.py),
+  whatever the trees say: they know nothing of other tasks, devices or populations.
+- "human" otherwise.
+"""
+
+import math
+from dataclasses import dataclass
+from typing import Final, Literal
+
+from velmora_core.detect import evidence
+from velmora_core.detect.familiarity import Excess
+
+Outcome = Literal["human", "unsure", "bot"]
+OUTCOMES: Final[tuple[Outcome, ...]] = ("human", "unsure", "bot")
+
+
+@dataclass(frozen=True)
+class Reason:
+    """Why a verdict went its way.
+
+    contribution: for the trees' reasons, what the feature added to the raw score (the
+    log-odds; positive towards "bot"); 0.0 for a check, an unfamiliar value or missing data.
+    """
+
+    feature: str
+    value: float
+    contribution: float
+    text: str
+
+    def __str__(self) -> str:
+        return self.text
+
+
+@dataclass(frozen=True)
+class Verdict:
+    outcome: Outcome
+    score: float
+    reasons: tuple[Reason, ...]
+
+    @property
+    def is_bot(self) -> bool:
+        return self.outcome == "bot"
+
+
+def from_finding(finding: evidence.Finding) -> Reason:
+    return Reason(finding.feature, finding.value, 0.0, finding.text)
+
+
+def unfamiliar(excess: Excess, title: str) -> Reason:
+    way = "above" if excess.value > excess.bound else "below"
+    return Reason(excess.worst, excess.value, 0.0,
+                  f"unlike the people this model knows: {excess.total:.1f} ranges outside theirs, most of all "
+                  f"{title} ({excess.worst} = {excess.value:.4g}, {way} {excess.bound:.4g})")
+
+
+def model_reason(title: str, name: str, value: float, contribution: float) -> Reason:
+    shown = "missing" if math.isnan(value) else f"{value:.4g}"
+    way = "bot" if contribution > 0 else "human"
+    return Reason(name, value, contribution, f"{title} ({name} = {shown}) looks {way}-like ({contribution:+.2f})")
+
+
+def decide(score: float, threshold: float, checks: list[evidence.Finding], thin: evidence.Finding | None,
+           excess: Excess | None, limit: float) -> tuple[Outcome, str]:
+    """The outcome, and which kind of reason explains it: "checks", "data", "unfamiliar" or "model"."""
+    if checks:
+        return "bot", "checks"
+    if thin is not None:
+        return "unsure", "data"
+    if excess is not None and excess.total > limit:
+        return "unsure", "unfamiliar"
+    return ("bot" if score > threshold else "human"), "model"

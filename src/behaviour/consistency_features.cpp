@@ -1,0 +1,77 @@
+#include "behaviour/consistency_features.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace velmora::behaviour {
+
+namespace {
+
+// A click a keyboard made (Enter or Space on a control) has no pointer place: the browser
+// reports it at (0, 0).
+bool keyboard_click(const Click& c) { return c.x == 0.0 && c.y == 0.0; }
+
+// Distance from c to the segment a-b: the pointer went from a to b between two events.
+double distance_to_step(const Click& c, const PointerSample& a, const PointerSample& b) {
+    const double ax = b.x - a.x, ay = b.y - a.y, cx = c.x - a.x, cy = c.y - a.y;
+    const double length2 = ax * ax + ay * ay;
+    const double u = length2 > 0.0 ? std::clamp((cx * ax + cy * ay) / length2, 0.0, 1.0) : 0.0;
+    return std::hypot(cx - u * ax, cy - u * ay);
+}
+
+template <class T>
+std::span<const T> by_time(std::span<const T> in, std::vector<T>& copy) {
+    const auto earlier = [](const T& a, const T& b) { return a.t < b.t; };
+    if (std::is_sorted(in.begin(), in.end(), earlier)) return in;
+    copy.assign(in.begin(), in.end());
+    std::stable_sort(copy.begin(), copy.end(), earlier);
+    return copy;
+}
+
+}  // namespace
+
+void consistency_features(std::span<const PointerSample> pointer, std::span<const Click> clicks_in, FeatureValues& out) {
+    // A page receives events in the order they happened, with time stamps that never go back.
+    double disorder = 0.0;
+    for (std::size_t i = 1; i < pointer.size(); ++i)
+        if (pointer[i].t < pointer[i - 1].t) ++disorder;
+    out[kTimeDisorder] = disorder;
+
+    double x_max = 0.0, y_max = 0.0, low = 0.0;
+    bool any = false;
+    const auto extend = [&](double x, double y) {
+        if (!any) x_max = x, y_max = y, low = std::min(x, y), any = true;
+        x_max = std::max(x_max, x), y_max = std::max(y_max, y), low = std::min({low, x, y});
+    };
+    for (const PointerSample& p : pointer) extend(p.x, p.y);
+    for (const Click& c : clicks_in)
+        if (!keyboard_click(c)) extend(c.x, c.y);
+    out[kPlaceXMax] = x_max;
+    out[kPlaceYMax] = y_max;
+    out[kPlaceMin] = low;
+
+    std::vector<PointerSample> pointer_copy;
+    std::vector<Click> click_copy;
+    const std::span<const PointerSample> track = by_time(pointer, pointer_copy);
+    const std::span<const Click> clicks = by_time(clicks_in, click_copy);
+    // Clicks after the last sample are not judged: a page may stop keeping samples at a cap.
+    const double judged_until = track.empty() ? INFINITY : track.back().t;
+    double off_path = 0.0, jumps = 0.0;
+    const Click* last = nullptr;
+    std::size_t at = 0;  // first sample after the click
+    for (const Click& c : clicks) {
+        if (keyboard_click(c)) continue;
+        const std::size_t before = at;  // samples up to the previous click
+        while (at < track.size() && track[at].t <= c.t) ++at;
+        if (at > 0 && at < track.size() && distance_to_step(c, track[at - 1], track[at]) > kClickPlacePx) ++off_path;
+        if (last != nullptr && at == before && c.t <= judged_until &&
+            std::hypot(c.x - last->x, c.y - last->y) > kClickPlacePx)
+            ++jumps;
+        last = &c;
+    }
+    out[kClickOffPath] = off_path;
+    out[kClickJump] = jumps;
+}
+
+}  // namespace velmora::behaviour

@@ -1,0 +1,20 @@
+// Facts a real pointing device and browser obey, which replayed tracks and scripted
+// events break. They are counts and extents, not judgements: the detector decides how
+// many violations make evidence (one may be a glitch of the page's collector).
+#pragma once
+
+#include <span>
+
+#include "behaviour/behaviour_session.hpp"
+#include "behaviour/feature_names.hpp"
+
+namespace velmora::behaviour {
+
+// A click further than this (px) from the pointer's path at its time is not where the
+// pointer was; two clicks further apart than this need a pointer move between them.
+inline constexpr double kClickPlacePx = 10.0;
+
+// pointer and clicks in input order (as read); writes the consistency features into out.
+void consistency_features(std::span<const PointerSample> pointer, std::span<const Click> clicks, FeatureValues& out);
+
+}  // namespace velmora::behaviour
