@@ -6,6 +6,7 @@
     velmora-core train DATA... -o MODEL        fit the bot detector's model (velmora_core_rs[train])
     velmora-core evaluate DATA...              its leave-one-family-out table, without writing a model
     velmora-core score DATA... -o OUT          the detector's score and verdict of every session
+    velmora-core calibrate SESSIONS... -o MODEL the detector fitted to a site's own sessions
 
 Exit status: 0 when every line was used, 1 when some line was rejected (or --strict stopped
 the run), 2 when the run could not start or go on (bad arguments, unreadable input, unwritable

@@ -3,6 +3,7 @@
     velmora-core train DATA... -o MODEL [--target-fpr 0.01] [--seed N] [--family SOURCE=FAMILY]
     velmora-core evaluate DATA... [--target-fpr 0.01] [--seed N] [--family SOURCE=FAMILY]
     velmora-core score DATA... [--model MODEL] -o OUT.csv|OUT.jsonl
+    velmora-core calibrate SESSIONS... -o MODEL [--model BASE] [--target-fpr F]
 """
 
 import argparse
@@ -19,7 +20,7 @@ from velmora_core.detect.rows import SCORE_COLUMNS
 from velmora_core.errors import BatchError
 from velmora_core.batch.writers import format_for, stream_sink
 
-COMMANDS: Final = ("train", "evaluate", "score")
+COMMANDS: Final = ("train", "evaluate", "score", "calibrate")
 
 
 def _fpr(text: str) -> float:
@@ -85,6 +86,8 @@ def add_commands(commands: Any) -> None:
     score.add_argument("-o", "--output", required=True, help="output file: .csv or .jsonl (- for stdout with --format)")
     score.add_argument("--format", choices=("csv", "jsonl"), help="output format (default: from the suffix)")
     _common(score)
+    from velmora_core.detect import calibrate_command
+    calibrate_command.add_command(commands, _fpr, _common)
 
 
 def _say(text: str) -> None:
@@ -122,12 +125,15 @@ def _fit(args: argparse.Namespace, write: bool) -> int:
     cv = summary["cross_validation"]
     print(f"Sessions: {summary['sessions']['human']} human, {summary['sessions']['bot']} bot "
           f"({len(summary['families'])} bot families); seed {args.seed}")
-    print(f"Cross-validated AUC {cv['auc']:.4f}; threshold {cv['threshold']:.6f} flags "
-          f"{100 * cv['false_positive_rate']:.2f} % of humans and catches {100 * cv['caught']:.1f} % of bots")
+    print(f"Cross-validated AUC {cv['auc']:.4f}; threshold {cv['threshold']:.6f}: "
+          f"{100 * cv['false_positive_rate']:.2f} % of humans judged bot ({100 * cv['humans_unsure']:.1f} % unsure), "
+          f"{100 * cv['caught']:.1f} % of bots judged bot ({100 * cv['bots_unsure']:.1f} % unsure)")
     if summary["leave_one_family_out"]:
         print(training.format_table(summary["leave_one_family_out"], args.target_fpr))
     else:
         print("Leave-one-family-out: needs at least two bot families")
+    if summary.get("leave_one_human_source_out"):
+        print(training.format_source_table(summary["leave_one_human_source_out"]))
     if write:
         _say(f"model written to {args.output}")
     return 1 if data.summary.rejected else 0
@@ -181,4 +187,7 @@ def _score(args: argparse.Namespace) -> int:
 def run_command(args: argparse.Namespace) -> int:
     if args.command == "score":
         return _score(args)
+    if args.command == "calibrate":
+        from velmora_core.detect import calibrate_command
+        return calibrate_command.run_calibrate(args)
     return _fit(args, write=args.command == "train")

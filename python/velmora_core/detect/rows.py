@@ -63,7 +63,7 @@ def detector(model: str | None) -> Detector:
 
 
 def score_chunk(chunk: Chunk, model: str | None, encoding: str) -> ChunkResult:
-    """Rows (line, score, verdict), already encoded as CSV or JSONL."""
+    """Rows (line, score, outcome), already encoded as CSV or JSONL."""
     lines = chunk.lines()
     rejects: list[tuple[int, str]] = []
     det = detector(model)
@@ -71,14 +71,15 @@ def score_chunk(chunk: Chunk, model: str | None, encoding: str) -> ChunkResult:
     for number, line in enumerate(lines, chunk.first_line):
         # Straight from the text, parsed once; what the native reader leaves (and every
         # rejected line) goes the way of the other commands.
-        score = det.score_json_native(line)
-        if score is None:
+        row = feature_set.feature_row_json(line)
+        if row is None:
             session, reason = _object(line)
             if session is None:
                 rejects.append((number, reason))
                 continue
-            score = det.score(session)
-        rows.append((number, score, "bot" if score > det.threshold else "human"))
+            row = feature_set.feature_row(session)
+        verdict = det.verdict_row(row)
+        rows.append((number, verdict.score, verdict.outcome))
     result = ChunkResult(chunk.source, chunk.name, len(lines), chunk.size, len(rows), [], rejects)
     result.encoded = (encode_csv(chunk.name, rows) if encoding == "csv"
                       else encode_jsonl(chunk.name, rows, SCORE_COLUMNS))
@@ -99,4 +100,21 @@ def labelled_chunk(chunk: Chunk) -> ChunkResult:
             rejects.append((number, '"source" (the recording set or bot family) is missing or not a string'))
         else:
             rows.append((number, LABELS[label], source, *feature_set.feature_row(session)))
+    return ChunkResult(chunk.source, chunk.name, len(lines), chunk.size, len(rows), rows, rejects)
+
+
+def feature_chunk(chunk: Chunk) -> ChunkResult:
+    """Rows (line, *features) of every session: what a calibration reads."""
+    lines = chunk.lines()
+    rejects: list[tuple[int, str]] = []
+    rows: list[Row] = []
+    for number, line in enumerate(lines, chunk.first_line):
+        row = feature_set.feature_row_json(line)
+        if row is None:
+            session, reason = _object(line)
+            if session is None:
+                rejects.append((number, reason))
+                continue
+            row = feature_set.feature_row(session)
+        rows.append((number, *row))
     return ChunkResult(chunk.source, chunk.name, len(lines), chunk.size, len(rows), rows, rejects)

@@ -1,0 +1,72 @@
+"""`velmora-core calibrate SESSIONS... -o MODEL [--model BASE] [--target-fpr F]`: a model
+fitted to a site's own users from its logged sessions (no labels; see calibration.py)."""
+
+import argparse
+import os
+import sys
+from typing import Any
+
+from velmora_core.batch import run
+from velmora_core.batch.extraction import ChunkResult
+from velmora_core.detect import calibration, model_file, rows
+from velmora_core.errors import BatchError
+
+
+class ReservoirSink:
+    """Keeps a bounded sample of the rows, in input order of arrival."""
+
+    def __init__(self) -> None:
+        self.sample = calibration.Reservoir()
+
+    def write(self, result: ChunkResult) -> None:
+        for row in result.rows:
+            self.sample.add(row[1:])
+
+    def close(self) -> None:
+        pass
+
+
+def add_command(commands: Any, fpr: Any, common: Any) -> None:
+    calibrate = commands.add_parser(
+        "calibrate", help="fit the detector to a site's own sessions (no labels needed)",
+        description="Read a site's logged sessions (JSON lines, mostly human, no labels), take from them what "
+                    "the model considers familiar and its threshold, and write the calibrated model file.")
+    calibrate.add_argument("inputs", nargs="+", metavar="SESSIONS")
+    calibrate.add_argument("-o", "--output", required=True, metavar="MODEL", help="the model file to write (JSON)")
+    calibrate.add_argument("--model", metavar="BASE", help="the model to calibrate (default: the bundled one)")
+    calibrate.add_argument("--target-fpr", type=fpr, default=0.01,
+                           help="share of the site's people the threshold may flag (default 0.01)")
+    common(calibrate)
+
+
+def run_calibrate(args: argparse.Namespace) -> int:
+    directory = os.path.dirname(os.path.abspath(args.output))
+    if not os.path.isdir(directory) or not os.access(directory, os.W_OK):
+        raise BatchError(f"cannot write {args.output}: its folder does not exist or is not writable")
+    try:
+        base = rows.detector(args.model)
+    except OSError as error:
+        raise BatchError(f"cannot read the model {args.model}: {error.strerror or error}") from None
+    except ValueError as error:
+        raise BatchError(str(error)) from None
+    sink = ReservoirSink()
+    summary = run(args.inputs, sink, jobs=args.jobs, strict=args.strict, work=rows.feature_chunk)
+    if summary.stopped_at is not None:
+        print(f"velmora-core: stopped at the first rejected line ({summary.stopped_at}, --strict); nothing written",
+              file=sys.stderr)
+        return 1
+    what = {"inputs": [os.path.basename(p) for p in args.inputs], "base": args.model or "bundled"}
+    try:
+        model = calibration.calibrated_model(base, sink.sample, args.target_fpr, what)
+    except calibration.CalibrationError as error:
+        raise BatchError(f"cannot calibrate: {error}") from None
+    try:
+        model_file.write(model, args.output)
+    except OSError as error:
+        raise BatchError(f"cannot write {args.output}: {error.strerror or error}") from None
+    record = model.calibration or {}
+    if not args.quiet or summary.rejected:
+        print(f"velmora-core: calibrated on {record.get('used')} of {summary.written} sessions "
+              f"({summary.rejected} lines rejected); threshold {base.threshold:.6f} -> {model.threshold:.6f}; "
+              f"model written to {args.output}", file=sys.stderr)
+    return 1 if summary.rejected else 0
