@@ -82,10 +82,15 @@ audit: wheel
 	ls dist/repaired
 
 # The reference service (examples/service): a private Redis and 2 workers on loopback.
+# BAN_SECONDS: how long a "bot" verdict bans its address; loopback clients are exempt
+# (a demo on this machine); MODEL: a model file, e.g. from `velmora-core calibrate`.
 SERVE_PORT ?= 8000
+BAN_SECONDS ?= 600
+MODEL ?=
 serve: install
 	scripts/setup-system redis
-	$(VPY) examples/service/serve.py --workers 2 --start-redis --port $(SERVE_PORT)
+	$(VPY) examples/service/serve.py --workers 2 --start-redis --port $(SERVE_PORT) --ban-seconds $(BAN_SECONDS) \
+	    --exempt-loopback $(if $(MODEL),--model $(MODEL))
 
 # The Redis and service benchmarks start a private redis-server.
 bench: install

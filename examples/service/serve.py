@@ -56,6 +56,10 @@ def parse_args(argv: list[str]) -> argparse.Namespace:
                    help="start a private redis-server on a free loopback port (implies --state redis)")
     p.add_argument("--ban-seconds", type=int, default=config.DEFAULT_BAN_SECONDS,
                    help="how long a bot verdict bans the client address (0: no bans)")
+    p.add_argument("--model", default="", metavar="MODEL",
+                   help="a detector model file, e.g. from `velmora-core calibrate` (default: the bundled one)")
+    p.add_argument("--exempt-loopback", action="store_true",
+                   help="demo: bot verdicts on loopback clients (127.0.0.1, ::1) do not ban them")
     p.add_argument("--max-body-bytes", type=int, default=config.DEFAULT_MAX_BODY_BYTES)
     p.add_argument("--redis-pool-size", type=int, default=config.DEFAULT_REDIS_POOL_SIZE,
                    help="Redis connections per worker; more simultaneous requests wait for one")
@@ -82,6 +86,8 @@ def main(argv: list[str]) -> int:
         "VELMORA_REDIS_POOL_SIZE": str(args.redis_pool_size),
         "VELMORA_REDIS_TIMEOUT": repr(args.redis_timeout),
         "VELMORA_SKIP_MODULE": "1" if args.skip_module else "0",
+        "VELMORA_MODEL": os.path.abspath(args.model) if args.model else "",
+        "VELMORA_EXEMPT_LOOPBACK": "1" if args.exempt_loopback else "0",
     })
     os.environ.setdefault("VELMORA_NONCE_SECRET", secrets.token_hex(32))
     os.environ["VELMORA_REDIS_URL"] = args.redis_url

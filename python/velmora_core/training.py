@@ -56,6 +56,9 @@ IGNORED: Final = frozenset({
     "webdriver", "screen_valid", "plugins_length", "touch_supported", "screen_width", "max_touch_points",
     "avg_touch_radius", "touch_radius_var", "avg_touch_force", "touch_event_count",
     "click_count", "key_count", "scroll_count", "mouse_points", "digraph_entropy", "keystroke_score",
+    # How far from the built-in people a session lies: unlike people is not evidence of a
+    # bot (familiarity.py makes such sessions "unsure" instead).
+    "human_distance", "human_range_excess",
     # Positions and the consistency counts: evidence.py judges those by rule, not the trees.
     "click_off_path", "click_jump", "time_disorder", "place_x_max", "place_y_max", "place_min"})
 

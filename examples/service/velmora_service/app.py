@@ -5,6 +5,7 @@ directly with ``uvicorn --factory --no-proxy-headers --app-dir examples/service
 velmora_service.app:create_app`` (uvicorn otherwise believes X-Forwarded-For from 127.0.0.1).
 """
 
+import ipaddress
 import logging
 import os
 import pathlib
@@ -72,13 +73,21 @@ def client_address(request: Request) -> str:
     return request.client.host if request.client is not None else "unknown"
 
 
+def _loopback(address: str) -> bool:
+    try:
+        return ipaddress.ip_address(address).is_loopback
+    except ValueError:
+        return False
+
+
 class Service:
     def __init__(self, settings: config.Settings) -> None:
         self.settings = settings
         self.signer = NonceSigner(settings.nonce_secret)
         self.read: Reader = _read_without_module if settings.skip_module else _read
         self._engine: AsyncStateEngine | None = None
-        self.detector = None if settings.skip_module else Detector.default()
+        self.detector = None if settings.skip_module else (
+            Detector.load(settings.model_path) if settings.model_path else Detector.default())
 
     @property
     def engine(self) -> AsyncStateEngine:
@@ -123,14 +132,23 @@ class Service:
             return _error(409, "nonce has already been used")
         decision = (decide_by_rules(features) if self.detector is None
                     else decide(self.detector, features, behaviour))
-        if decision.verdict == "bot" and self.settings.ban_seconds > 0:
+        exempt = self.settings.exempt_loopback and _loopback(address)
+        if decision.verdict == "bot" and self.settings.ban_seconds > 0 and not exempt:
             await self.engine.ban_ip(address, self.settings.ban_seconds)
-        return _json({
+        reply = {
             "verdict": decision.verdict,
             "score": decision.score,
             "reasons": list(decision.reasons),
             "features": jsonable(features),
-        })
+        }
+        if decision.verdict == "unsure":
+            # Not enough to decide: the page should ask for proof of a person (a challenge)
+            # rather than let the session through or ban its address.
+            reply["challenge"] = CHALLENGE
+        return _json(reply)
+
+
+CHALLENGE = "the session could not be judged: present a challenge before going on"
 
 
 def create_app(settings: config.Settings | None = None) -> Starlette:

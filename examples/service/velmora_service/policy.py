@@ -1,9 +1,9 @@
 """The service's policy: the detector decides, the rule list explains.
 
 ``decide`` asks the trained detector (``velmora_core.detect``, the model shipped with the
-package): a session whose score is above the model's threshold is a bot. The reasons are
-the plain rules below that fire, readable by anyone, followed by the features that
-weighed most in the model's decision.
+package, or the one the settings name): "human", "unsure" (too little data, or unlike the
+people the model knows: the service answers with a challenge) or "bot" (evidence of
+automation: the only outcome that bans). The reasons are the detector's.
 
 ``decide_by_rules`` is the hand-written rule list on its own: each rule that fires adds
 its weight to a score in [0, 1], and a score of THRESHOLD or more is a bot. The service
@@ -19,7 +19,7 @@ from velmora_core.detect import Detector, feature_set
 
 THRESHOLD = 0.5
 
-Verdict = Literal["human", "bot"]
+Verdict = Literal["human", "unsure", "bot"]
 
 
 @dataclass(frozen=True)
@@ -78,8 +78,7 @@ def decide(detector: Detector, features: Mapping[str, object], behaviour: Sequen
     """The detector's verdict on one session from its ``extract_features_rs`` record and its
     behaviour feature values."""
     verdict = detector.verdict_row(feature_set.row_of(features, behaviour))
-    fired = tuple(rule.text for rule in RULES if rule.fires(features))
-    return Decision("bot" if verdict.is_bot else "human", verdict.score, fired + verdict.reasons)
+    return Decision(verdict.outcome, verdict.score, tuple(map(str, verdict.reasons)))
 
 
 def decide_by_rules(features: Mapping[str, object]) -> Decision:

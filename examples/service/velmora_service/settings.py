@@ -44,6 +44,10 @@ class Settings:
     # Benchmark baseline only: answer /verdict without calling velmora_core_rs (a fixed
     # feature record; with the local engine, no replay guard or bans either).
     skip_module: bool = False
+    # A detector model file (a calibrated one, say); empty: the model shipped with the package.
+    model_path: str = ""
+    # For a demo on one machine: bot verdicts on loopback clients do not ban them.
+    exempt_loopback: bool = False
 
     def validate(self) -> None:
         if self.workers > 1 and self.state == "local":
@@ -156,6 +160,8 @@ def from_env(env: Mapping[str, str] | None = None) -> Settings:
         redis_pool_size=_int(env, "VELMORA_REDIS_POOL_SIZE", DEFAULT_REDIS_POOL_SIZE),
         redis_timeout=_float(env, "VELMORA_REDIS_TIMEOUT", DEFAULT_REDIS_TIMEOUT),
         skip_module=_flag(env, "VELMORA_SKIP_MODULE"),
+        model_path=env.get("VELMORA_MODEL", ""),
+        exempt_loopback=_flag(env, "VELMORA_EXEMPT_LOOPBACK"),
     )
     settings.validate()
     return settings

@@ -35,7 +35,8 @@
       $("verdict").textContent = body.verdict;
       $("verdict").className = body.verdict;
       $("score").textContent = `(score ${body.score.toFixed(2)})`;
-      $("reasons").textContent = body.reasons.length ? "Rules that fired: " + body.reasons.join("; ") : "No rule fired.";
+      $("reasons").textContent = (body.reasons.length ? "Reasons: " + body.reasons.join("; ") : "No reasons given.") +
+        (body.challenge ? " (" + body.challenge + ")" : "");
       const f = body.features;
       $("summary").textContent = `Pointer samples: ${f.mouse_points}; key presses: ${f.key_count}; ` +
         `clicks: ${f.click_count}; curvature score: ${f.curvature_score}; webdriver: ${f.webdriver}`;
