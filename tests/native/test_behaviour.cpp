@@ -157,7 +157,28 @@ TEST_CASE("pauses split movements; order of input and non-finite samples do not 
     shuffled.push_back({std::numeric_limits<double>::quiet_NaN(), 1.0, 5.0});
     shuffled.push_back({1.0, 1.0, std::numeric_limits<double>::infinity()});
     const FeatureValues w = of_pointer(shuffled);
-    for (std::size_t i = 0; i < kFeatureCount; ++i) CHECK_BITS(w[i], v[i]);
+    for (std::size_t i = 0; i < kFeatureCount; ++i)
+        if (i != kTimeDisorder) CHECK_BITS(w[i], v[i]);
+    CHECK_BITS(v[kTimeDisorder], 0.0);
+    CHECK_BITS(w[kTimeDisorder], 39.0);  // received newest first: every sample goes back in time
+}
+
+TEST_CASE("clicks where the pointer is not: off its path, or at new places without a move") {
+    BehaviourSession s;
+    s.pointer = line(100.0, 100.0, 20, 5.0, 10.0);  // x 100 to 195 (y 100) at t 100 to 290
+    s.clicks = {{125.0, 102.0, 150.0},  // on the path, 2 px off: fine
+                {120.0, 160.0, 200.0},  // 60 px from where the pointer is (150, 100)
+                {0.0, 0.0, 210.0},      // a keyboard's click: no place to check
+                {300.0, 300.0, 400.0}}; // after the last sample: not judged
+    FeatureValues v = compute_behaviour_features(s);
+    CHECK_BITS(v[kClickOffPath], 1.0);
+    CHECK_BITS(v[kClickJump], 0.0);  // the pointer moved between the clicks
+    s.pointer.clear();  // no pointer at all: every click at a new place is a jump
+    v = compute_behaviour_features(s);
+    CHECK_BITS(v[kClickOffPath], 0.0);
+    CHECK_BITS(v[kClickJump], 2.0);
+    CHECK_BITS(v[kPlaceXMax], 300.0);
+    CHECK_BITS(v[kPlaceMin], 102.0);
 }
 
 TEST_CASE("around clicks: overshoot, settle time and offset") {

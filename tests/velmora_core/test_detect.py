@@ -12,7 +12,7 @@ import pytest
 from helpers.leak_check import assert_no_leak
 from velmora_core import _native, training
 from velmora_core.cli import main
-from velmora_core.detect import Detector, feature_set, model_file
+from velmora_core.detect import Detector, familiarity, feature_set, model_file, verdicts
 
 
 def _session(rng, label, source):
@@ -79,20 +79,45 @@ def test_exported_trees_score_like_the_fit(data):
         np.testing.assert_allclose(ours, fitted.predict(holes), rtol=0, atol=1e-12)
 
 
-def test_novelty_gates_add_their_score_only_beyond_the_humans(data):
-    x = np.array([feature_set.feature_row(s) for s in data[1]], dtype=np.float64)
-    y = np.array([s["label"] == "bot" for s in data[1]], dtype=np.int64)
-    plain = training.export(training.fit(x, y, 0))
-    gated = training.fit_forest(x, y, 0, np.full(len(y), "bot"))
-    raw = lambda f, rows: np.log(1 / training.scorer(f, x.shape[1])(rows) - 1)  # noqa: E731  minus the raw sum
-    for name in training.GATE_FEATURES:
-        column = feature_set.NAMES.index(name)
-        limit = training.GATE_MARGIN * x[y == 0, column].max()
-        probe = np.repeat(x[:1], 3, axis=0)
-        for other in training.GATE_FEATURES:  # the other gate stays shut
-            probe[:, feature_set.NAMES.index(other)] = 0.0
-        probe[:, column] = [limit, limit * 1.001 + 1e-9, np.nan]
-        np.testing.assert_allclose(raw(plain, probe) - raw(gated, probe), [0.0, training.GATE_SCORE, 0.0], atol=1e-9)
+def _human(data):
+    return next(s for s in data[1] if s["label"] == "human")
+
+
+def _with(session, **changes):
+    return {**json.loads(json.dumps(session)), **changes}
+
+
+def test_outcomes_need_evidence_for_bot_and_say_what_is_missing(model_path, data):
+    det = Detector.load(model_path)
+    human = _human(data)
+    moves = human["mouse_movements"]
+    assert det.verdict(human).outcome == "human"
+    # Each consistency check alone makes a bot of a session the trees call human.
+    far = [{"x": m["x"] + 60, "y": m["y"], "t": m["t"] + 0.5, "button": "left"} for m in moves[10:40:10]]
+    teleport = [{"x": 100.0 + 50 * i, "y": 200.0, "t": 1000.0 + 300 * i, "button": "left"} for i in range(5)]
+    swapped = moves[:5] + [moves[6], moves[5], moves[8], moves[7]] + moves[9:]
+    cases = {"click_off_path": _with(human, clicks=far),
+             "click_jump": _with(human, mouse_movements=[], clicks=teleport),
+             "time_disorder": _with(human, mouse_movements=swapped),
+             "place_x_max": _with(human, browser={**human["browser"], "screen_width": 300}),
+             "webdriver": _with(human, browser={**human["browser"], "webdriver": True})}
+    for feature, session in cases.items():
+        verdict = det.verdict(session)
+        assert (verdict.outcome, verdict.reasons[0].feature) == ("bot", feature), verdict.reasons
+        assert verdict.is_bot and verdict.reasons[0].contribution == 0.0
+    # Unusable or thin data: unsure, with the problem named.
+    for session, text in [({}, "no mouse_movements"), (_with(human, mouse_movements="x"), "is a str, not a list"),
+                          (_with(human, mouse_movements=[{**m, "x": math.nan} for m in moves]), "unusable"),
+                          (_with(human, mouse_movements=moves[:12]), "12 pointer samples: too few")]:
+        verdict = det.verdict(session)
+        assert verdict.outcome == "unsure" and text in str(verdict.reasons[0]), verdict.reasons
+    # Unlike the people of the fit: unsure, never bot on that alone.
+    fast = _with(human, mouse_movements=[{**m, "t": m["t"] / 20} for m in moves])
+    verdict = det.verdict(fast)
+    assert verdict.outcome == "unsure" and str(verdict.reasons[0]).startswith("unlike the people")
+    unfamiliar = familiarity.Excess(50.0, "dt_cv", 9.0, 1.0)
+    assert verdicts.decide(0.99, 0.5, [], None, unfamiliar, 1.0) == ("unsure", "unfamiliar")
+    assert verdicts.decide(0.99, 0.5, [], None, familiarity.Excess(0.5, "", 0, 0), 1.0) == ("bot", "model")
 
 
 @pytest.mark.parametrize("fpr", [0.0, 0.01, 0.1, 0.5])
@@ -109,9 +134,9 @@ def test_score_and_verdict(model_path, data):
     for session in data[1]:
         verdict = det.verdict(session)
         assert verdict.score == det.score(session) and 0.0 <= verdict.score <= 1.0
-        assert verdict.is_bot == (verdict.score > det.threshold)
-        assert verdict.is_bot == (session["label"] == "bot")  # a separable toy set
-        assert verdict.reasons and all(isinstance(r, str) for r in verdict.reasons)
+        assert verdict.outcome in verdicts.OUTCOMES and verdict.is_bot == (verdict.outcome == "bot")
+        assert (verdict.outcome == "human") == (session["label"] == "human")  # a separable toy set
+        assert verdict.reasons and all(str(r) == r.text for r in verdict.reasons)
     with pytest.raises(TypeError, match="must be a dict"):
         det.score([1, 2])  # type: ignore[arg-type]
 
@@ -222,7 +247,7 @@ def test_score_command_writes_a_row_per_line_in_order(model_path, data, tmp_path
     for row in rows:
         session = data[1][int(row["line"]) - 1]
         assert row["file"] == str(inputs) and float(row["score"]) == det.score(session)
-        assert row["verdict"] == ("bot" if det.verdict(session).is_bot else "human")
+        assert row["verdict"] == det.verdict(session).outcome
 
 
 @pytest.mark.parametrize("args, message", [
@@ -272,3 +297,25 @@ def test_report_gains_a_model_section(model_path, data, tmp_path):
     assert "The detector model" in page and "<code>line16</code>" in page and "mean over families" in page
     assert (out / "figures" / "model_roc.png").stat().st_size > 0 and (out / "figures" / "model_scores.png").exists()
     assert main(["report", str(humans), str(bots), "-o", str(out), "--model", str(humans), "-q"]) == 2
+
+
+def test_calibration_round_trip_and_bad_input(model_path, data, tmp_path, capsys):
+    rng = random.Random(11)
+    site = [_session(rng, "human", "human") for _ in range(40)]
+    sessions = tmp_path / "site.jsonl"
+    sessions.write_text("".join(json.dumps(s) + "\n" for s in site))
+    out = tmp_path / "calibrated.json"
+    assert main(["calibrate", str(sessions), "--model", str(model_path), "-o", str(out), "-j", "1", "-q"]) == 0
+    calibrated = Detector.load(out)
+    base = Detector.load(model_path)
+    assert calibrated.model.calibration["sessions"] == 40 and calibrated.threshold >= base.threshold
+    in_process = base.calibrated(site)
+    assert (in_process.threshold, in_process.model.familiar) == (calibrated.threshold, calibrated.model.familiar)
+    assert in_process.model.calibration["rows_sha256"] == calibrated.model.calibration["rows_sha256"]
+    assert [calibrated.verdict(s).outcome for s in data[1] if s["label"] == "human"].count("bot") == 0
+    few = tmp_path / "few.jsonl"
+    few.write_text("".join(json.dumps(s) + "\n" for s in site[:5]))
+    assert main(["calibrate", str(few), "--model", str(model_path), "-o", str(out), "-j", "1"]) == 2
+    assert "5 usable sessions: at least 20" in capsys.readouterr().err
+    with pytest.raises(TypeError, match="telemetry dicts"):
+        base.calibrated([[1, 2]])  # type: ignore[list-item]

@@ -77,21 +77,23 @@ def fit_rows(base: Familiar, scores: Callable[[list[list[float]]], list[float]],
     site = familiarity.profile(rows, feature_set.NAMES)
     pad = PAD / math.sqrt(len(rows))
     position = {name: k for k, name in enumerate(base.names)}
-    low, high, scale = [], [], []
+    low: list[float] = []
+    high: list[float] = []
+    scale: list[float] = []
     for k, name in enumerate(site.names):
         b = position[name]
         low.append(min(site.low[k] - pad * site.scale[k], base.low[b]))
         high.append(max(site.high[k] + pad * site.scale[k], base.high[b]))
         scale.append(site.scale[k])
     joined = Familiar(site.names, tuple(low), tuple(high), tuple(scale), max(site.limit, base.limit))
-    threshold = base_threshold
+    threshold: float = base_threshold
     if base_human_scores:
         reference = sorted(_logit(s) for s in base_human_scores)
         ref_median, ref_spread = _median_spread(reference)
         # How far above the median, in spreads, the base model's people pass target_fpr of them.
-        k = (familiarity.quantile(reference, 1.0 - target_fpr) - ref_median) / ref_spread
+        spreads = (familiarity.quantile(reference, 1.0 - target_fpr) - ref_median) / ref_spread
         site_median, site_spread = _median_spread([_logit(s) for s in scores(rows)])
-        threshold = max(base_threshold, 1.0 / (1.0 + math.exp(-(site_median + k * site_spread))))
+        threshold = max(base_threshold, 1.0 / (1.0 + math.exp(-(site_median + spreads * site_spread))))
     return Fitted(joined, threshold, len(rows))
 
 
