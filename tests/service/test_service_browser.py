@@ -192,7 +192,7 @@ def test_browser_input_reaches_the_service(service: str, browser: WebDriver) -> 
     assert features["avg_dwell_time"] > 0
     assert features["click_count"] == 2
     assert outcome["body"]["verdict"] == "bot"
-    assert "navigator.webdriver is true" in outcome["body"]["reasons"]
+    assert outcome["body"]["reasons"][0] == "the browser reports that automation controls it (navigator.webdriver)"
     screenshot(browser, "straight_path_verdict.png")
 
     # 2. The same nonce again (from another address, which is not banned) is a replay.
