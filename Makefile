@@ -129,6 +129,7 @@ model: install redteam-corpus
 evaluate: EXTRAS := train
 evaluate: install redteam-corpus
 	$(VPY) -m velmora_core evaluate $(MODEL_DATA) $(REDTEAM_FAMILIES:%=$(REDTEAM_DIR)/%.jsonl) $(MODEL_OPTIONS)
+	$(VPY) -m redteam consistency --per-family 60 --seed 1
 
 clean:
 	rm -rf build dist $(VENV) $(ASAN_VENV)

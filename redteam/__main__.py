@@ -1,4 +1,4 @@
-"""Command line: `python -m redteam list | build | check`."""
+"""Command line: `python -m redteam list | build | check | consistency`."""
 
 from __future__ import annotations
 
@@ -51,6 +51,12 @@ def _parser() -> argparse.ArgumentParser:
                          help="comma-separated subset of the families")
         cmd.add_argument("--difficulty", type=_difficulty, default=DEFAULT_DIFFICULTY,
                          help="difficulty D or range LO:HI, drawn per session (default 0.3:1)")
+    cmd = sub.add_parser("consistency", help="the detector's consistency checks on the humans and on the "
+                                             "families that break one check each")
+    cmd.add_argument("--per-family", type=int, default=60, help="sessions per family")
+    cmd.add_argument("--seed", type=int, default=0)
+    cmd.add_argument("--humans", type=Path, nargs="+", default=list(DEFAULT_HUMANS))
+    cmd.add_argument("--model", type=Path, default=None, help="a detector model file (default: the bundled one)")
     return parser
 
 
@@ -64,6 +70,10 @@ def main(argv: list[str] | None = None) -> int:
         print("error: --per-family must be at least 1", file=sys.stderr)
         return 2
     try:
+        if args.command == "consistency":
+            from .consistency_report import report
+            print(report(args.humans, args.per_family, args.seed, args.model))
+            return 0
         if args.command == "build":
             written = build(args.out, args.per_family, args.seed, args.humans, args.families,
                             args.difficulty)

@@ -4,6 +4,7 @@ from __future__ import annotations
 
 from .base import Context, Family, PathFamily
 from .bezier_fitts import BezierFitts
+from .consistency import CONSISTENCY_FAMILIES
 from .dispatched import Dispatched
 from .human_replay import HumanReplay
 from .min_jerk import MinJerk
@@ -19,5 +20,7 @@ FAMILIES: dict[str, Family] = {
     family.name: family
     for family in (*PATH_FAMILIES, ScriptedTyping(PATH_FAMILIES), Dispatched(PATH_FAMILIES))
 }
+# Kept apart: they break one consistency check each on purpose (redteam/consistency_report.py),
+# and are never training data (the trees do not see those checks).
 
-__all__ = ["FAMILIES", "PATH_FAMILIES", "Context", "Family", "PathFamily"]
+__all__ = ["CONSISTENCY_FAMILIES", "FAMILIES", "PATH_FAMILIES", "Context", "Family", "PathFamily"]

@@ -310,3 +310,21 @@ def test_separability_and_encoding() -> None:
     assert '"x":5.0' in line and back["mouse_movements"][0]["y"] == 2.0
     assert back["browser"]["screen_width"] == 800 and '"screen_width":800' in line
     assert back["keystrokes"][0]["duration_ms"] == 80.0
+
+
+def test_consistency_families_break_exactly_their_check(human_file: Path) -> None:
+    from redteam.families import CONSISTENCY_FAMILIES
+    from velmora_core.detect import evidence, feature_set
+    humans = load_humans([human_file])
+    scripts = scripts_from(humans)
+    ctx = context_from(scripts)
+    broken = {"foreign_track": "clicks_off_path", "scripted_clicks": "click_jumps",
+              "disordered_events": "time_disorder", "off_screen": "off_screen"}
+    for family in CONSISTENCY_FAMILIES:
+        for session in generate(family, scripts, ctx, 6, seed=3):
+            row = evidence.Row(feature_set.NAMES, feature_set.feature_row(session))
+            fired = [check.__name__ for check in evidence.CHECKS if check(row) is not None]
+            assert fired in ([broken[family.name]], []), (family.name, fired)
+            assert fired or family.name in ("foreign_track", "scripted_clicks")  # few clicks: nothing to see
+    for session in humans:
+        assert not evidence.findings(evidence.Row(feature_set.NAMES, feature_set.feature_row(session)))
