@@ -4,11 +4,11 @@ The input is the site's traffic without labels, mostly human. Two things move:
 - what is familiar: the ranges of the pointer features become those of the base model's
   people joined with the site's, each site range widened a little when it was read from
   few sessions (a few dozen people rarely show a population's extremes);
-- the threshold: the site's scores are placed against the base model's own human scores
-  robustly (median and spread of their log-odds), so the same share of the site's people
-  passes it as of the people the model was fitted on. Sessions a consistency check calls
-  bots, or too thin to judge, are left out first; a few per cent of other bots barely move
-  a median. The threshold never drops below the base model's.
+- the threshold: where the target share of the site's people lies, estimated twice (the
+  lower is taken): from the site's own scores, and from the base model's own human scores
+  carried over robustly (median and spread of the log-odds), which a few per cent of bots
+  barely move. Sessions a consistency check calls bots, or too thin to judge, are left out
+  first. The threshold never drops below the base model's.
 
 Memory is bounded: a fixed-size uniform sample of the rows (reservoir) stands for them all.
 """
@@ -36,6 +36,7 @@ SAMPLE_ROWS: Final = 20_000
 MIN_SESSIONS: Final = 20
 # A site range read from n sessions is widened by PAD / sqrt(n) of its scale at each end.
 PAD: Final = 10.0
+THRESHOLD_PAD: Final = 2.0
 SEED: Final = 20261209
 
 
@@ -74,26 +75,31 @@ def fit_rows(base: Familiar, scores: Callable[[list[list[float]]], list[float]],
     rows = [list(r) for r in rows if usable(r)]
     if len(rows) < MIN_SESSIONS:
         raise CalibrationError(f"{len(rows)} usable sessions: at least {MIN_SESSIONS} are needed to calibrate")
-    site = familiarity.profile(rows, feature_set.NAMES)
+    ranges = familiarity.profile(rows, feature_set.NAMES)
     pad = PAD / math.sqrt(len(rows))
     position = {name: k for k, name in enumerate(base.names)}
     low: list[float] = []
     high: list[float] = []
     scale: list[float] = []
-    for k, name in enumerate(site.names):
+    for k, name in enumerate(ranges.names):
         b = position[name]
-        low.append(min(site.low[k] - pad * site.scale[k], base.low[b]))
-        high.append(max(site.high[k] + pad * site.scale[k], base.high[b]))
-        scale.append(site.scale[k])
-    joined = Familiar(site.names, tuple(low), tuple(high), tuple(scale), max(site.limit, base.limit))
+        low.append(min(ranges.low[k] - pad * ranges.scale[k], base.low[b]))
+        high.append(max(ranges.high[k] + pad * ranges.scale[k], base.high[b]))
+        scale.append(ranges.scale[k])
+    joined = Familiar(ranges.names, tuple(low), tuple(high), tuple(scale), max(ranges.limit, base.limit))
     threshold: float = base_threshold
     if base_human_scores:
         reference = sorted(_logit(s) for s in base_human_scores)
         ref_median, ref_spread = _median_spread(reference)
         # How far above the median, in spreads, the base model's people pass target_fpr of them.
         spreads = (familiarity.quantile(reference, 1.0 - target_fpr) - ref_median) / ref_spread
-        site_median, site_spread = _median_spread([_logit(s) for s in scores(rows)])
-        threshold = max(base_threshold, 1.0 / (1.0 + math.exp(-(site_median + spreads * site_spread))))
+        site = sorted(_logit(s) for s in scores(rows))
+        site_median, site_spread = _median_spread(site)
+        # Where the site's own target share lies, unless a few per cent of bots pushed it up.
+        # A quantile read from n sessions is widened like the ranges, by THRESHOLD_PAD / sqrt(n) spreads.
+        empirical = familiarity.quantile(site, 1.0 - target_fpr) + THRESHOLD_PAD / math.sqrt(len(site)) * site_spread
+        robust = min(site_median + spreads * site_spread, empirical)
+        threshold = max(base_threshold, 1.0 / (1.0 + math.exp(-robust)))
     return Fitted(joined, threshold, len(rows))
 
 
