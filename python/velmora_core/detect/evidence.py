@@ -9,6 +9,7 @@ humans.
 
 from collections.abc import Callable, Sequence
 from dataclasses import dataclass
+from functools import cache
 from typing import Final
 
 # A session with fewer usable pointer samples than this is too thin to judge by its motion.
@@ -32,11 +33,16 @@ class Finding:
     text: str
 
 
+@cache
+def _positions(names: tuple[str, ...]) -> dict[str, int]:
+    return {name: i for i, name in enumerate(names)}
+
+
 class Row:
     """A session's row read by feature name."""
 
     def __init__(self, names: Sequence[str], values: Sequence[float]) -> None:
-        self._at = {name: i for i, name in enumerate(names)}
+        self._at = _positions(tuple(names))
         self.values = values
 
     def __getitem__(self, name: str) -> float:
