@@ -1,4 +1,4 @@
-"""Command line: `python -m redteam list | build | check`."""
+"""Command line: `python -m redteam list | build | check | attack | harden`."""
 
 from __future__ import annotations
 
@@ -6,6 +6,7 @@ import argparse
 import sys
 from pathlib import Path
 
+from .attack import cli as attack_cli
 from .corpus import DEFAULT_DIFFICULTY, DEFAULT_HUMANS, build, context_from, generate, scripts_from
 from .families import FAMILIES
 from .realism import format_table, separability, summary
@@ -51,6 +52,7 @@ def _parser() -> argparse.ArgumentParser:
                          help="comma-separated subset of the families")
         cmd.add_argument("--difficulty", type=_difficulty, default=DEFAULT_DIFFICULTY,
                          help="difficulty D or range LO:HI, drawn per session (default 0.3:1)")
+    attack_cli.add_commands(sub)
     return parser
 
 
@@ -60,6 +62,8 @@ def main(argv: list[str] | None = None) -> int:
         for family in FAMILIES.values():
             print(f"{family.name:<18} {family.description}")
         return 0
+    if args.command in ("attack", "harden"):
+        return attack_cli.run(args)
     if args.per_family < 1:
         print("error: --per-family must be at least 1", file=sys.stderr)
         return 2
