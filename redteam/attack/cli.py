@@ -6,7 +6,7 @@ import argparse
 import json
 import sys
 from pathlib import Path
-from typing import Any
+from typing import Any, cast
 
 from ..corpus import DEFAULT_HUMANS
 from ..script import DataError
@@ -78,13 +78,14 @@ def _table(result: AttackResult) -> str:
 
 def _attack(args: argparse.Namespace) -> int:
     from velmora_core.detect import Detector
+    from velmora_core.records import Telemetry
     detector = Detector.default() if args.model is None else Detector.load(args.model)
     pool = load_pool(args.humans)
     name = "the bundled model" if args.model is None else str(args.model)
     print(f"Attacking {name} (threshold {detector.threshold:.6f}): {len(pool.train)} tuning scripts, "
           f"{len(pool.fresh)} held-out scripts; {args.per_query} sessions per query; seed {args.seed}")
-    result = run_attack(Target(detector.score, detector.threshold), pool, args.budget, args.seed,
-                        args.per_query, report=_say)
+    target = Target(lambda bot: detector.score(cast(Telemetry, bot)), detector.threshold)
+    result = run_attack(target, pool, args.budget, args.seed, args.per_query, report=_say)
     print(_table(result))
     print(f"{result.queries} queries in {result.seconds:.0f} s")
     if args.json is not None:

@@ -165,45 +165,50 @@ def session(script: Script, plan: Plan, s: Settings, rng: np.random.Generator) -
     m = np.searchsorted(t0, reads, side="right") - 1
     before = m < 0
     mi = np.maximum(m, 0)
-    u = (reads - t0[mi]) / duration[mi]
-    moving = (~before) & (u < 1.0)
-    u = np.clip(u, 0.0, 1.0)
+    u_all = (reads - t0[mi]) / duration[mi]
+    moving = (~before) & (u_all < 1.0)
+    # At rest: the resting place (the start before the first move).
+    pos = np.where(before[:, None], np.broadcast_to(plan.start, (len(reads), 2)), rest[mi])
+    # Moving: the path, computed for those reads only.
+    at = np.flatnonzero(moving)
+    mm = mi[at]
+    u = np.clip(u_all[at], 0.0, 1.0)
     # A hesitation holds the progress still for its share of the time.
-    p, pa = pause[mi], pause_at[mi]
+    p, pa = pause[mm], pause_at[mm]
     v = np.where(u < pa, u / (1.0 - p), np.where(u < pa + p, pa / (1.0 - p), (u - p) / (1.0 - p)))
     v = np.clip(v, 0.0, 1.0)
-    r = primary[mi]
+    r = primary[mm]
     w = np.minimum(v / r, 1.0)
     # The primary reach, with an overlapping second submovement covering part of the way.
-    sm, on, fe = sub[mi], onset[mi], first_end[mi]
+    sm, on, fe = sub[mm], onset[mm], first_end[mm]
     main = profile(np.minimum(w / fe, 1.0), s["peak_at"], s["sharpness"])
     share = (1.0 - sm) * main + sm * min_jerk((w - on) / (1.0 - on))
-    b0 = begin[mi]
-    tg = target[mi]
+    b0 = begin[mm]
+    tg = target[mm]
     chord = tg - b0
     span = np.hypot(chord[:, 0], chord[:, 1])
-    side = bow[mi] * span * np.sin(math.pi * np.clip(share, 0.0, 1.0) ** s["bow_skew"])
-    pos = b0 + chord * share[:, None] + normal[mi] * side[:, None]
+    side = bow[mm] * span * np.sin(math.pi * np.clip(share, 0.0, 1.0) ** s["bow_skew"])
+    path = b0 + chord * share[:, None] + normal[mm] * side[:, None]
     # The correction from the miss onto the resting place.
     fix = min_jerk((v - r) / np.maximum(1.0 - r, 1e-9))
-    corrected = tg + (rest[mi] - tg) * fix[:, None]
-    pos = np.where(((v > r) & correct[mi])[:, None], corrected, pos)
-    pos = np.where(moving[:, None], pos, rest[mi])
-    pos = np.where(before[:, None], np.broadcast_to(plan.start, pos.shape), pos)
+    corrected = tg + (rest[mm] - tg) * fix[:, None]
+    path = np.where(((v > r) & correct[mm])[:, None], corrected, path)
 
     # Hand noise inside moves (zero at both ends, so the path stays continuous), then the
     # idle drift of the resting hand at all times.
-    window = np.where(moving, np.sin(math.pi * u) ** 2, 0.0)
+    window = np.sin(math.pi * u) ** 2
     hz = s["tremor_hz"]
+    moved = reads[at]
     for axis in range(2):
-        wave = np.zeros_like(reads)
+        wave = np.zeros_like(moved)
         if s["tremor_px"] > 0.0:
             phases = rng.uniform(0.0, 2.0 * math.pi, 2)
-            wave = s["tremor_px"] * (np.sin(2e-3 * math.pi * hz * reads + phases[0])
-                                     + 0.5 * np.sin(2e-3 * math.pi * 1.7 * hz * reads + phases[1]))
-        jitter = _smooth_noise(rng, reads, t_begin, t_end, s["jitter_px"], s["jitter_ms"])
-        drift = _smooth_noise(rng, reads, t_begin, t_end, s["drift_px"], s["drift_ms"])
-        pos[:, axis] += (wave + jitter) * window + drift
+            wave = s["tremor_px"] * (np.sin(2e-3 * math.pi * hz * moved + phases[0])
+                                     + 0.5 * np.sin(2e-3 * math.pi * 1.7 * hz * moved + phases[1]))
+        jitter = _smooth_noise(rng, moved, t_begin, t_end, s["jitter_px"], s["jitter_ms"])
+        path[:, axis] += (wave + jitter) * window
+        pos[:, axis] += _smooth_noise(rng, reads, t_begin, t_end, s["drift_px"], s["drift_ms"])
+    pos[at] += path - rest[mm]  # moving reads are never before the first move
     pos[:, 0] = np.clip(pos[:, 0], 0.0, script.width - 1.0)
     pos[:, 1] = np.clip(pos[:, 1], 0.0, script.height - 1.0)
     if s["subpixel"] > 0.5:

@@ -17,13 +17,15 @@ from __future__ import annotations
 from collections.abc import Callable, Sequence
 from dataclasses import dataclass
 from pathlib import Path
-from typing import Any
+from typing import Any, cast
 
 import numpy as np
 
 from velmora_core import training
+from velmora_core.batch import Summary
 from velmora_core.detect import feature_set, model_file
 from velmora_core.detect.model_file import Model
+from velmora_core.records import Telemetry
 
 from ..corpus import encode
 from ..script import Session
@@ -69,12 +71,16 @@ def _subset(data: training.Dataset, keep: np.ndarray[Any, np.dtype[np.bool_]]) -
                             {k: v for k, v in data.families.items() if k in set(names.tolist())}, data.summary)
 
 
+def _row(bot: Session) -> tuple[float, ...]:
+    return feature_set.feature_row(cast(Telemetry, bot))
+
+
 def bot_dataset(name: str, bots: Sequence[Session]) -> training.Dataset:
     """Rows of generated bot sessions, as one family."""
-    x = np.array([feature_set.feature_row(b) for b in bots], dtype=np.float64).reshape(
+    x = np.array([_row(b) for b in bots], dtype=np.float64).reshape(
         len(bots), len(feature_set.NAMES))
     return training.Dataset(x, np.ones(len(bots), dtype=np.int64), np.array([name] * len(bots), dtype=np.str_),
-                            {name: len(bots)}, {name: [name]}, training.Summary())  # type: ignore[call-arg]
+                            {name: len(bots)}, {name: [name]}, Summary())
 
 
 def _fit(data: training.Dataset, target_fpr: float, seed: int) -> tuple[Target, Any, float]:
@@ -85,7 +91,7 @@ def _fit(data: training.Dataset, target_fpr: float, seed: int) -> tuple[Target, 
     threshold = float(cv["threshold"])
 
     def score(bot: Session) -> float:
-        return float(score_rows(np.array([feature_set.feature_row(bot)], dtype=np.float64))[0])
+        return float(score_rows(np.array([_row(bot)], dtype=np.float64))[0])
     return Target(score, threshold), forest, threshold
 
 
@@ -135,7 +141,7 @@ def harden(humans: training.Dataset, bots: training.Dataset, pool: Pool, setting
     det_forest = training.scorer(model.forest, everything.x.shape[1])
 
     def score(bot: Session) -> float:
-        return float(det_forest(np.array([feature_set.feature_row(bot)], dtype=np.float64))[0])
+        return float(det_forest(np.array([_row(bot)], dtype=np.float64))[0])
     final = run_attack(Target(score, model.threshold), pool, settings.budget, settings.seed + 7777,
                        settings.per_query, checkpoints, lambda line: report("  final: " + line))
     record = {"rounds": rounds, "stop_below": settings.stop_below, "max_rounds": settings.rounds,
