@@ -122,7 +122,9 @@ def session(script: Script, plan: Plan, s: Settings, rng: np.random.Generator) -
     tight = arrive - plan.earliest < MIN_MOVE_MS
     arrive = np.where(tight, plan.deadline - np.minimum(margin, 0.5 * np.maximum(plan.deadline - plan.earliest, 0.0)),
                       arrive)
-    room = np.maximum(arrive - plan.earliest, 2.0)
+    # Never before the pointer may leave (a move the script squeezes in after a click).
+    arrive = np.maximum(arrive, np.minimum(plan.earliest + 1.0, plan.deadline))
+    room = np.maximum(arrive - plan.earliest, 1.0)
     index = np.log2(plan.distance / s["target_width"] + 1.0)
     model = (s["fitts_a"] + s["fitts_b"] * index) * np.exp(rng.normal(0.0, s["duration_sd"], n))
     human = arrive - (plan.t_start + s["start_lag_ms"])

@@ -68,13 +68,14 @@ class WarpReplay(Family):
             start = complex(*move.start)
             end = complex(*move.end)
             distance = abs(end - start)
-            arrive = move.deadline - margin * float(rng.random())
+            # Never before the pointer may leave (a move the script squeezes in after a click).
+            arrive = max(move.deadline - margin * float(rng.random()), min(move.earliest + 1.0, move.deadline))
             room = max(arrive - move.earliest, 2.0)
             wanted = min(max(arrive - move.t_start, 8.0), room)
             source = self._pick(rng, library, distance, wanted, room) if distance >= 3.0 else None
             if source is None:
                 # Too short to be worth a stroke: one step, as a small nudge is.
-                events.append((round(arrive), round(end.real), round(end.imag)))
+                events.append((float(round(arrive)), float(round(end.real)), float(round(end.imag))))
                 continue
             stretch = 1.0 if source.span <= room else room / source.span
             times = arrive - source.span * stretch + source.t * stretch
