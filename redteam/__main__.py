@@ -1,4 +1,4 @@
-"""Command line: `python -m redteam list | build | check | consistency`."""
+"""Command line: `python -m redteam list | build | check | consistency | attack | harden`."""
 
 from __future__ import annotations
 
@@ -6,6 +6,7 @@ import argparse
 import sys
 from pathlib import Path
 
+from .attack import cli as attack_cli
 from .corpus import DEFAULT_DIFFICULTY, DEFAULT_HUMANS, build, context_from, generate, scripts_from
 from .families import FAMILIES
 from .realism import format_table, separability, summary
@@ -57,6 +58,7 @@ def _parser() -> argparse.ArgumentParser:
     cmd.add_argument("--seed", type=int, default=0)
     cmd.add_argument("--humans", type=Path, nargs="+", default=list(DEFAULT_HUMANS))
     cmd.add_argument("--model", type=Path, default=None, help="a detector model file (default: the bundled one)")
+    attack_cli.add_commands(sub)
     return parser
 
 
@@ -66,6 +68,8 @@ def main(argv: list[str] | None = None) -> int:
         for family in FAMILIES.values():
             print(f"{family.name:<18} {family.description}")
         return 0
+    if args.command in ("attack", "harden"):
+        return attack_cli.run(args)
     if args.per_family < 1:
         print("error: --per-family must be at least 1", file=sys.stderr)
         return 2

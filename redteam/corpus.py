@@ -12,6 +12,7 @@ from typing import Any
 import numpy as np
 
 from .families import FAMILIES, Context, Family
+from .persons import held_out, persons_of
 from .script import Script, Session, build_script, load_humans_traced
 
 DATA_DIR = Path("../shared/data")
@@ -33,8 +34,14 @@ def scripts_from(sessions: list[Session]) -> list[Script]:
     return [s for s in scripts if s.moves]
 
 
-def context_from(scripts: list[Script]) -> Context:
-    return Context(strokes=tuple((s.index, st) for s in scripts for st in s.strokes))
+def context_from(scripts: list[Script], held: list[bool] | None = None) -> Context:
+    """The strokes of every script; the library: those of held-out people's SapiMouse
+    sessions (`held[index]`), or, without that split, none (warp_replay then takes every
+    stroke of the other sessions)."""
+    strokes = tuple((s.index, st) for s in scripts for st in s.strokes)
+    library = tuple((s.index, st) for s in scripts if held is not None and held[s.index]
+                    and s.source == "sapimouse" for st in s.strokes)
+    return Context(strokes=strokes, library=library)
 
 
 def generate(family: Family, scripts: list[Script], ctx: Context, count: int, seed: int,
@@ -82,7 +89,7 @@ def build(out: Path, per_family: int, seed: int, humans: list[Path],
     scripts = scripts_from(sessions_in)
     if not scripts:
         raise ValueError("no human session with pointer movement to take scripts from")
-    ctx = context_from(scripts)
+    ctx = context_from(scripts, [held_out(p) for p in persons_of(origins)])
     out.mkdir(parents=True, exist_ok=True)
     written: dict[str, int] = {}
     rows: list[list[str]] = []

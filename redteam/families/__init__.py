@@ -11,6 +11,7 @@ from .min_jerk import MinJerk
 from .noisy_spline import NoisySpline
 from .scripted_typing import ScriptedTyping
 from .sigma_lognormal import SigmaLognormal
+from .warp_replay import WarpReplay
 from .wind_gravity import WindGravity
 
 PATH_FAMILIES: tuple[PathFamily, ...] = (
@@ -18,7 +19,7 @@ PATH_FAMILIES: tuple[PathFamily, ...] = (
 
 FAMILIES: dict[str, Family] = {
     family.name: family
-    for family in (*PATH_FAMILIES, ScriptedTyping(PATH_FAMILIES), Dispatched(PATH_FAMILIES))
+    for family in (*PATH_FAMILIES, ScriptedTyping(PATH_FAMILIES), Dispatched(PATH_FAMILIES), WarpReplay())
 }
 # Kept apart: they break one consistency check each on purpose (redteam/consistency_report.py),
 # and are never training data (the trees do not see those checks).

@@ -17,9 +17,11 @@ from ..trajectory import FloatArray, grid, min_jerk, smooth_noise, taper, tremor
 @dataclass(frozen=True)
 class Context:
     """Material shared by all sessions of a build: the human strokes that replay families
-    draw from (each tagged with the index of its session)."""
+    draw from (each tagged with the index of its session), and the library of strokes of
+    the held-out SapiMouse people (redteam.persons) that warp_replay draws from."""
 
     strokes: tuple[tuple[int, Stroke], ...] = field(default=())
+    library: tuple[tuple[int, Stroke], ...] = field(default=())
 
 
 @dataclass(frozen=True)

@@ -1,7 +1,7 @@
 """The detector's commands of `velmora-core`: train, evaluate and score.
 
     velmora-core train DATA... -o MODEL [--target-fpr 0.01] [--seed N] [--family SOURCE=FAMILY]
-    velmora-core evaluate DATA... [--target-fpr 0.01] [--seed N] [--family SOURCE=FAMILY]
+    velmora-core evaluate DATA... [--target-fpr 0.01] [--seed N] [--family SOURCE=FAMILY] [--model MODEL]
     velmora-core score DATA... [--model MODEL] -o OUT.csv|OUT.jsonl
     velmora-core calibrate SESSIONS... -o MODEL [--model BASE] [--target-fpr F]
 """
@@ -75,6 +75,8 @@ def add_commands(commands: Any) -> None:
         "evaluate", help="the leave-one-family-out table of a fit, without writing a model",
         description="What `train` prints, for the same inputs and options, without the final fit.")
     _fitting(evaluate)
+    evaluate.add_argument("--model", metavar="MODEL", help="also print the adversarial rounds recorded in this model "
+                                                           "file (default: the model shipped with the package)")
 
     score = commands.add_parser(
         "score", help="score every session with the detector (one row per line)",
@@ -134,9 +136,23 @@ def _fit(args: argparse.Namespace, write: bool) -> int:
         print("Leave-one-family-out: needs at least two bot families")
     if summary.get("leave_one_human_source_out"):
         print(training.format_source_table(summary["leave_one_human_source_out"]))
+    if not write:
+        _print_adversarial(args.model)
     if write:
         _say(f"model written to {args.output}")
     return 1 if data.summary.rejected else 0
+
+
+def _print_adversarial(path: str | None) -> None:
+    """The adversarial rounds recorded in the model file at path (the bundled model without one)."""
+    from velmora_core.detect.attack_record import format_record
+    name = path or "the bundled model"
+    try:
+        table = format_record(rows.detector(path).training)
+    except (OSError, ValueError) as error:  # the evaluation itself stands; say why the record is missing
+        print(f"Adversarial rounds: cannot read {name}: {error}")
+        return
+    print(table if table is not None else f"Adversarial rounds: none recorded in {name}")
 
 
 def score_to_file(inputs: Sequence[str], output: str, model: str | None, *, fmt: str | None = None,

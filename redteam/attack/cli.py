@@ -1,0 +1,128 @@
+"""`python -m redteam attack` and `python -m redteam harden`."""
+
+from __future__ import annotations
+
+import argparse
+import json
+import sys
+from pathlib import Path
+from typing import Any, cast
+
+from ..corpus import DEFAULT_HUMANS
+from ..script import DataError
+from .optimise import CHECKPOINTS, PER_QUERY, AttackResult, Target, run_attack
+from .pool import load_pool
+
+
+def _positive(text: str) -> int:
+    try:
+        value = int(text)
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"not a whole number: {text!r}") from None
+    if value < 1:
+        raise argparse.ArgumentTypeError("must be at least 1")
+    return value
+
+
+def _share(text: str) -> float:
+    try:
+        value = float(text)
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"not a number: {text!r}") from None
+    if not 0.0 <= value <= 1.0:
+        raise argparse.ArgumentTypeError("must be within 0..1")
+    return value
+
+
+def _common(cmd: argparse.ArgumentParser) -> None:
+    cmd.add_argument("--budget", type=_positive, default=max(CHECKPOINTS),
+                     help="queries the attacker may spend (default 10000)")
+    cmd.add_argument("--per-query", type=_positive, default=PER_QUERY,
+                     help=f"bot sessions judged per query (default {PER_QUERY})")
+    cmd.add_argument("--humans", type=Path, nargs="+", default=list(DEFAULT_HUMANS),
+                     help="human session files the scripts are taken from")
+
+
+def add_commands(sub: Any) -> None:
+    attack = sub.add_parser("attack", help="tune our adaptive bot against a model; print how many fresh bots pass")
+    attack.add_argument("--model", type=Path, default=None, help="a model file (default: the bundled model)")
+    attack.add_argument("--seed", type=int, default=1)
+    attack.add_argument("--json", type=Path, default=None, help="also write the figures and picks here")
+    _common(attack)
+
+    harden = sub.add_parser("harden", help="adversarial training rounds, then the final model")
+    harden.add_argument("bots", nargs="+", type=Path, metavar="BOTS",
+                        help="labelled bot session files (the humans come from --humans)")
+    harden.add_argument("-o", "--output", type=Path, required=True, help="the model file to write")
+    harden.add_argument("--rounds", type=int, default=3, help="at most this many retrains on evasive bots")
+    harden.add_argument("--stop-below", type=_share, default=0.3,
+                        help="stop once the attacker's pass rate at the full budget is below this")
+    harden.add_argument("--evasive", type=_positive, default=120, help="evasive bots added per round")
+    harden.add_argument("--work", type=Path, default=Path("build/adversarial"),
+                        help="folder for each round's evasive bots (JSONL)")
+    harden.add_argument("--target-fpr", type=float, default=0.01)
+    harden.add_argument("--seed", type=int, default=1)
+    harden.add_argument("--family", action="append", default=[], metavar="SOURCE=FAMILY")
+    _common(harden)
+
+
+def _say(text: str) -> None:
+    print(text, file=sys.stderr, flush=True)
+
+
+def _table(result: AttackResult) -> str:
+    lines = [f"{'queries':>8}  {'fresh bots that pass':>20}"]
+    lines += [f"{c.queries:>8}  {100 * c.pass_rate:>18.1f} %" for c in result.checkpoints]
+    return "\n".join(lines)
+
+
+def _attack(args: argparse.Namespace) -> int:
+    from velmora_core.detect import Detector
+    from velmora_core.records import Telemetry
+    detector = Detector.default() if args.model is None else Detector.load(args.model)
+    pool = load_pool(args.humans)
+    name = "the bundled model" if args.model is None else str(args.model)
+    print(f"Attacking {name} (threshold {detector.threshold:.6f}): {len(pool.train)} tuning scripts, "
+          f"{len(pool.fresh)} held-out scripts; {args.per_query} sessions per query; seed {args.seed}")
+    target = Target(detector)
+    result = run_attack(target, pool, args.budget, args.seed, args.per_query, report=_say)
+    print(_table(result))
+    print(f"{result.queries} queries in {result.seconds:.0f} s")
+    if args.json is not None:
+        args.json.write_text(json.dumps({"model": name, "seed": args.seed, "per_query": args.per_query,
+                                         "checkpoints": [{"queries": c.queries, "pass_rate": c.pass_rate,
+                                                          "point": c.point} for c in result.checkpoints]},
+                                        indent=1) + "\n", encoding="utf-8")
+    return 0
+
+
+def _harden(args: argparse.Namespace) -> int:
+    from velmora_core import training
+    from velmora_core.detect import model_file
+    from .rounds import Settings, harden
+    if args.rounds < 0:
+        raise ValueError("--rounds must be 0 or more")
+    training.output_ready(str(args.output))
+    pool = load_pool(args.humans)
+    families = training.parse_families(args.family)
+    humans = training.load([str(p) for p in args.humans], {}, jobs=1)
+    bots = training.load([str(p) for p in args.bots], families, jobs=1)
+    if int(humans.y.sum()) or not bots.y.all():
+        raise ValueError("--humans files must hold only human lines and BOTS only bot lines")
+    settings = Settings(rounds=args.rounds, stop_below=args.stop_below, budget=args.budget,
+                        per_query=args.per_query, evasive=args.evasive, target_fpr=args.target_fpr,
+                        seed=args.seed)
+    model = harden(humans, bots, pool, settings, args.work, _say)
+    model_file.write(model, args.output)
+    from velmora_core.detect.attack_record import format_record
+    print(format_record(model.training) or "no adversarial record")
+    _say(f"model written to {args.output}")
+    return 0
+
+
+def run(args: argparse.Namespace) -> int:
+    try:
+        return _attack(args) if args.command == "attack" else _harden(args)
+    except (DataError, OSError, ValueError) as error:
+        print(f"error: {error}", file=sys.stderr)
+        return 1
