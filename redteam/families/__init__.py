@@ -10,6 +10,7 @@ from .min_jerk import MinJerk
 from .noisy_spline import NoisySpline
 from .scripted_typing import ScriptedTyping
 from .sigma_lognormal import SigmaLognormal
+from .stroke_replay import STROKE_REPLAY, STROKE_REPLAY_THIN
 from .wind_gravity import WindGravity
 
 PATH_FAMILIES: tuple[PathFamily, ...] = (
@@ -17,7 +18,8 @@ PATH_FAMILIES: tuple[PathFamily, ...] = (
 
 FAMILIES: dict[str, Family] = {
     family.name: family
-    for family in (*PATH_FAMILIES, ScriptedTyping(PATH_FAMILIES), Dispatched(PATH_FAMILIES))
+    for family in (*PATH_FAMILIES, ScriptedTyping(PATH_FAMILIES), Dispatched(PATH_FAMILIES),
+                   STROKE_REPLAY, STROKE_REPLAY_THIN)
 }
 
 __all__ = ["FAMILIES", "PATH_FAMILIES", "Context", "Family", "PathFamily"]

@@ -58,6 +58,8 @@
     X(stroke_memory, "capacity", "An in-process stroke memory (a capsule) keeping up to capacity strokes.") \
     X(stroke_memory_observe, "memory, prints",                                                         \
       "How many of the prints match a remembered stroke; then remembers them all.")                    \
+    X(stroke_memory_recalls, "memory, prints",                                                        \
+      "For each print, whether it matches a remembered stroke; nothing is remembered.")                 \
     X(stroke_memory_stats, "memory", "(strokes held, capacity, bytes allocated) of a stroke memory.")  \
     X(stroke_bucket_bits, "capacity", "Index buckets per band of a stroke memory of this capacity, as bits.") \
     X(set_table_budget, "budget", "Bytes this module's spectrum tables may take (the cache starts afresh).") \

@@ -32,19 +32,20 @@ const StrokeMemory::Stored* StrokeMemory::live(std::uint64_t number) const {
     return s.number == number ? &s : nullptr;
 }
 
+bool StrokeMemory::recalls(const StrokePrint& p) const {
+    for (std::size_t band = 0; band < kBands; ++band) {
+        const std::uint64_t* slot = &slots_[bucket_of(p, band) * kBucketSlots];
+        for (std::size_t i = 0; i < kBucketSlots; ++i) {
+            const Stored* s = live(slot[i]);
+            if (s != nullptr && prints_match(p, s->print)) return true;
+        }
+    }
+    return false;
+}
+
 std::size_t StrokeMemory::observe(std::span<const StrokePrint> prints) {
     std::size_t matched = 0;
-    for (const StrokePrint& p : prints) {
-        bool found = false;
-        for (std::size_t band = 0; band < kBands && !found; ++band) {
-            const std::uint64_t* slot = &slots_[bucket_of(p, band) * kBucketSlots];
-            for (std::size_t i = 0; i < kBucketSlots && !found; ++i) {
-                const Stored* s = live(slot[i]);
-                found = s != nullptr && prints_match(p, s->print);
-            }
-        }
-        matched += found ? 1 : 0;
-    }
+    for (const StrokePrint& p : prints) matched += recalls(p) ? 1 : 0;
     // Remembered after the lookups: a session's strokes never match each other.
     for (const StrokePrint& p : prints) {
         const std::uint64_t number = ++last_;

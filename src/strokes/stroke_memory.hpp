@@ -31,6 +31,8 @@ public:
 
     // How many of `prints` match a remembered stroke; then remembers them all.
     std::size_t observe(std::span<const StrokePrint> prints);
+    // Whether a remembered stroke matches `print`, without remembering it.
+    bool recalls(const StrokePrint& print) const;
 
     std::size_t capacity() const { return capacity_; }
     std::size_t size() const { return static_cast<std::size_t>(std::min<std::uint64_t>(last_, capacity_)); }

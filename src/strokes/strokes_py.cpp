@@ -70,23 +70,42 @@ PyObject* stroke_memory(const BoundArguments<1>& arguments) {
     return capsule;
 }
 
-PyObject* stroke_memory_observe(const BoundArguments<2>& arguments) {
-    strokes::StrokeMemory* memory = memory_of(arguments[0].get());
-    if (memory == nullptr) return nullptr;
-    PyObject* data = arguments[1].get();
+namespace {
+
+// The prints of a bytes object in the wire form; false with the error set otherwise.
+bool decode_prints(PyObject* data, std::vector<strokes::StrokePrint>& prints) {
     if (!PyBytes_Check(data)) {
         PyErr_SetString(PyExc_TypeError, "prints must be bytes");
-        return nullptr;
+        return false;
     }
     const auto size = static_cast<std::size_t>(PyBytes_Size(data));
     if (size % strokes::kWireBytes != 0) {
         PyErr_Format(PyExc_ValueError, "prints must be a whole number of %zu-byte records", strokes::kWireBytes);
-        return nullptr;
+        return false;
     }
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(PyBytes_AsString(data));
-    std::vector<strokes::StrokePrint> prints(size / strokes::kWireBytes);
+    prints.resize(size / strokes::kWireBytes);
     for (std::size_t i = 0; i < prints.size(); ++i) prints[i] = strokes::decode(bytes + i * strokes::kWireBytes);
+    return true;
+}
+
+}  // namespace
+
+PyObject* stroke_memory_observe(const BoundArguments<2>& arguments) {
+    strokes::StrokeMemory* memory = memory_of(arguments[0].get());
+    std::vector<strokes::StrokePrint> prints;
+    if (memory == nullptr || !decode_prints(arguments[1].get(), prints)) return nullptr;
     return new_u64(memory->observe(prints)).release();
+}
+
+PyObject* stroke_memory_recalls(const BoundArguments<2>& arguments) {
+    const strokes::StrokeMemory* memory = memory_of(arguments[0].get());
+    std::vector<strokes::StrokePrint> prints;
+    if (memory == nullptr || !decode_prints(arguments[1].get(), prints)) return nullptr;
+    PyRef list = VELMORA_CREATED(PyList_New(static_cast<Py_ssize_t>(prints.size())));
+    for (std::size_t i = 0; i < prints.size(); ++i)
+        PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), new_bool(memory->recalls(prints[i])).release());
+    return list.release();
 }
 
 PyObject* stroke_memory_stats(const BoundArguments<1>& arguments) {

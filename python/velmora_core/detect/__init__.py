@@ -5,6 +5,7 @@
     det = Detector.load(path)       # a file written by `velmora-core train`
     det.verdict(telemetry).is_bot   # score > det.threshold
     det.verdict_json(body)          # the same from the JSON text, with no json.loads
+    det.verdict(telemetry, memory=StrokeMemory())  # also a bot when its strokes replay earlier sessions
 
 The model is a tree ensemble evaluated natively (velmora_core._native); scoring needs no
 training library. The threshold was chosen on held-out human sessions to keep false
@@ -21,10 +22,11 @@ from typing import Any, Final, Self
 from velmora_core import _native, ingest
 from velmora_core.detect import feature_set, model_file
 from velmora_core.detect.model_file import Model
+from velmora_core.detect.stroke_memory import AsyncStrokeMemory, StrokeMemory, replay_evidence
 from velmora_core.feature_info import FEATURE_INFO
 from velmora_core.records import FeatureRecord, Telemetry
 
-__all__ = ["Detector", "Verdict", "DEFAULT_MODEL"]
+__all__ = ["AsyncStrokeMemory", "Detector", "StrokeMemory", "Verdict", "DEFAULT_MODEL"]
 
 DEFAULT_MODEL: Final = "default_model.json"
 # Reasons given with a verdict: the features that pushed the score most its way.
@@ -99,13 +101,21 @@ class Detector:
         # One native call: the session read once, every feature, the trees.
         return _native.session_score(self._forest, _check_telemetry(telemetry))
 
-    def verdict(self, telemetry: Telemetry, features: FeatureRecord | None = None) -> Verdict:
+    def verdict(self, telemetry: Telemetry, features: FeatureRecord | None = None, *,
+                memory: StrokeMemory | None = None) -> Verdict:
         """The decision with its score and the features that weighed most towards it.
 
         features, when the caller has it already, is extract_features_rs(telemetry): it is
-        then not computed again.
+        then not computed again. With a stroke memory the session is also a bot when its
+        strokes replay earlier sessions' (the first reason says so); its strokes are then
+        remembered.
         """
-        return self.verdict_row(feature_set.feature_row(_check_telemetry(telemetry), features))
+        verdict = self.verdict_row(feature_set.feature_row(_check_telemetry(telemetry), features))
+        if memory is not None:
+            replay = replay_evidence(memory, telemetry)
+            if replay.is_replay:
+                verdict = Verdict(True, verdict.score, (replay.text, *verdict.reasons))
+        return verdict
 
     def score_json(self, data: ingest.JsonText) -> float:
         """score of the JSON telemetry object in data, read straight from its text.

@@ -96,6 +96,9 @@ class _Local:
     def observe(self, data: bytes) -> int:
         return _native.stroke_memory_observe(self._memory, data)
 
+    def recalls(self, data: bytes) -> list[bool]:
+        return _native.stroke_memory_recalls(self._memory, data)
+
     def size(self) -> int:
         return _native.stroke_memory_stats(self._memory)[0]
 
@@ -138,6 +141,13 @@ class StrokeMemory:
         if not isinstance(prints, StrokePrints):
             raise TypeError(f"prints must be StrokePrints, not {type(prints).__name__}")
         return self._backend.observe(prints.data) if prints.data else 0
+
+    def recalls(self, prints: StrokePrints) -> list[bool]:
+        """For each print, whether it matches a remembered stroke; nothing is remembered.
+        In-process memories only (for measurements)."""
+        if not isinstance(self._backend, _Local):
+            raise TypeError("recalls is for in-process memories only")
+        return self._backend.recalls(prints.data)
 
     def __len__(self) -> int:
         """Strokes held (a round trip on Redis)."""
