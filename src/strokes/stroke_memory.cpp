@@ -13,9 +13,6 @@ unsigned bucket_bits(std::size_t capacity) {
 
 StrokeMemory::StrokeMemory(std::size_t capacity) : capacity_(capacity), bits_(bucket_bits(capacity)) {
     if (capacity < 1 || capacity > kMaxCapacity) throw std::invalid_argument("stroke memory capacity out of range");
-    const std::size_t buckets = kBands << bits_;
-    slots_.assign(buckets * kBucketSlots, 0);
-    next_.assign(buckets, 0);
 }
 
 std::size_t StrokeMemory::bytes() const {
@@ -33,6 +30,7 @@ const StrokeMemory::Stored* StrokeMemory::live(std::uint64_t number) const {
 }
 
 bool StrokeMemory::recalls(const StrokePrint& p) const {
+    if (slots_.empty()) return false;
     for (std::size_t band = 0; band < kBands; ++band) {
         const std::uint64_t* slot = &slots_[bucket_of(p, band) * kBucketSlots];
         for (std::size_t i = 0; i < kBucketSlots; ++i) {
@@ -47,6 +45,11 @@ std::size_t StrokeMemory::observe(std::span<const StrokePrint> prints) {
     std::size_t matched = 0;
     for (const StrokePrint& p : prints) matched += recalls(p) ? 1 : 0;
     // Remembered after the lookups: a session's strokes never match each other.
+    if (slots_.empty() && !prints.empty()) {  // the index is made with the first stroke
+        const std::size_t buckets = kBands << bits_;
+        slots_.assign(buckets * kBucketSlots, 0);
+        next_.assign(buckets, 0);
+    }
     for (const StrokePrint& p : prints) {
         const std::uint64_t number = ++last_;
         const std::size_t at = (number - 1) % capacity_;

@@ -17,16 +17,17 @@ from starlette.requests import Request
 from starlette.responses import FileResponse, JSONResponse, Response
 from starlette.routing import Mount, Route
 from starlette.staticfiles import StaticFiles
-from velmora_core.detect import Detector
+from velmora_core.detect import AsyncStrokeMemory, Detector
+from velmora_core.detect.stroke_memory import evidence, stroke_prints_json
 from velmora_core.records import FEATURE_NAMES
 from velmora_core.state import AsyncStateEngine, StateEngineUnavailable
 
 from velmora_service import settings as config
-from velmora_service.engines import open_engine
+from velmora_service.engines import open_stores
 from velmora_service.intake import (BodyTooLarge, MalformedBody, jsonable, parse_envelope, parse_verdict,
                                     read_limited)
 from velmora_service.nonces import NonceCheck, NonceSigner
-from velmora_service.policy import decide, decide_by_rules
+from velmora_service.policy import Decision, decide, decide_by_rules
 
 _log = logging.getLogger("velmora.service")
 STATIC = pathlib.Path(__file__).parent / "static"
@@ -78,6 +79,7 @@ class Service:
         self.signer = NonceSigner(settings.nonce_secret)
         self.read: Reader = _read_without_module if settings.skip_module else _read
         self._engine: AsyncStateEngine | None = None
+        self._memory: AsyncStrokeMemory | None = None
         self.detector = None if settings.skip_module else Detector.default()
 
     @property
@@ -88,10 +90,10 @@ class Service:
 
     @asynccontextmanager
     async def lifespan(self, _app: Starlette) -> AsyncGenerator[None]:
-        async with open_engine(self.settings) as engine:
-            self._engine = engine
+        async with open_stores(self.settings) as (engine, memory):
+            self._engine, self._memory = engine, memory
             yield
-            self._engine = None
+            self._engine = self._memory = None
 
     async def page(self, _request: Request) -> Response:
         return FileResponse(STATIC / "index.html")
@@ -122,7 +124,7 @@ class Service:
         if not await self.engine.consume_nonce(nonce):
             return _error(409, "nonce has already been used")
         decision = (decide_by_rules(features) if self.detector is None
-                    else decide(self.detector, features, behaviour))
+                    else await self._replays(body, decide(self.detector, features, behaviour)))
         if decision.verdict == "bot" and self.settings.ban_seconds > 0:
             await self.engine.ban_ip(address, self.settings.ban_seconds)
         return _json({
@@ -131,6 +133,16 @@ class Service:
             "reasons": list(decision.reasons),
             "features": jsonable(features),
         })
+
+
+    async def _replays(self, body: bytes, decision: Decision) -> Decision:
+        """A bot too when the session's strokes replay earlier sessions' (the memory is shared
+        by every worker on Redis); its strokes are remembered either way."""
+        if self._memory is None:
+            return decision
+        prints = stroke_prints_json(body, "telemetry")
+        replay = evidence(await self._memory.observe(prints), prints.distinctive)
+        return Decision("bot", decision.score, (replay.text, *decision.reasons)) if replay.is_replay else decision
 
 
 def create_app(settings: config.Settings | None = None) -> Starlette:

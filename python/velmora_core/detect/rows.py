@@ -12,6 +12,7 @@ from typing import Final, cast
 import orjson
 
 from velmora_core.detect import Detector, feature_set
+from velmora_core.detect.stroke_memory import StrokeMemory, evidence, stroke_prints_json
 from velmora_core.batch.extraction import ChunkResult, Row
 from velmora_core.batch.inputs import Chunk
 from velmora_core.records import Telemetry
@@ -62,8 +63,10 @@ def detector(model: str | None) -> Detector:
     return Detector.default() if model is None else Detector.load(model)
 
 
-def score_chunk(chunk: Chunk, model: str | None, encoding: str) -> ChunkResult:
-    """Rows (line, score, verdict), already encoded as CSV or JSONL."""
+def score_chunk(chunk: Chunk, model: str | None, encoding: str, memory: StrokeMemory | None = None) -> ChunkResult:
+    """Rows (line, score, verdict), already encoded as CSV or JSONL. With a stroke memory
+    (in this process, chunks in input order) a session whose strokes replay earlier
+    sessions' is a bot whatever its score."""
     lines = chunk.lines()
     rejects: list[tuple[int, str]] = []
     det = detector(model)
@@ -78,7 +81,11 @@ def score_chunk(chunk: Chunk, model: str | None, encoding: str) -> ChunkResult:
                 rejects.append((number, reason))
                 continue
             score = det.score(session)
-        rows.append((number, score, "bot" if score > det.threshold else "human"))
+        is_bot = score > det.threshold
+        if memory is not None:
+            prints = stroke_prints_json(line)
+            is_bot = evidence(memory.observe(prints), prints.distinctive).is_replay or is_bot
+        rows.append((number, score, "bot" if is_bot else "human"))
     result = ChunkResult(chunk.source, chunk.name, len(lines), chunk.size, len(rows), [], rejects)
     result.encoded = (encode_csv(chunk.name, rows) if encoding == "csv"
                       else encode_jsonl(chunk.name, rows, SCORE_COLUMNS))
