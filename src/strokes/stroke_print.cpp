@@ -116,7 +116,17 @@ bool print_of(std::span<const PointerSample> m, std::vector<Point>& kept, Stroke
         cum[i] = cum[i - 1] + std::sqrt(dx * dx + dy * dy);
     }
     const double path = cum.back();
-    const double duration = kept.back().t - kept.front().t;
+    // The stroke's time runs from leaving the start to reaching the end: a slow creep of a
+    // pixel or two at either end is not timed, since re-sampling keeps or drops it at random.
+    std::size_t leave = 1, reach = m.size() - 2;
+    const auto away = [&](const PointerSample& p, const PointerSample& from) {
+        const double dx = p.x - from.x, dy = p.y - from.y;
+        return dx * dx + dy * dy >= spacing * spacing;
+    };
+    while (leave + 1 < m.size() && !away(m[leave], m.front())) ++leave;
+    while (reach > 0 && !away(m[reach], m.back())) --reach;
+    const double t_begin = m[leave - 1].t, t_end = m[std::min(reach + 1, m.size() - 1)].t;
+    const double duration = t_end - t_begin;
     if (!(chord >= kMinChordShare * path) || !(duration > 0.0) || !std::isfinite(path)) return false;
 
     // Along and across the chord, in chord lengths, at the midpoints of equal arc shares.
@@ -153,7 +163,7 @@ bool print_of(std::span<const PointerSample> m, std::vector<Point>& kept, Stroke
     // The share of the path covered at the midpoints of equal time shares.
     std::size_t at = 1;
     for (std::size_t k = 0; k < kProgressPoints; ++k) {
-        const double t = kept.front().t + (static_cast<double>(k) + 0.5) / static_cast<double>(kProgressPoints) * duration;
+        const double t = t_begin + (static_cast<double>(k) + 0.5) / static_cast<double>(kProgressPoints) * duration;
         while (at + 1 < kept.size() && kept[at].t < t) ++at;
         const double span = kept[at].t - kept[at - 1].t;
         const double f = span > 0.0 ? std::min(std::max((t - kept[at - 1].t) / span, 0.0), 1.0) : 1.0;
@@ -222,8 +232,10 @@ bool prints_match(const StrokePrint& a, const StrokePrint& b) {
         const std::int64_t d = std::int64_t{a.shape[i]} - std::int64_t{b.shape[i]};
         squares += d * d;
     }
+    // 2 px RMS at the shorter chord: sum of squares times chord^2 <= 2^2 * 64 * 4096^2. Both
+    // sides are exact in doubles wherever the comparison can go either way.
     const double c = static_cast<double>(short_chord);
-    return static_cast<double>(squares) * (c * c) <= 4294967296.0;
+    return static_cast<double>(squares) * c * c <= 4294967296.0;
 }
 
 void encode(const StrokePrint& p, std::uint8_t* out) {

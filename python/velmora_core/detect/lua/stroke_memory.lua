@@ -33,8 +33,8 @@ local function decode(s)
           duration = u16(s, 2 * SHAPE + PROGRESS + 3)}
 end
 
--- prints_match of stroke_print.cpp: the differences of the offset shape values are those
--- of the signed ones, and every quantity is an integer a double holds exactly.
+-- prints_match of stroke_print.cpp, operation for operation in doubles (so with the same
+-- roundings): the differences of the offset shape values are those of the signed ones.
 local function match(a, b)
   local short, long = math.min(a.chord, b.chord), math.max(a.chord, b.chord)
   if 5 * long > 11 * short then return false end
@@ -47,7 +47,7 @@ local function match(a, b)
     local d = a.shape[i] - b.shape[i]
     squares = squares + d * d
   end
-  return squares * (short * short) <= 4294967296
+  return squares * short * short <= 4294967296
 end
 
 local split = 2 ^ (32 - bits)
