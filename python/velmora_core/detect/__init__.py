@@ -22,7 +22,7 @@ from typing import Any, Final, Self
 from velmora_core import _native, ingest
 from velmora_core.detect import feature_set, model_file
 from velmora_core.detect.model_file import Model
-from velmora_core.detect.stroke_memory import AsyncStrokeMemory, StrokeMemory, replay_evidence
+from velmora_core.detect.stroke_memory import AsyncStrokeMemory, StrokeMemory, row_with_replays
 from velmora_core.feature_info import FEATURE_INFO
 from velmora_core.records import FeatureRecord, Telemetry
 
@@ -110,12 +110,12 @@ class Detector:
         strokes replay earlier sessions' (the first reason says so); its strokes are then
         remembered.
         """
-        verdict = self.verdict_row(feature_set.feature_row(_check_telemetry(telemetry), features))
-        if memory is not None:
-            replay = replay_evidence(memory, telemetry)
-            if replay.is_replay:
-                verdict = Verdict(True, verdict.score, (replay.text, *verdict.reasons))
-        return verdict
+        telemetry = _check_telemetry(telemetry)
+        if memory is None:
+            return self.verdict_row(feature_set.feature_row(telemetry, features))
+        row, replay = row_with_replays(memory, telemetry, features)
+        verdict = self.verdict_row(row)
+        return Verdict(True, verdict.score, (replay.text, *verdict.reasons)) if replay.is_replay else verdict
 
     def score_json(self, data: ingest.JsonText) -> float:
         """score of the JSON telemetry object in data, read straight from its text.

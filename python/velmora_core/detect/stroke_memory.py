@@ -17,14 +17,14 @@ from dataclasses import dataclass
 from typing import TYPE_CHECKING, Any, Final, Protocol
 
 from velmora_core import _native, ingest
-from velmora_core.records import Telemetry
+from velmora_core.records import FeatureRecord, Telemetry
 
 if TYPE_CHECKING:
     import redis
     import redis.asyncio
 
 __all__ = ["AsyncStrokeMemory", "DEFAULT_CAPACITY", "PRINT_BYTES", "ReplayEvidence", "StrokeMemory",
-           "StrokePrints", "evidence", "replay_evidence", "stroke_prints", "stroke_prints_json"]
+           "StrokePrints", "evidence", "replay_evidence", "row_with_replays", "stroke_prints", "stroke_prints_json"]
 
 DEFAULT_CAPACITY: Final = 1_000_000
 # One print as the native side hands it over; a memory keeps its first STORED_BYTES.
@@ -190,3 +190,15 @@ def replay_evidence(memory: StrokeMemory, telemetry: Telemetry) -> ReplayEvidenc
     """Judges the session's strokes against the memory, then remembers them."""
     prints = stroke_prints(telemetry)
     return evidence(memory.observe(prints), prints.distinctive)
+
+
+def row_with_replays(memory: StrokeMemory, telemetry: Telemetry,
+                     record: FeatureRecord | None) -> tuple[tuple[float, ...], ReplayEvidence]:
+    """feature_set.feature_row(telemetry, record) and replay_evidence(memory, telemetry),
+    from one reading of the dict when the caller has no record."""
+    if record is not None:
+        from velmora_core.detect import feature_set
+        return feature_set.feature_row(telemetry, record), replay_evidence(memory, telemetry)
+    row, (strokes, data) = _native.session_row_prints(telemetry)
+    prints = StrokePrints(strokes, data)
+    return row, evidence(memory.observe(prints), prints.distinctive)
