@@ -14,7 +14,7 @@ native (src/strokes/); see docs/stroke-memory.md.
 """
 
 from dataclasses import dataclass
-from typing import TYPE_CHECKING, Any, Final, Protocol
+from typing import TYPE_CHECKING, Any, Final, Protocol, cast
 
 from velmora_core import _native, ingest
 from velmora_core.records import FeatureRecord, Telemetry
@@ -73,7 +73,7 @@ def stroke_prints_json(data: ingest.JsonText, member: str | None = None) -> Stro
         document: Any = ingest.loads(data)
         if member is not None:
             document = document.get(member) if isinstance(document, dict) else None
-        return stroke_prints(document if isinstance(document, dict) else {})
+        return stroke_prints(cast(Telemetry, document if isinstance(document, dict) else {}))
     return StrokePrints(*result)
 
 
