@@ -12,6 +12,7 @@ from .noisy_spline import NoisySpline
 from .scripted_typing import ScriptedTyping
 from .sigma_lognormal import SigmaLognormal
 from .warp_replay import WarpReplay
+from .stroke_replay import STROKE_REPLAY, STROKE_REPLAY_THIN
 from .wind_gravity import WindGravity
 
 PATH_FAMILIES: tuple[PathFamily, ...] = (
@@ -19,7 +20,8 @@ PATH_FAMILIES: tuple[PathFamily, ...] = (
 
 FAMILIES: dict[str, Family] = {
     family.name: family
-    for family in (*PATH_FAMILIES, ScriptedTyping(PATH_FAMILIES), Dispatched(PATH_FAMILIES), WarpReplay())
+    for family in (*PATH_FAMILIES, ScriptedTyping(PATH_FAMILIES), Dispatched(PATH_FAMILIES), WarpReplay(),
+                   STROKE_REPLAY, STROKE_REPLAY_THIN)
 }
 # Kept apart: they break one consistency check each on purpose (redteam/consistency_report.py),
 # and are never training data (the trees do not see those checks).

@@ -21,6 +21,7 @@
 #include "native_module/table_cache.hpp"
 #include "session_row/session_row.hpp"
 #include "session_row/session_row_py.hpp"
+#include "strokes/strokes_py.hpp"
 #include "binding/results_py.hpp"
 
 namespace velmora::py {
@@ -281,6 +282,16 @@ PyObject* behaviour_values_json(const BoundArguments<2>& arguments) {
     behaviour::BehaviourSession session;
     if (telemetry == nullptr || !ingest::read_behaviour_session(telemetry, session)) Py_RETURN_NONE;
     return new_value_list(behaviour::compute_behaviour_features(session));
+}
+
+PyObject* stroke_prints_json(const BoundArguments<2>& arguments) {
+    if (!member_name_ok(arguments[1].get())) return nullptr;
+    JsonDocument doc;
+    if (!parse_document(arguments[0].get(), doc)) Py_RETURN_NONE;
+    yyjson_val* telemetry = telemetry_of(doc, arguments[1].get());
+    behaviour::BehaviourSession session;
+    if (telemetry == nullptr || !ingest::read_behaviour_session(telemetry, session)) Py_RETURN_NONE;
+    return new_prints_result(strokes::session_prints(session.pointer, session.clicks));
 }
 
 PyObject* session_row_json(const BoundArguments<2>& arguments) {

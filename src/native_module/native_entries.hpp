@@ -43,12 +43,27 @@
     X(session_row, "telemetry",                                                                        \
       "Every feature of a telemetry dict read once, as a tuple of floats: the feature dict's values "  \
       "in order (flags as 0.0 and 1.0), then the behaviour feature values.")                            \
+    X(session_row_prints, "telemetry",                                                                 \
+      "(session_row(telemetry), stroke_prints(telemetry)) from one reading of the dict.")              \
     X(session_score, "forest, telemetry", "forest_score of session_row(telemetry), in one call.")       \
     X(session_row_json, "data, member",                                                                \
       "session_row of the JSON telemetry object in data (or its member), parsed once, or None when "   \
       "the telemetry is not an object or only json.loads can decide the document's content.")          \
     X(session_score_json, "forest, data, member",                                                      \
       "forest_score of session_row_json(data, member), in one call, or None as session_row_json.")     \
+    X(stroke_prints, "telemetry",                                                                      \
+      "(strokes of 10 or more samples, the prints of the distinctive ones as bytes) of a telemetry "   \
+      "dict, read leniently.")                                                                         \
+    X(stroke_prints_json, "data, member",                                                              \
+      "stroke_prints of the JSON telemetry object in data (or its member), or None when only "         \
+      "json.loads can decide the document's content.")                                                 \
+    X(stroke_memory, "capacity", "An in-process stroke memory (a capsule) keeping up to capacity strokes.") \
+    X(stroke_memory_observe, "memory, prints",                                                         \
+      "How many of the prints match a remembered stroke; then remembers them all.")                    \
+    X(stroke_memory_recalls, "memory, prints",                                                        \
+      "For each print, whether it matches a remembered stroke; nothing is remembered.")                 \
+    X(stroke_memory_stats, "memory", "(strokes held, capacity, bytes allocated) of a stroke memory.")  \
+    X(stroke_bucket_bits, "capacity", "Index buckets per band of a stroke memory of this capacity, as bits.") \
     X(set_table_budget, "budget", "Bytes this module's spectrum tables may take (the cache starts afresh).") \
     X(table_stats, "", "Budget and use of this module's spectrum tables.")
 

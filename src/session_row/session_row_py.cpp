@@ -11,6 +11,7 @@
 #include "forest/forest_capsule_py.hpp"
 #include "native_module/native_entries.hpp"
 #include "native_module/table_cache.hpp"
+#include "strokes/strokes_py.hpp"
 
 namespace velmora::py {
 
@@ -25,9 +26,8 @@ static_assert(features::kMaxKeystrokeItems <= behaviour::kMaxKeys);
 // behaviour session needs beyond it: the clicks and scrolls themselves, the key records past
 // the core reading's limit, and, for a movement list longer than the behaviour limit, its
 // first kMaxPointer items read again (the core reading keeps no item positions).
-Row row_of_dict(PyObject* telemetry) {
+Row row_of_dict(PyObject* telemetry, behaviour::BehaviourSession& session) {
     const features::ParsedTelemetry parsed = read_telemetry(telemetry);
-    behaviour::BehaviourSession session;
     if (PyDict_Check(telemetry)) {
         RecordScanner scanner;
         const PyRef moves = list_at(telemetry, VELMORA_KEY("mouse_movements"));
@@ -57,12 +57,26 @@ const forest::Forest* row_forest(PyObject* obj) {
     return model != nullptr && reads_rows_of(*model, session_row::kRowLength) ? model : nullptr;
 }
 
-PyObject* session_row(const BoundArguments<1>& arguments) { return new_row_tuple(row_of_dict(arguments[0].get())); }
+PyObject* session_row(const BoundArguments<1>& arguments) {
+    behaviour::BehaviourSession session;
+    return new_row_tuple(row_of_dict(arguments[0].get(), session));
+}
+
+PyObject* session_row_prints(const BoundArguments<1>& arguments) {
+    behaviour::BehaviourSession session;
+    PyRef row = steal(new_row_tuple(row_of_dict(arguments[0].get(), session)));
+    PyRef prints = steal(new_prints_result(strokes::session_prints(session.pointer, session.clicks)));
+    PyRef result = VELMORA_CREATED(PyTuple_New(2));
+    PyTuple_SetItem(result.get(), 0, row.release());
+    PyTuple_SetItem(result.get(), 1, prints.release());
+    return result.release();
+}
 
 PyObject* session_score(const BoundArguments<2>& arguments) {
     const forest::Forest* model = row_forest(arguments[0].get());
     if (model == nullptr) return nullptr;
-    const Row row = row_of_dict(arguments[1].get());
+    behaviour::BehaviourSession session;
+    const Row row = row_of_dict(arguments[1].get(), session);
     return new_float(forest::score(*model, row)).release();
 }
 

@@ -18,16 +18,17 @@ from starlette.requests import Request
 from starlette.responses import FileResponse, JSONResponse, Response
 from starlette.routing import Mount, Route
 from starlette.staticfiles import StaticFiles
-from velmora_core.detect import Detector
+from velmora_core.detect import AsyncStrokeMemory, Detector
+from velmora_core.detect.stroke_memory import evidence, stroke_prints_json
 from velmora_core.records import FEATURE_NAMES
 from velmora_core.state import AsyncStateEngine, StateEngineUnavailable
 
 from velmora_service import settings as config
-from velmora_service.engines import open_engine
+from velmora_service.engines import open_stores
 from velmora_service.intake import (BodyTooLarge, MalformedBody, jsonable, parse_envelope, parse_verdict,
                                     read_limited)
 from velmora_service.nonces import NonceCheck, NonceSigner
-from velmora_service.policy import decide, decide_by_rules
+from velmora_service.policy import Decision, decide, decide_by_rules
 
 _log = logging.getLogger("velmora.service")
 STATIC = pathlib.Path(__file__).parent / "static"
@@ -73,6 +74,9 @@ def client_address(request: Request) -> str:
     return request.client.host if request.client is not None else "unknown"
 
 
+CHALLENGE = "the session could not be judged: present a challenge before going on"
+
+
 def _loopback(address: str) -> bool:
     try:
         return ipaddress.ip_address(address).is_loopback
@@ -86,6 +90,7 @@ class Service:
         self.signer = NonceSigner(settings.nonce_secret)
         self.read: Reader = _read_without_module if settings.skip_module else _read
         self._engine: AsyncStateEngine | None = None
+        self._memory: AsyncStrokeMemory | None = None
         self.detector = None if settings.skip_module else (
             Detector.load(settings.model_path) if settings.model_path else Detector.default())
 
@@ -97,10 +102,10 @@ class Service:
 
     @asynccontextmanager
     async def lifespan(self, _app: Starlette) -> AsyncGenerator[None]:
-        async with open_engine(self.settings) as engine:
-            self._engine = engine
+        async with open_stores(self.settings) as (engine, memory):
+            self._engine, self._memory = engine, memory
             yield
-            self._engine = None
+            self._engine = self._memory = None
 
     async def page(self, _request: Request) -> Response:
         return FileResponse(STATIC / "index.html")
@@ -131,7 +136,7 @@ class Service:
         if not await self.engine.consume_nonce(nonce):
             return _error(409, "nonce has already been used")
         decision = (decide_by_rules(features) if self.detector is None
-                    else decide(self.detector, features, behaviour))
+                    else await self._replays(body, decide(self.detector, features, behaviour)))
         exempt = self.settings.exempt_loopback and _loopback(address)
         if decision.verdict == "bot" and self.settings.ban_seconds > 0 and not exempt:
             await self.engine.ban_ip(address, self.settings.ban_seconds)
@@ -148,7 +153,14 @@ class Service:
         return _json(reply)
 
 
-CHALLENGE = "the session could not be judged: present a challenge before going on"
+    async def _replays(self, body: bytes, decision: Decision) -> Decision:
+        """A bot too when the session's strokes replay earlier sessions' (the memory is shared
+        by every worker on Redis); its strokes are remembered either way."""
+        if self._memory is None:
+            return decision
+        prints = stroke_prints_json(body, "telemetry")
+        replay = evidence(await self._memory.observe(prints), prints.distinctive)
+        return Decision("bot", decision.score, (replay.text, *decision.reasons)) if replay.is_replay else decision
 
 
 def create_app(settings: config.Settings | None = None) -> Starlette:

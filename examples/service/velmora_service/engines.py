@@ -13,6 +13,7 @@ timeout makes a request fail (503).
 from collections.abc import AsyncGenerator
 from contextlib import asynccontextmanager
 
+from velmora_core.detect import AsyncStrokeMemory
 from velmora_core.state import AsyncStateEngine, LocalStateEngine
 
 from velmora_service.settings import Settings
@@ -51,10 +52,18 @@ class NoEngine:
 @asynccontextmanager
 async def open_engine(settings: Settings) -> AsyncGenerator[AsyncStateEngine]:
     """The engine for one worker's lifetime (the Redis connection pool is closed after)."""
+    async with open_stores(settings) as (engine, _):
+        yield engine
+
+
+@asynccontextmanager
+async def open_stores(settings: Settings) -> AsyncGenerator[tuple[AsyncStateEngine, AsyncStrokeMemory | None]]:
+    """The engine and the stroke memory (none for the benchmark baseline without the module),
+    both on the one Redis client when state is redis."""
     if settings.skip_module and settings.state == "local":
-        yield NoEngine()  # the in-process engine is the module's own tables
+        yield NoEngine(), None  # the in-process engine is the module's own tables
     elif settings.state == "local":
-        yield LocalEngine()
+        yield LocalEngine(), AsyncStrokeMemory()
     else:
         import redis.asyncio
         from redis.asyncio.retry import Retry
@@ -72,6 +81,8 @@ async def open_engine(settings: Settings) -> AsyncGenerator[AsyncStateEngine]:
         client = redis.asyncio.Redis.from_pool(pool)
         try:
             await client.ping()
-            yield AsyncRedisStateEngine(client, namespace=settings.redis_namespace)
+            memory = None if settings.skip_module else AsyncStrokeMemory.on_redis(
+                client, namespace=settings.redis_namespace)
+            yield AsyncRedisStateEngine(client, namespace=settings.redis_namespace), memory
         finally:
             await client.aclose()

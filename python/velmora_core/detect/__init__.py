@@ -6,6 +6,7 @@
     det.verdict(telemetry).outcome  # "human", "unsure" or "bot"
     det.verdict_json(body)          # the same from the JSON text, with no json.loads
     det.calibrated(sessions)        # the model fitted to a site's own users
+    det.verdict(telemetry, memory=StrokeMemory())  # also a bot when its strokes replay earlier sessions
 
 The model is a tree ensemble evaluated natively (velmora_core._native); scoring needs no
 training library. The threshold was chosen on held-out human sessions to keep false
@@ -23,11 +24,12 @@ from typing import Any, Final, Self, cast
 from velmora_core import _native, ingest
 from velmora_core.detect import evidence, familiarity, feature_set, model_file, verdicts
 from velmora_core.detect.model_file import Model
-from velmora_core.detect.verdicts import Outcome, Reason, Verdict
+from velmora_core.detect.stroke_memory import AsyncStrokeMemory, StrokeMemory, row_with_replays
+from velmora_core.detect.verdicts import Outcome, Reason, Verdict, with_replay
 from velmora_core.feature_info import FEATURE_INFO
 from velmora_core.records import FeatureRecord, Telemetry
 
-__all__ = ["Detector", "Verdict", "Reason", "Outcome", "DEFAULT_MODEL"]
+__all__ = ["AsyncStrokeMemory", "Detector", "Outcome", "Reason", "StrokeMemory", "Verdict", "DEFAULT_MODEL"]
 
 DEFAULT_MODEL: Final = "default_model.json"
 # Reasons given with a verdict: the features that pushed the score most its way.
@@ -97,15 +99,25 @@ class Detector:
         # One native call: the session read once, every feature, the trees.
         return _native.session_score(self._forest, _check_telemetry(telemetry))
 
-    def verdict(self, telemetry: Telemetry, features: FeatureRecord | None = None) -> Verdict:
+    def verdict(self, telemetry: Telemetry, features: FeatureRecord | None = None, *,
+                memory: StrokeMemory | None = None) -> Verdict:
         """The decision with its score and the features that weighed most towards it.
 
         features, when the caller has it already, is extract_features_rs(telemetry): it is
-        then not computed again.
+        then not computed again. With a stroke memory the session is also a bot when its
+        strokes replay earlier sessions' (the first reason says so); its strokes are then
+        remembered.
         """
-        verdict = self.verdict_row(feature_set.feature_row(_check_telemetry(telemetry), features))
+        telemetry = _check_telemetry(telemetry)
+        if memory is None:
+            row, replay = feature_set.feature_row(telemetry, features), None
+        else:
+            row, replay = row_with_replays(memory, telemetry, features)
+        verdict = self.verdict_row(row)
         if verdict.outcome == "unsure" and verdict.reasons and verdict.reasons[0].feature == "mouse_points":
             verdict = _with_data_problem(verdict, telemetry)
+        if replay is not None and replay.is_replay:
+            verdict = with_replay(verdict, replay)
         return verdict
 
     def score_json(self, data: ingest.JsonText) -> float:

@@ -2,7 +2,7 @@
 
     velmora-core train DATA... -o MODEL [--target-fpr 0.01] [--seed N] [--family SOURCE=FAMILY]
     velmora-core evaluate DATA... [--target-fpr 0.01] [--seed N] [--family SOURCE=FAMILY] [--model MODEL]
-    velmora-core score DATA... [--model MODEL] -o OUT.csv|OUT.jsonl
+    velmora-core score DATA... [--model MODEL] [--memory] -o OUT.csv|OUT.jsonl
     velmora-core calibrate SESSIONS... -o MODEL [--model BASE] [--target-fpr F]
 """
 
@@ -87,6 +87,9 @@ def add_commands(commands: Any) -> None:
                                                          "(default: the model shipped with the package)")
     score.add_argument("-o", "--output", required=True, help="output file: .csv or .jsonl (- for stdout with --format)")
     score.add_argument("--format", choices=("csv", "jsonl"), help="output format (default: from the suffix)")
+    score.add_argument("--memory", action="store_true",
+                       help="also call a session a bot when its strokes replay earlier lines' (one in-process "
+                            "stroke memory, lines judged in input order in this process)")
     _common(score)
     from velmora_core.detect import calibrate_command
     calibrate_command.add_command(commands, _fpr, _common)
@@ -156,8 +159,11 @@ def _print_adversarial(path: str | None) -> None:
 
 
 def score_to_file(inputs: Sequence[str], output: str, model: str | None, *, fmt: str | None = None,
-                  jobs: int | None = None, strict: bool = False, errors: IO[str] | None = None) -> Summary:
-    """One row (file, line, score, verdict) per session, written through a temporary file."""
+                  jobs: int | None = None, strict: bool = False, errors: IO[str] | None = None,
+                  memory: bool = False) -> Summary:
+    """One row (file, line, score, verdict) per session, written through a temporary file.
+
+    With memory, one stroke memory judges the lines in input order, in this process."""
     fmt = format_for(output, fmt)
     if fmt not in ("csv", "jsonl"):
         raise BatchError(f"scores are written as CSV or JSONL, not {fmt}")
@@ -169,6 +175,9 @@ def score_to_file(inputs: Sequence[str], output: str, model: str | None, *, fmt:
     except ValueError as error:
         raise BatchError(str(error)) from None
     work = partial(rows.score_chunk, model=model, encoding=fmt)
+    if memory:
+        from velmora_core.detect.stroke_memory import StrokeMemory
+        work, jobs = partial(rows.score_chunk, model=model, encoding=fmt, memory=StrokeMemory()), 1
     if output == "-":
         sink = stream_sink(sys.stdout.buffer, fmt, SCORE_COLUMNS)
         summary = run(inputs, sink, jobs=jobs, strict=strict, errors=errors, work=work)
@@ -195,7 +204,7 @@ def score_to_file(inputs: Sequence[str], output: str, model: str | None, *, fmt:
 
 def _score(args: argparse.Namespace) -> int:
     summary = score_to_file(args.inputs, args.output, args.model, fmt=args.format, jobs=args.jobs,
-                            strict=args.strict)
+                            strict=args.strict, memory=args.memory)
     _read_summary(summary, args.quiet, args.output)
     return 1 if summary.rejected or summary.stopped_at else 0
 

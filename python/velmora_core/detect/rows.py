@@ -12,6 +12,7 @@ from typing import Final, cast
 import orjson
 
 from velmora_core.detect import Detector, feature_set
+from velmora_core.detect.stroke_memory import StrokeMemory, evidence, stroke_prints_json
 from velmora_core.batch.extraction import ChunkResult, Row
 from velmora_core.batch.inputs import Chunk
 from velmora_core.records import Telemetry
@@ -62,8 +63,10 @@ def detector(model: str | None) -> Detector:
     return Detector.default() if model is None else Detector.load(model)
 
 
-def score_chunk(chunk: Chunk, model: str | None, encoding: str) -> ChunkResult:
-    """Rows (line, score, outcome), already encoded as CSV or JSONL."""
+def score_chunk(chunk: Chunk, model: str | None, encoding: str, memory: StrokeMemory | None = None) -> ChunkResult:
+    """Rows (line, score, outcome), already encoded as CSV or JSONL. With a stroke memory
+    (in this process, chunks in input order) a session whose strokes replay earlier
+    sessions' is a bot whatever else it shows."""
     lines = chunk.lines()
     rejects: list[tuple[int, str]] = []
     det = detector(model)
@@ -79,7 +82,12 @@ def score_chunk(chunk: Chunk, model: str | None, encoding: str) -> ChunkResult:
                 continue
             row = feature_set.feature_row(session)
         verdict = det.verdict_row(row)
-        rows.append((number, verdict.score, verdict.outcome))
+        outcome = verdict.outcome
+        if memory is not None:
+            prints = stroke_prints_json(line)
+            if evidence(memory.observe(prints), prints.distinctive).is_replay:
+                outcome = "bot"
+        rows.append((number, verdict.score, outcome))
     result = ChunkResult(chunk.source, chunk.name, len(lines), chunk.size, len(rows), [], rejects)
     result.encoded = (encode_csv(chunk.name, rows) if encoding == "csv"
                       else encode_jsonl(chunk.name, rows, SCORE_COLUMNS))

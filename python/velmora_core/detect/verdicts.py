@@ -9,10 +9,13 @@
 
 import math
 from dataclasses import dataclass
-from typing import Final, Literal
+from typing import TYPE_CHECKING, Final, Literal
 
 from velmora_core.detect import evidence
 from velmora_core.detect.familiarity import Excess
+
+if TYPE_CHECKING:
+    from velmora_core.detect.stroke_memory import ReplayEvidence
 
 Outcome = Literal["human", "unsure", "bot"]
 OUTCOMES: Final[tuple[Outcome, ...]] = ("human", "unsure", "bot")
@@ -61,6 +64,12 @@ def model_reason(title: str, name: str, value: float, contribution: float) -> Re
     shown = "missing" if math.isnan(value) else f"{value:.4g}"
     way = "bot" if contribution > 0 else "human"
     return Reason(name, value, contribution, f"{title} ({name} = {shown}) looks {way}-like ({contribution:+.2f})")
+
+
+def with_replay(verdict: Verdict, replay: "ReplayEvidence") -> Verdict:
+    """The verdict on a session whose strokes replay earlier sessions': a bot, that reason first."""
+    reason = Reason("strokes", float(replay.matched), 0.0, replay.text)
+    return Verdict("bot", verdict.score, (reason, *verdict.reasons))
 
 
 def decide(score: float, threshold: float, checks: list[evidence.Finding], thin: evidence.Finding | None,
