@@ -24,7 +24,7 @@ from types import FrameType
 
 from velmora_core import __version__
 from velmora_core.arguments import count
-from velmora_core.batch import Summary, default_jobs, extract_to_file
+from velmora_core.batch import Summary, counted, default_jobs, extract_to_file
 from velmora_core.detect.commands import COMMANDS as DETECT_COMMANDS, add_commands, run_command
 from velmora_core.errors import BatchError
 from velmora_core.feature_info import FEATURE_INFO
@@ -111,8 +111,8 @@ def _print_summary(summary: Summary, output: str, quiet: bool) -> None:
     if quiet and not summary.rejected:
         return
     rate = summary.read / summary.seconds if summary.seconds > 0 else 0.0
-    print(f"velmora-core: read {summary.read} lines, wrote {summary.written} rows, rejected {summary.rejected}"
-          f" ({summary.seconds:.2f} s, {rate:,.0f} lines/s) -> {output}", file=sys.stderr)
+    print(f"velmora-core: read {counted(summary.read, 'line')}, wrote {counted(summary.written, 'row')}, "
+          f"rejected {summary.rejected} ({summary.seconds:.2f} s, {rate:,.0f} lines/s) -> {output}", file=sys.stderr)
 
 
 def _features(args: argparse.Namespace) -> int:
