@@ -117,13 +117,15 @@ def _column(forest: dict[str, Any], name: str, source: str, whole: bool) -> list
                       f"{MAX_NODES} nodes", source)
     if name == "roots" and len(values) > MAX_TREES:
         raise _refuse(f"too large: {len(values)} trees; a model may have at most {MAX_TREES}", source)
-    for v in values:
-        if whole:
+    if whole:
+        for v in values:
             if isinstance(v, bool) or not isinstance(v, int):
                 raise _refuse(f"damaged model file: forest.{name} holds {type(v).__name__} items", source)
-        elif _finite(v) is None:
-            raise _refuse(f"damaged model file: forest.{name} holds an item that is not a finite number", source)
-    return values if whole else [float(v) for v in values]
+        return values
+    numbers = [_finite(v) for v in values]
+    if None in numbers:
+        raise _refuse(f"damaged model file: forest.{name} holds an item that is not a finite number", source)
+    return numbers
 
 
 def _list(value: object, what: str, source: str) -> list[object]:
