@@ -3,7 +3,7 @@
     velmora-core features INPUT... -o OUTPUT   one feature row per session (Parquet, CSV, JSONL)
     velmora-core report HUMAN BOT -o DIR       how well each feature separates bots from humans
     velmora-core columns                       the output columns with their full names and units
-    velmora-core train DATA... -o MODEL        fit the bot detector's model (velmora_core_rs[train])
+    velmora-core train DATA... -o MODEL        fit the bot detector's model (the 'train' extra)
     velmora-core evaluate DATA...              its leave-one-family-out table, without writing a model
     velmora-core score DATA... -o OUT          the detector's score and verdict of every session
 
@@ -50,7 +50,7 @@ def _add_run_options(parser: argparse.ArgumentParser) -> None:
     parser.add_argument("-j", "--jobs", type=count, default=None,
                         help=f"worker processes (default: every core, here {default_jobs()})")
     parser.add_argument("--scheduler", metavar="ADDRESS",
-                        help="run on an existing Dask cluster (tcp://host:8786); needs velmora_core_rs[dask]")
+                        help="run on an existing Dask cluster (tcp://host:8786); needs the 'dask' extra")
     parser.add_argument("--strict", action="store_true", help="stop at the first rejected line")
     parser.add_argument("--max-line-bytes", type=_bytes, default=MAX_LINE_BYTES, metavar="SIZE",
                         help=f"reject longer lines without reading them into memory (K, M, G suffixes; "
