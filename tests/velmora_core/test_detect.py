@@ -271,6 +271,7 @@ def test_score_command_writes_a_row_per_line_in_order(model_path, data, tmp_path
     (["score", "IN", "-o", "-"], "use --format (csv, jsonl) or one of .csv, .jsonl, .ndjson"),
     (["train", "IN", "-o", "model.json"], "too few labelled sessions"),
     (["train", "IN", "-o", "no/such/dir/model.json"], "cannot write"),
+    (["train", "IN", "-o", "."], "cannot write .: it is a directory"),
     (["train", "IN", "-o", "m.json", "--family", "oops"], "SOURCE=FAMILY"),
 ])
 def test_command_errors_are_clear_and_exit_2(tmp_path, monkeypatch, capsys, data, args, message):

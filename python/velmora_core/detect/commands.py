@@ -118,6 +118,8 @@ def _fit(args: argparse.Namespace, write: bool) -> int:
     from velmora_core.detect import model_file
     families = training.parse_families(args.family)
     if write:
+        if os.path.isdir(args.output):
+            raise BatchError(f"cannot write {args.output}: it is a directory")
         training.output_ready(args.output)
     data = training.load(args.inputs, families, jobs=args.jobs, strict=args.strict)
     _read_summary(data.summary, args.quiet, args.output if write else "evaluation")
