@@ -1,7 +1,7 @@
 """The one error type of the batch tools: a run that cannot start or go on."""
 
+import importlib.util
 from collections.abc import Sequence
-from importlib.util import find_spec
 
 
 class BatchError(Exception):
@@ -19,5 +19,5 @@ def missing_extra(extra: str, package: str, purpose: str) -> BatchError:
 def require_extra(extra: str, modules: Sequence[str], purpose: str) -> None:
     """Refuse now, before any reading, when a module of the extra is not installed."""
     for module in modules:
-        if find_spec(module) is None:
+        if importlib.util.find_spec(module) is None:
             raise missing_extra(extra, module, purpose)
