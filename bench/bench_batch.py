@@ -1,6 +1,6 @@
 """velmora-core features: sessions/s against a plain json.loads + extract_features_rs loop.
 
-    .venv/bin/python bench/bench_batch.py [--data DIR] [--repeat N] [--rounds N]
+    .venv/bin/python -m bench.bench_batch [--data DIR] [--repeat N] [--rounds N]
 
 On the 310 sessions of DIR (default ../shared/data beside the repository: human_sessions.jsonl
 and bot_sessions.jsonl, about 21 KB each):
@@ -27,7 +27,7 @@ import sys
 import tempfile
 import time
 
-from shared_data import SHARED_DATA, missing_message
+from bench.shared_data import SHARED_DATA, missing_message
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 FILES = ["human_sessions.jsonl", "bot_sessions.jsonl"]
@@ -131,7 +131,7 @@ def split(inputs, repeat):
 
 
 def run_child(config, inputs, repeat):
-    command = [sys.executable, __file__, "--child", config, "--repeat", str(repeat), *inputs]
+    command = [sys.executable, "-m", "bench.bench_batch", "--child", config, "--repeat", str(repeat), *inputs]
     return json.loads(subprocess.run(command, check=True, capture_output=True, text=True).stdout)
 
 

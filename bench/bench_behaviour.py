@@ -1,6 +1,6 @@
 """Behaviour features: time per session against extract_features_rs on the same sessions.
 
-    .venv/bin/python bench/bench_behaviour.py [--data DIR] [--repeats N]
+    .venv/bin/python -m bench.bench_behaviour [--data DIR] [--repeats N]
 
 Every session of DIR/*.jsonl (default ../shared/data) is timed with both calls, each
 repeated N times (best of 5 rounds); the table gives the median and p90 over sessions and
@@ -12,7 +12,7 @@ import pathlib
 import statistics
 
 import velmora_core_rs as core
-from shared_data import SHARED_DATA, parsed, per_call_us, session_lines
+from bench.shared_data import SHARED_DATA, parsed, per_call_us, session_lines
 from velmora_core.behaviour import behaviour_feature_values, behaviour_features
 
 def main():

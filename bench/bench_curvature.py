@@ -1,6 +1,6 @@
 """Time per call of the two curvature entry points next to a plain NumPy version.
 
-    .venv/bin/python bench/bench_curvature.py [--repeat N]
+    .venv/bin/python -m bench.bench_curvature [--repeat N]
 
 Paths of 300 points (one feature-extraction track) and 100,000 points, given as
 lists and as NumPy arrays. The NumPy version computes the same statistics with
@@ -14,7 +14,7 @@ import timeit
 import numpy as np
 
 import velmora_core_rs as core
-from numpy_curvature import numpy_curvature
+from bench.numpy_curvature import numpy_curvature
 
 
 def pointer_path(n, seed):

@@ -1,6 +1,6 @@
 """Detector scoring: time per session against extract_features_rs alone on the same sessions.
 
-    .venv/bin/python bench/bench_detect.py [--data DIR] [--model MODEL] [--repeats N]
+    .venv/bin/python -m bench.bench_detect [--data DIR] [--model MODEL] [--repeats N]
 
 Every session of DIR/*.jsonl (default ../shared/data) is timed with extract_features_rs,
 Detector.score (every feature and the model) and Detector.verdict (with its reasons), and,
@@ -16,7 +16,7 @@ import pathlib
 import statistics
 
 import velmora_core_rs as core
-from shared_data import SHARED_DATA, parsed, per_call_us, session_lines
+from bench.shared_data import SHARED_DATA, parsed, per_call_us, session_lines
 from velmora_core.detect import Detector
 
 def main():

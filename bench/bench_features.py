@@ -3,7 +3,7 @@ the C API and building a 39-entry dict, no analysis) and against a NumPy impleme
 where the time goes inside the call, the process's RSS after one telemetry of every track
 length, and what the twiddle-table cache's memory budget costs.
 
-    .venv/bin/python bench/bench_features.py [--quick] [--data DIR]
+    .venv/bin/python -m bench.bench_features [--quick] [--data DIR]
 
 DIR holds the recorded sessions (*.jsonl); by default ../shared/data beside the repository,
 else examples/data. Builds the benchmark-only extension of bench/floor in
@@ -11,7 +11,7 @@ build/bench (never part of the wheel).
 """
 
 import argparse
-import importlib
+import importlib.util
 import json
 import math
 import os
@@ -29,8 +29,8 @@ import velmora_core_rs as core  # noqa: E402
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 BUILD = ROOT / "build" / "bench"
-from numpy_features import extract_features_numpy  # noqa: E402
-from shared_data import SHARED_DATA, missing_message  # noqa: E402
+from bench.numpy_features import extract_features_numpy  # noqa: E402
+from bench.shared_data import SHARED_DATA, missing_message  # noqa: E402
 
 
 def build_bench_extension():
@@ -43,8 +43,13 @@ def build_bench_extension():
     subprocess.run(configure, check=True, stdout=subprocess.DEVNULL)
     subprocess.run([cmake, "--build", str(BUILD), "--target", "velmora_bench"], check=True,
                    stdout=subprocess.DEVNULL)
-    sys.path.insert(0, str(BUILD / "bench" / "floor"))
-    return importlib.import_module("velmora_bench")
+    # Loaded from its file in the build tree, not found through sys.path.
+    (path,) = (BUILD / "bench" / "floor").glob("velmora_bench*.so")
+    spec = importlib.util.spec_from_file_location("velmora_bench", path)
+    assert spec is not None and spec.loader is not None
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
 
 
 def synthetic(points, keystrokes, seed):
@@ -200,7 +205,7 @@ def main():
         row = "".join(f"{totals[s]:>11.2f}" for s in stages)
         print(f"{name:<30}{row}{sum(totals[s] for s in stages):>9.1f}{totals['spectrum_without_tables']:>14.1f}")
 
-    rss = json.loads(subprocess.run([sys.executable, __file__, "--rss-every-length"], check=True,
+    rss = json.loads(subprocess.run([sys.executable, "-m", "bench.bench_features", "--rss-every-length"], check=True,
                                     capture_output=True, text=True).stdout)
     print(f"\nRSS of a fresh process after one telemetry of every length 9-301: {rss['before'] / 1024:.1f} MiB"
           f" -> {rss['after'] / 1024:.1f} MiB (+{(rss['after'] - rss['before']) / 1024:.1f} MiB)")

@@ -1,7 +1,7 @@
 """The native JSON path: the whole `velmora-core features` command against a plain loop, and
 extract_features_json against extract_features_rs on the parsed dict.
 
-    .venv/bin/python bench/bench_ingest.py [--data DIR] [--sessions N] [--runs N]
+    .venv/bin/python -m bench.bench_ingest [--data DIR] [--sessions N] [--runs N]
 
 (1) Whole processes, start-up included, on N sessions (default 20,000: the sessions of
     human_sessions.jsonl and bot_sessions.jsonl in DIR, repeated), Parquet output:

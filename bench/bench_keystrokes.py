@@ -5,7 +5,7 @@ Records come from the human sessions in ../shared/data beside the repository (CM
 1 s after the previous one ended, to reach the larger sizes. The tuple form of the
 same events is timed as well.
 
-    .venv/bin/python bench/bench_keystrokes.py [path/to/human_sessions.jsonl]
+    .venv/bin/python -m bench.bench_keystrokes [path/to/human_sessions.jsonl]
 """
 
 import json
@@ -14,7 +14,7 @@ import sys
 import timeit
 
 import velmora_core_rs as core
-from shared_data import SHARED_DATA, missing_message
+from bench.shared_data import SHARED_DATA, missing_message
 
 DEFAULT_DATA = SHARED_DATA / "human_sessions.jsonl"
 

@@ -1,6 +1,6 @@
 """velmora-core features on one long line: time and peak memory grow in proportion to its length.
 
-    .venv/bin/python bench/bench_long_line.py [--sizes 32,64,128] [--kind plain,gz,stdin]
+    .venv/bin/python -m bench.bench_long_line [--sizes 32,64,128] [--kind plain,gz,stdin]
 
 For each size in MiB, a file holding one JSON line of that many bytes (a string of "x") is
 read the way the command reads it with --jobs 1 (as stdin, a .gz or a plain file, in
@@ -65,8 +65,8 @@ def main() -> None:
             for kind in args.kind.split(","):
                 path = plain + ".gz" if kind == "gz" else plain
                 for mode, limit in [("kept", 2 * size * MIB), ("rejected", 16 * MIB)]:
-                    done = subprocess.run([sys.executable, __file__, "--child", path, kind, str(limit)],
-                                          check=True, capture_output=True, text=True)
+                    child = [sys.executable, "-m", "bench.bench_long_line", "--child", path, kind, str(limit)]
+                    done = subprocess.run(child, check=True, capture_output=True, text=True)
                     r = json.loads(done.stdout)
                     assert r["lines"] == 1 and r["rejected"] == (mode == "rejected")
                     print(f"{kind:<6} {size:>5} {mode:<9} {r['seconds']:>8.3f} {r['seconds'] * 1024 / size:>7.2f} "

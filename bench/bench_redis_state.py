@@ -1,6 +1,6 @@
 """Per-call cost of the Redis state engine next to the bare round trip of the same client.
 
-    .venv/bin/python bench/bench_redis_state.py
+    .venv/bin/python -m bench.bench_redis_state
 
 Starts its own redis-server on a free loopback port (no persistence) and times, on one
 redis-py connection, PING and `SET key 1 NX EX 120` (the physical limit of one round

@@ -1,6 +1,6 @@
 """Load on the reference service's POST /verdict, with and without the module.
 
-    .venv/bin/python bench/bench_service.py [--duration 30] [--concurrency 16] [--workers 1] [--rounds 1]
+    .venv/bin/python -m bench.bench_service [--duration 30] [--concurrency 16] [--workers 1] [--rounds 1]
 
 Starts examples/service/serve.py on a free loopback port twice: once as is, once with
 --skip-module (the same handler without any velmora_core_rs call: a fixed feature record
@@ -23,17 +23,16 @@ import contextlib
 import json
 import pathlib
 import secrets
-import sys
 import time
 
 import httpx
 
-ROOT = pathlib.Path(__file__).resolve().parent.parent
-SERVE = ROOT / "examples" / "service" / "serve.py"
-sys.path[:0] = [str(SERVE.parent), str(ROOT)]
+# The signer is plain standard-library code: imported from the example by its path in the
+# repository (this runs from the repository root: python -m bench.bench_service).
+from examples.service.velmora_service.nonces import NonceSigner
+from testkit.service_process import running_service
 
-from testkit.service_process import running_service  # noqa: E402
-from velmora_service.nonces import NonceSigner  # noqa: E402
+ROOT = pathlib.Path(__file__).resolve().parent.parent
 
 WARMUP_SECONDS = 2.0
 

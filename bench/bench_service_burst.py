@@ -1,6 +1,6 @@
 """A burst of simultaneous requests on the reference service with two workers on Redis.
 
-    .venv/bin/python bench/bench_service_burst.py [--requests 400] [--rounds 3] [--workers 2]
+    .venv/bin/python -m bench.bench_service_burst [--requests 400] [--rounds 3] [--workers 2]
 
 Starts a private redis-server and examples/service/serve.py on free loopback ports, then
 sends --requests simultaneous `GET /nonce` (each on its own connection) --rounds times
@@ -13,20 +13,14 @@ import argparse
 import asyncio
 import collections
 import contextlib
-import pathlib
 import secrets
-import sys
 import time
 
 import httpx
 import redis
 
-ROOT = pathlib.Path(__file__).resolve().parent.parent
-
-sys.path.insert(0, str(ROOT))
-
-from testkit.service_process import running_service  # noqa: E402
-from velmora_core.state.private_redis import private_redis  # noqa: E402
+from testkit.service_process import running_service
+from velmora_core.state.private_redis import private_redis
 
 
 def service(redis_url: str, workers: int) -> contextlib.AbstractContextManager[str]:

@@ -1,6 +1,6 @@
 """Throughput of the state-engine functions, and a hash-flooding check.
 
-    .venv/bin/python bench/bench_state_engine.py
+    .venv/bin/python -m bench.bench_state_engine
 
 The flooding check builds strings that all share one 64-bit std::hash<std::string>
 value under libstdc++ (testkit/murmur_collisions.hpp, compiled here with g++). An unkeyed

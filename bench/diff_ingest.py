@@ -1,6 +1,6 @@
 """Differences between velmora_core.extract_features_json and json.loads + extract_features_rs.
 
-    .venv/bin/python bench/diff_ingest.py [--count N] [--first SEED] [--jobs J] [--data DIR] [--behaviour]
+    .venv/bin/python -m bench.diff_ingest [--count N] [--first SEED] [--jobs J] [--data DIR] [--behaviour]
 
 Compares the two on every session of the benchmark data, then on N generated documents
 (seeds FIRST .. FIRST+N-1, testkit/json_documents.py: NaN, huge integers, repeated and
@@ -17,10 +17,9 @@ import pathlib
 import sys
 import time
 
-ROOT = pathlib.Path(__file__).resolve().parent.parent
-sys.path.insert(0, str(ROOT))
+from testkit import json_documents
 
-from testkit import json_documents  # noqa: E402
+ROOT = pathlib.Path(__file__).resolve().parent.parent
 
 FILES = ["human_sessions.jsonl", "bot_sessions.jsonl", "human_sessions_more.jsonl"]
 BLOCK = 2000

@@ -10,7 +10,7 @@ import math
 import numpy as np
 from velmora_core._native import feature_table
 
-from numpy_curvature import numpy_curvature
+from bench.numpy_curvature import numpy_curvature
 
 # The record's values without data, from the extension's feature table.
 DEFAULTS = {name: none for name, _type, none, *_ in feature_table()}

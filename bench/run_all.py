@@ -1,14 +1,14 @@
-"""Run every benchmark in bench/ in turn (`make bench`)."""
+"""Run every benchmark in bench/ in turn (`make bench`: python -m bench.run_all from the repository root)."""
 
 import pathlib
 import subprocess
 import sys
 
-HERE = pathlib.Path(__file__).parent
-SCRIPTS = ["bench_curvature.py", "bench_keystrokes.py", "bench_state_engine.py", "bench_features.py",
-           "bench_redis_state.py", "bench_service.py", "bench_service_burst.py",
-           "bench_batch.py", "bench_detect.py"]
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+MODULES = ["bench_curvature", "bench_keystrokes", "bench_state_engine", "bench_features",
+           "bench_redis_state", "bench_service", "bench_service_burst",
+           "bench_batch", "bench_detect"]
 
-for name in SCRIPTS:
+for name in MODULES:
     print(f"\n=== {name}", flush=True)
-    subprocess.run([sys.executable, str(HERE / name)], check=True)
+    subprocess.run([sys.executable, "-m", f"bench.{name}"], cwd=ROOT, check=True)

@@ -13,7 +13,9 @@ import ipaddress
 import os
 import pathlib
 import secrets
+import signal
 import sys
+from types import FrameType
 
 import uvicorn
 
@@ -75,7 +77,16 @@ def parse_args(argv: list[str]) -> argparse.Namespace:
     return p.parse_args(argv)
 
 
+def _exit_on_signal(signum: int, frame: FrameType | None) -> None:
+    raise SystemExit(128 + signum)
+
+
 def main(argv: list[str]) -> int:
+    # uvicorn stops gracefully on SIGTERM, then raises the signal again under the handler it
+    # found. Python's default would end the process there, before the private Redis below is
+    # stopped and its directory (with the password file) removed; this exit unwinds them.
+    for stop in (signal.SIGTERM, signal.SIGHUP):
+        signal.signal(stop, _exit_on_signal)
     args = parse_args(argv)
     state = "redis" if args.start_redis else args.state
     os.environ.update({

@@ -6,12 +6,12 @@ from typing import Any
 
 from velmora_core.records import FeatureRecord
 
-type FeatureTableRow = tuple[str, str, int | float | bool, str, str, str, bool]
+type FeatureTableRow = tuple[str, str, int | float | bool, str, str, str, str, bool]
 
 def feature_table() -> tuple[FeatureTableRow, ...]:
     """Every feature of the record, in record order, as (name, type, value without data, unit,
-    meaning, origin, exact) tuples; exact is False for values that pass through the C library's
-    sin, cos or log2."""
+    title, meaning, origin, exact) tuples; exact is False for values that pass through the C
+    library's sin, cos or log2."""
 
 # The state functions' argument conversions (velmora_core.state.arguments): the same
 # refusals, exception types and texts as the velmora_core_rs functions.

@@ -3,7 +3,7 @@
     velmora-core features INPUT... -o OUTPUT   one feature row per session (Parquet, CSV, JSONL)
     velmora-core report HUMAN BOT -o DIR       how well each feature separates bots from humans
     velmora-core columns                       the output columns with their full names and units
-    velmora-core train DATA... -o MODEL        fit the bot detector's model (velmora_core_rs[train])
+    velmora-core train DATA... -o MODEL        fit the bot detector's model (the 'train' extra)
     velmora-core evaluate DATA...              its leave-one-family-out table, without writing a model
     velmora-core score DATA... -o OUT          the detector's score and verdict of every session
     velmora-core calibrate SESSIONS... -o MODEL the detector fitted to a site's own sessions
@@ -25,7 +25,7 @@ from types import FrameType
 
 from velmora_core import __version__
 from velmora_core.arguments import count
-from velmora_core.batch import Summary, default_jobs, extract_to_file
+from velmora_core.batch import Summary, counted, default_jobs, extract_to_file
 from velmora_core.detect.commands import COMMANDS as DETECT_COMMANDS, add_commands, run_command
 from velmora_core.errors import BatchError
 from velmora_core.feature_info import FEATURE_INFO
@@ -51,7 +51,7 @@ def _add_run_options(parser: argparse.ArgumentParser) -> None:
     parser.add_argument("-j", "--jobs", type=count, default=None,
                         help=f"worker processes (default: every core, here {default_jobs()})")
     parser.add_argument("--scheduler", metavar="ADDRESS",
-                        help="run on an existing Dask cluster (tcp://host:8786); needs velmora_core_rs[dask]")
+                        help="run on an existing Dask cluster (tcp://host:8786); needs the 'dask' extra")
     parser.add_argument("--strict", action="store_true", help="stop at the first rejected line")
     parser.add_argument("--max-line-bytes", type=_bytes, default=MAX_LINE_BYTES, metavar="SIZE",
                         help=f"reject longer lines without reading them into memory (K, M, G suffixes; "
@@ -112,8 +112,8 @@ def _print_summary(summary: Summary, output: str, quiet: bool) -> None:
     if quiet and not summary.rejected:
         return
     rate = summary.read / summary.seconds if summary.seconds > 0 else 0.0
-    print(f"velmora-core: read {summary.read} lines, wrote {summary.written} rows, rejected {summary.rejected}"
-          f" ({summary.seconds:.2f} s, {rate:,.0f} lines/s) -> {output}", file=sys.stderr)
+    print(f"velmora-core: read {counted(summary.read, 'line')}, wrote {counted(summary.written, 'row')}, "
+          f"rejected {summary.rejected} ({summary.seconds:.2f} s, {rate:,.0f} lines/s) -> {output}", file=sys.stderr)
 
 
 def _features(args: argparse.Namespace) -> int:

@@ -7,84 +7,35 @@ at least 0.5 and says how well the feature separates in its own direction. The f
 need the ``velmora_core_rs[report]`` extra (matplotlib); the statistics do not.
 """
 
-import base64
 import csv
 import datetime
+import errno
 import html
-import io
 import math
 import os
+import secrets
+import shutil
 import sys
 from collections.abc import Iterator, Sequence
 from concurrent.futures import Executor
 from contextlib import contextmanager
 from dataclasses import dataclass
-from typing import TYPE_CHECKING
 
 from velmora_core import __version__
 from velmora_core.batch import Summary, run
-from velmora_core.errors import BatchError, missing_extra
+from velmora_core.detect import report_section
+from velmora_core.errors import BatchError
 from velmora_core.feature_info import FEATURE_INFO
+from velmora_core.figures import figure as _figure, img as _img, png as _png
 from velmora_core.batch.inputs import MAX_LINE_BYTES, display_name
 from velmora_core.records import FEATURE_NAMES
+from velmora_core.roc import auc_standard_error, roc_auc, roc_curve
 from velmora_core.batch.writers import MemorySink
 
-if TYPE_CHECKING:
-    from matplotlib.figure import Figure
+__all__ = ["FeatureScore", "ReportResult", "auc_standard_error", "roc_auc", "roc_curve", "score_features",
+           "write_report"]
 
 HUMAN_COLOUR, BOT_COLOUR = "#1f77b4", "#d62728"
-# Figures are drawn at FIGURE_DPI and shown on the page at half their pixel size, so they stay
-# sharp on high-density screens; each links to its full-size file.
-FIGURE_DPI = 200
-
-
-def _ranks(values: Sequence[float]) -> list[float]:
-    """1-based ranks of values, tied values sharing the mean of their ranks."""
-    order = sorted(range(len(values)), key=values.__getitem__)
-    ranks = [0.0] * len(values)
-    start = 0
-    while start < len(order):
-        end = start
-        while end + 1 < len(order) and values[order[end + 1]] == values[order[start]]:
-            end += 1
-        shared = (start + end) / 2 + 1
-        for i in order[start:end + 1]:
-            ranks[i] = shared
-        start = end + 1
-    return ranks
-
-
-def roc_auc(negatives: Sequence[float], positives: Sequence[float]) -> float:
-    """P(positive > negative) + P(tie) / 2 over all pairs; NaN when a class is empty."""
-    if not negatives or not positives:
-        return math.nan
-    ranks = _ranks([*negatives, *positives])
-    rank_sum = math.fsum(ranks[len(negatives):])
-    u = rank_sum - len(positives) * (len(positives) + 1) / 2
-    return u / (len(negatives) * len(positives))
-
-
-def auc_standard_error(auc: float, negatives: int, positives: int) -> float:
-    """Hanley and McNeil's approximation of the AUC's standard error."""
-    if negatives == 0 or positives == 0 or math.isnan(auc):
-        return math.nan
-    q1, q2 = auc / (2 - auc), 2 * auc * auc / (1 + auc)
-    variance = (auc * (1 - auc) + (positives - 1) * (q1 - auc * auc)
-                + (negatives - 1) * (q2 - auc * auc)) / (negatives * positives)
-    return math.sqrt(max(variance, 0.0))
-
-
-def roc_curve(negatives: Sequence[float], positives: Sequence[float]) -> list[tuple[float, float]]:
-    """(false positive rate, true positive rate) for every threshold, from (0, 0) to (1, 1)."""
-    scored = sorted([(v, 0) for v in negatives] + [(v, 1) for v in positives], reverse=True)
-    points = [(0.0, 0.0)]
-    fp = tp = 0
-    for i, (value, label) in enumerate(scored):
-        tp += label
-        fp += 1 - label
-        if i + 1 == len(scored) or scored[i + 1][0] != value:
-            points.append((fp / max(len(negatives), 1), tp / max(len(positives), 1)))
-    return points
 
 
 @dataclass(frozen=True)
@@ -129,23 +80,6 @@ def score_features(humans: Sequence[Sequence[float]], bots: Sequence[Sequence[fl
 
 
 # ---------------------------------------------------------------- figures
-
-def _figure(width: float, height: float) -> "Figure":
-    try:
-        from matplotlib.figure import Figure
-    except ImportError:
-        raise missing_extra("report", "matplotlib", "the report's figures") from None
-    return Figure(figsize=(width, height), layout="constrained")
-
-
-def _png(figure: "Figure", path: str) -> bytes:
-    buffer = io.BytesIO()
-    figure.savefig(buffer, format="png", dpi=FIGURE_DPI)
-    data = buffer.getvalue()
-    with open(path, "wb") as f:
-        f.write(data)
-    return data
-
 
 def histogram(score: FeatureScore, path: str) -> bytes:
     """Both classes' distributions of one feature, as shares of their class."""
@@ -253,9 +187,28 @@ def write_report(inputs: Sequence[str], directory: str, *, label_key: str | None
     if label_key is None and len(inputs) != 2:
         raise BatchError("report takes HUMAN.jsonl BOT.jsonl, or any inputs with --label-key")
     _figure(1, 1)  # fail now, not after the extraction, when matplotlib is missing
-    figures = os.path.join(directory, "figures")
+    if model is not None:
+        report_section.check_model(model)  # a bad model too
     with _writing(directory):  # an unusable directory too
-        os.makedirs(figures, exist_ok=True)
+        stage = _stage_beside(directory)
+    # Everything is written into the stage and moved into place only once complete, so a
+    # failure leaves the directory as it was (nothing half-written).
+    try:
+        result = _write_stage(inputs, stage, label_key=label_key, jobs=jobs, strict=strict, executor=executor,
+                              top=top, progress=progress, max_line_bytes=max_line_bytes, model=model)
+        if result.summary.stopped_at is None:
+            with _writing(directory):
+                _publish(stage, directory)
+            result.index = os.path.join(directory, "index.html")
+        return result
+    finally:
+        shutil.rmtree(stage, ignore_errors=True)
+
+
+def _write_stage(inputs: Sequence[str], stage: str, *, label_key: str | None, jobs: int | None, strict: bool,
+                 executor: Executor | None, top: int, progress: bool, max_line_bytes: int,
+                 model: str | None) -> ReportResult:
+    figures = os.path.join(stage, "figures")
     sink = MemorySink()
     keep = [label_key] if label_key is not None else []
     summary = run(inputs, sink, jobs=jobs, keep=keep, strict=strict, executor=executor, progress=progress,
@@ -267,27 +220,53 @@ def write_report(inputs: Sequence[str], directory: str, *, label_key: str | None
         raise BatchError(f"the report needs sessions of both classes; found {len(humans)} human "
                          f"and {len(bots)} bot sessions")
     scores = score_features(humans, bots)
-    index = os.path.join(directory, "index.html")
-    with _writing(directory):
+    with _writing(stage):
+        os.mkdir(figures)
         images = {s.name: histogram(s, os.path.join(figures, f"hist_{s.name}.png")) for s in scores
                   if not s.constant}
         best = [s for s in scores if s.direction != "no difference"][:top]
         roc = roc_figure(best, os.path.join(figures, "roc.png")) if best else b""
-        with open(os.path.join(directory, "auc.csv"), "w", newline="") as f:
+        with open(os.path.join(stage, "auc.csv"), "w", newline="") as f:
             writer = csv.writer(f)
             writer.writerow(["feature", "auc", "standard_error", "direction", "human_median", "bot_median"])
             for s in scores:
                 writer.writerow([s.name, s.auc, s.standard_error, s.direction, _median(s.humans), _median(s.bots)])
-        extra = ""
-        if model is not None:
-            from velmora_core.detect.report_section import section
-            extra = section(inputs, model, label_key, jobs, figures, _png, _img)
-        with open(index, "w", encoding="utf-8") as f:
+        extra = "" if model is None else report_section.section(inputs, model, label_key, jobs, figures)
+        with open(os.path.join(stage, "index.html"), "w", encoding="utf-8") as f:
             f.write(_html(scores, images, roc, len(best), inputs, label_key, len(humans), len(bots), summary,
                           unlabelled, extra))
-        _remove_stale(figures, {f"hist_{name}.png" for name in images} | ({"roc.png"} if roc else set())
-                      | ({"model_roc.png", "model_scores.png"} if model is not None else set()))
-    return ReportResult(summary, len(humans), len(bots), unlabelled, index, scores)
+    return ReportResult(summary, len(humans), len(bots), unlabelled, "", scores)
+
+
+def _stage_beside(directory: str) -> str:
+    """A new, empty directory beside directory (hidden, unique) to build the report in."""
+    if os.path.exists(directory) and not os.path.isdir(directory):
+        raise NotADirectoryError(errno.ENOTDIR, os.strerror(errno.ENOTDIR), directory)
+    parent, name = os.path.split(os.path.abspath(directory))
+    while True:
+        stage = os.path.join(parent, f".{name}.{os.getpid()}.{secrets.token_hex(4)}.part")
+        try:
+            os.mkdir(stage)
+            return stage
+        except FileExistsError:
+            continue
+
+
+def _publish(stage: str, directory: str) -> None:
+    """Move the finished report into directory: the whole stage when directory is new or
+    empty, else file by file (figures first, index.html last), removing the figures of an
+    earlier report that this one did not make."""
+    if not os.path.exists(directory) or (os.path.isdir(directory) and not os.listdir(directory)):
+        os.replace(stage, directory)
+        return
+    figures = os.path.join(directory, "figures")
+    os.makedirs(figures, exist_ok=True)
+    written = set(os.listdir(os.path.join(stage, "figures")))
+    for name in sorted(written):
+        os.replace(os.path.join(stage, "figures", name), os.path.join(figures, name))
+    for name in ("auc.csv", "index.html"):
+        os.replace(os.path.join(stage, name), os.path.join(directory, name))
+    _remove_stale(figures, written)
 
 
 def _remove_stale(figures: str, written: set[str]) -> None:
@@ -310,12 +289,6 @@ def _writing(directory: str) -> Iterator[None]:
         where = f" ({display_name(error.filename)})" if isinstance(error.filename, str) else ""
         raise BatchError(f"cannot write the report to {display_name(directory)}: "
                          f"{error.strerror or error}{where}") from None
-
-
-def _img(data: bytes, alt: str, file: str, css: str = "") -> str:
-    """The figure embedded, linked to its full-size file (beside index.html in figures/)."""
-    image = f'<img{f" class={css}" if css else ""} alt="{html.escape(alt)}" src="data:image/png;base64,{base64.b64encode(data).decode()}">'
-    return f'<a href="figures/{html.escape(file)}">{image}</a>'
 
 
 def _html(scores: Sequence[FeatureScore], images: dict[str, bytes], roc: bytes, drawn: int, inputs: Sequence[str],

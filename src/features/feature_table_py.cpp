@@ -30,8 +30,8 @@ const char* origin_name(features::FeatureOrigin origin) {
 }
 
 PyRef table_row(const FeatureInfo& info, PyRef none_value) {
-    return VELMORA_CREATED(Py_BuildValue("(ssOsssO)", info.name, type_name(info.type), none_value.get(), info.unit,
-                                         info.meaning, origin_name(info.origin),
+    return VELMORA_CREATED(Py_BuildValue("(ssOssssO)", info.name, type_name(info.type), none_value.get(), info.unit,
+                                         info.title, info.meaning, origin_name(info.origin),
                                          info.rounding == features::FeatureRounding::exact ? Py_True : Py_False));
 }
 

@@ -94,7 +94,7 @@ void feature_records() {
         for (std::size_t keys : key_counts) {
             const auto r = velmora::features::build_feature_record(telemetry(seed, points, keys));
             const std::string p = "record[" + std::to_string(seed++) + "].";
-#define VELMORA_GOLDEN_FEATURE(name, type, none, unit, meaning, origin, rounding) \
+#define VELMORA_GOLDEN_FEATURE(name, type, none, unit, title, meaning, origin, rounding) \
     emit(p + #name, r.name, velmora::features::FeatureRounding::rounding);
             VELMORA_FEATURES(VELMORA_GOLDEN_FEATURE)
 #undef VELMORA_GOLDEN_FEATURE

@@ -4,7 +4,11 @@ import asyncio
 import http.client
 import itertools
 import json
+import os
+import pathlib
 import re
+import signal
+import socket
 import subprocess
 import sys
 import time
@@ -22,7 +26,7 @@ from velmora_core.behaviour import behaviour_feature_values
 from helpers.redis_server import free_port, redis_server
 from testkit.service_process import SERVE, running_service
 from velmora_service import settings as config
-from velmora_service.intake import MalformedBody, jsonable, parse_verdict
+from velmora_service.intake import BodyTooSlow, MalformedBody, jsonable, parse_verdict, read_limited
 from velmora_service.nonces import NonceCheck, NonceSigner
 from velmora_service.settings import DEFAULT_MAX_BODY_BYTES
 
@@ -140,6 +144,48 @@ def test_bodies_over_the_limit_get_413(service: str, chunked: bool) -> None:
     assert httpx.post(service + "/verdict", headers=client, content=body).status_code == 200
 
 
+def test_aborted_uploads_log_nothing_and_every_refusal_is_json(tmp_path: pathlib.Path) -> None:
+    with (tmp_path / "log").open("w+") as log:
+        with running_service(log=log) as base:
+            port = int(base.rsplit(":", 1)[1])
+            for _ in range(20):  # headers and part of the body, then gone
+                with socket.create_connection(("127.0.0.1", port), timeout=5) as s:
+                    s.sendall(b"POST /verdict HTTP/1.1\r\nHost: x\r\nContent-Length: 5000\r\n\r\n{\"nonce\": ")
+            wrong = httpx.get(base + "/verdict")
+            assert (wrong.status_code, wrong.json(), wrong.headers["allow"]) == (405, {"error": "method not allowed"},
+                                                                                 "POST")
+            assert httpx.get(base + "/nowhere").json() == {"error": "not found"}
+            assert httpx.get(base + "/healthz").status_code == 200  # every aborted request has been handled
+        log.seek(0)
+        assert log.read().splitlines()[1:] == []  # the start-up line alone: no traceback
+
+
+def test_a_trickling_body_gets_408() -> None:
+    async def trickle() -> bytes:
+        chunks = iter([b"{", b'"nonce": ""'])
+        stream = _Slow(chunks)
+        return await read_limited({}, stream, 1024, seconds=0.2)
+    with pytest.raises(BodyTooSlow):
+        asyncio.run(trickle())
+
+
+class _Slow:
+    """A body stream whose second chunk never comes in time."""
+
+    def __init__(self, chunks: Iterator[bytes]) -> None:
+        self.chunks = chunks
+
+    def __aiter__(self) -> "_Slow":
+        return self
+
+    async def __anext__(self) -> bytes:
+        chunk = next(self.chunks, None)
+        if chunk is None:
+            raise StopAsyncIteration
+        await asyncio.sleep(0 if chunk == b"{" else 5)
+        return chunk
+
+
 def test_several_workers_refuse_the_in_process_engine() -> None:
     run = subprocess.run([sys.executable, str(SERVE), "--workers", "2", "--port", "0"],
                          capture_output=True, text=True, timeout=60)
@@ -249,7 +295,7 @@ def test_serve_refuses_bad_options_and_starts_nothing(args: list[str], problem: 
     assert "Traceback" not in run.stderr and "Velmora reference service" not in run.stdout
 
 
-def test_the_private_redis_needs_a_password_the_banner_does_not_show() -> None:
+def test_the_private_redis_needs_a_password_the_banner_does_not_show_and_sigterm_stops_it() -> None:
     port = free_port()
     proc = subprocess.Popen([sys.executable, str(SERVE), "--start-redis", "--port", str(port),
                              "--log-level", "warning"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
@@ -260,9 +306,14 @@ def test_the_private_redis_needs_a_password_the_banner_does_not_show() -> None:
         assert found is not None and found.group(2) == "***", banner
         with pytest.raises(redis.AuthenticationError):
             redis.Redis(port=int(found.group(3))).ping()
+        (server,) = map(int, pathlib.Path(f"/proc/{proc.pid}/task/{proc.pid}/children").read_text().split())
+        directory = pathlib.Path(os.readlink(f"/proc/{server}/cwd"))  # redis-server runs in its private directory
+        assert (directory / "redis.conf").exists()
     finally:
         proc.terminate()
         proc.wait(30)
+    assert proc.returncode == 128 + signal.SIGTERM
+    assert not pathlib.Path(f"/proc/{server}").exists() and not directory.exists()
     assert config.redacted_url("rediss://u:p@h:1/0?password=q&db=2") == "rediss://u:***@h:1/0?password=***&db=2"
     assert config.redacted_url("unix://:p@/run/r.sock?db=0") == "unix://:***@/run/r.sock?db=0"
     assert config.redacted_url("redis://h:1/0") == "redis://h:1/0"

@@ -2,9 +2,14 @@
 refusals, the score/verdict API and the `score` command's rows and errors."""
 
 import csv
+import importlib.util
 import json
 import math
+import os
 import random
+import resource
+import subprocess
+import sys
 
 import numpy as np
 import pytest
@@ -55,9 +60,13 @@ def model_path(data, tmp_path_factory):
 
 
 def test_training_is_deterministic_and_records_its_evaluation(data, model_path, tmp_path, capsys):
-    again = tmp_path / "again.json"
+    again, victim = tmp_path / "again.json", tmp_path / "victim"
+    victim.write_text("keep me")
+    planted = tmp_path / f".again.json.{os.getpid()}.part"  # the temporary file's first name
+    planted.symlink_to(victim)
     assert main(["train", str(data[0]), "-o", str(again), "--seed", "3", "-j", "1", "-q"]) == 0
     assert again.read_bytes() == model_path.read_bytes()
+    assert victim.read_text() == "keep me" and planted.is_symlink()
     out = capsys.readouterr().out
     assert "Cross-validated AUC" in out and "line16" in out and "mean over families" in out
     summary = Detector.load(model_path).training
@@ -158,6 +167,9 @@ def test_default_model_loads_and_scores(data):
     det = Detector.default()
     assert det.model.names == feature_set.NAMES and 0.0 < det.threshold < 1.0
     assert 0.0 <= det.score(data[1][0]) <= 1.0
+    # The limits leave a model from `make model` room to grow.
+    forest = det.model.forest
+    assert 4 * len(forest.roots) <= model_file.MAX_TREES and 4 * len(forest.feature) <= model_file.MAX_NODES
 
 
 def _rewritten(model_path, tmp_path, change):
@@ -172,6 +184,11 @@ def _resealed(document, change):
     change(document)
     del document["sha256"]
     document["sha256"] = model_file._digest(document)
+
+
+def _unsealed(document, change):
+    change(document)
+    del document["sha256"]  # a digest cannot be computed over NaN or infinity
 
 
 @pytest.mark.parametrize("content, message", [
@@ -195,10 +212,29 @@ def test_foreign_and_truncated_files_are_refused(tmp_path, content, message):
     (lambda d: _resealed(d, lambda d: d["forest"]["feature"].__setitem__(0, 500)), "out of range"),
     (lambda d: _resealed(d, lambda d: d["forest"].update(threshold="x")), "forest.threshold"),
     (lambda d: _resealed(d, lambda d: d.update(target_fpr=None)), "target_fpr"),
+    (lambda d: _resealed(d, lambda d: d.update(threshold=10**400)), "threshold is not a finite number"),
+    (lambda d: _resealed(d, lambda d: d["forest"].update(baseline=-10**400)), "baseline is not a finite number"),
+    (lambda d: _resealed(d, lambda d: d["forest"]["value"].__setitem__(0, 10**400)), "forest.value holds an item"),
+    (lambda d: _unsealed(d, lambda d: d["training"].update(note=math.nan)), "NaN, which is not finite"),
+    (lambda d: _unsealed(d, lambda d: d["forest"]["value"].__setitem__(1, -math.inf)), "-Infinity, which is not"),
+    (lambda d: d.pop("sha256"), "no sha256"),
+    (lambda d: _resealed(d, lambda d: d.update(version=1.0)), "version 1.0 is not supported"),
+    (lambda d: _resealed(d, lambda d: d.update(version=True)), "version True is not supported"),
+    (lambda d: _resealed(d, lambda d: d["feature_set"].update(version=float(d["feature_set"]["version"]))),
+     "train a model for this build"),
+    (lambda d: _resealed(d, lambda d: d["forest"]["roots"].extend([0] * model_file.MAX_TREES)), "at most 1024"),
 ])
 def test_damaged_and_other_feature_set_models_are_refused(model_path, tmp_path, change, message):
     with pytest.raises(ValueError, match=message):
         Detector.load(_rewritten(model_path, tmp_path, change))
+
+
+def test_files_beyond_the_size_limit_are_refused_unread(tmp_path):
+    big = tmp_path / "big.json"
+    big.write_bytes(b" " * model_file.MAX_FILE_BYTES + b"{}")
+    for path in (big, "/dev/zero"):  # /dev/zero never ends: refused after the limit, not read on
+        with pytest.raises(ValueError, match="too large for a model file"):
+            Detector.load(path)
 
 
 def test_native_forest_checks_its_arguments(model_path):
@@ -255,8 +291,12 @@ def test_score_command_writes_a_row_per_line_in_order(model_path, data, tmp_path
     (["score", "IN", "--model", "IN", "-o", "out.csv"], "damaged or foreign file"),
     (["score", "IN", "-o", "out.parquet"], "CSV or JSONL"),
     (["score", "nowhere.jsonl", "-o", "out.csv"], "cannot read nowhere.jsonl"),
+    (["score", "IN", "--model", "/dev/zero", "-o", "out.csv"], "too large for a model file"),
+    (["score", "IN", "-o", ".", "--format", "csv"], "cannot write .: it is a directory"),
+    (["score", "IN", "-o", "-"], "use --format (csv, jsonl) or one of .csv, .jsonl, .ndjson"),
     (["train", "IN", "-o", "model.json"], "too few labelled sessions"),
     (["train", "IN", "-o", "no/such/dir/model.json"], "cannot write"),
+    (["train", "IN", "-o", "."], "cannot write .: it is a directory"),
     (["train", "IN", "-o", "m.json", "--family", "oops"], "SOURCE=FAMILY"),
 ])
 def test_command_errors_are_clear_and_exit_2(tmp_path, monkeypatch, capsys, data, args, message):
@@ -264,7 +304,50 @@ def test_command_errors_are_clear_and_exit_2(tmp_path, monkeypatch, capsys, data
     (tmp_path / "IN").write_text("".join(json.dumps(s) + "\n" for s in data[1][:4]))
     assert main(args) == 2
     err = capsys.readouterr().err
-    assert message in err and "Traceback" not in err
+    assert message in err.splitlines()[-1] and "Traceback" not in err
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["IN"]
+
+
+def test_score_write_errors_exit_2_and_leave_nothing(tmp_path, data):
+    (tmp_path / "IN").write_text("".join(json.dumps(s) + "\n" for s in data[1][:4]))
+    out = tmp_path / "scores.csv"
+    limit = lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (10, resource.RLIM_INFINITY))  # noqa: E731
+    done = subprocess.run([sys.executable, "-m", "velmora_core", "score", "IN", "-o", str(out), "-j", "1", "-q"],
+                          cwd=tmp_path, preexec_fn=limit, stderr=subprocess.PIPE)
+    assert (done.returncode, done.stderr) == (2, f"velmora-core: cannot write {out}: File too large\n".encode())
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["IN"]
+
+
+def test_training_without_its_extra_stops_before_reading(monkeypatch, capsys):
+    find_spec = importlib.util.find_spec
+    monkeypatch.setattr(importlib.util, "find_spec", lambda name, *rest: None if name == "lightgbm"
+                        else find_spec(name, *rest))
+    assert main(["train", "nowhere.jsonl", "-o", "m.json"]) == 2  # the missing input is never reached
+    err = capsys.readouterr().err
+    assert err.startswith("velmora-core: training a model needs the lightgbm package") and err.count("\n") == 1
+    assert '"$WHEEL[train]"' in err and "pip install 'velmora_core_rs" not in err
+
+
+def test_commands_word_their_summaries_and_rejects_alike(tmp_path, capsys):
+    one = tmp_path / "one.jsonl"
+    one.write_text("{not json\n")
+    reasons = []
+    for command in (["features", str(one), "-o", str(tmp_path / "f.csv")],
+                    ["score", str(one), "-o", str(tmp_path / "s.csv")]):
+        assert main([*command, "-j", "1"]) == 1
+        err = capsys.readouterr().err
+        assert "read 1 line," in err
+        reasons.append(err.splitlines()[0])
+    assert reasons[0] == reasons[1] == f"{one}:1: not JSON: Expecting property name enclosed in double quotes: " \
+                                       "line 1 column 2 (char 1)"
+
+
+def test_a_terminal_sees_the_table_once(data, monkeypatch, capsys):
+    for stream in (sys.stdout, sys.stderr):
+        monkeypatch.setattr(stream, "isatty", lambda: True)
+    assert main(["evaluate", str(data[0]), "--seed", "3", "-j", "1"]) == 0
+    out, err = capsys.readouterr()
+    assert out.count("line16 ") == 1 and err.count("\n") == 1  # progress overwrote itself; the summary line stays
 
 
 def test_unlabelled_lines_are_rejected_and_bad_options_refused(data, tmp_path, capsys):
@@ -287,16 +370,35 @@ def test_one_bot_family_trains_without_a_table(data, tmp_path, capsys):
     assert Detector.load(model).training["mean_caught"] is None
 
 
-def test_report_gains_a_model_section(model_path, data, tmp_path):
+def test_report_gains_a_model_section(model_path, data, tmp_path, capsys):
     humans, bots = tmp_path / "humans.jsonl", tmp_path / "bots.jsonl"
     humans.write_text("".join(json.dumps(s) + "\n" for s in data[1] if s["label"] == "human"))
     bots.write_text("".join(json.dumps(s) + "\n" for s in data[1] if s["label"] == "bot"))
     out = tmp_path / "report"
-    assert main(["report", str(humans), str(bots), "-o", str(out), "--model", str(model_path), "-j", "1", "-q"]) == 0
+    # The training record is free text: a family name is shown, never run as markup.
+    model = _rewritten(model_path, tmp_path, lambda d: _resealed(
+        d, lambda d: d["training"]["leave_one_family_out"][0].update(family="<script>x</script>")))
+    assert main(["report", str(humans), str(bots), "-o", str(out), "--model", str(model), "-j", "1", "-q"]) == 0
     page = (out / "index.html").read_text()
-    assert "The detector model" in page and "<code>line16</code>" in page and "mean over families" in page
+    assert "The detector model" in page and "<code>&lt;script&gt;x&lt;/script&gt;</code>" in page
+    assert "<script" not in page and "mean over families" in page
     assert (out / "figures" / "model_roc.png").stat().st_size > 0 and (out / "figures" / "model_scores.png").exists()
-    assert main(["report", str(humans), str(bots), "-o", str(out), "--model", str(humans), "-q"]) == 2
+    odd_models = [(str(humans), "not JSON"),
+                  (_resealed_copy(model_path, tmp_path, "cross_validation", {"auc": "high"}),
+                   "cross_validation.auc is not a number"),
+                  (_resealed_copy(model_path, tmp_path, "leave_one_family_out", [1, 2]),
+                   "leave_one_family_out[0] is not an object")]
+    before = sorted(tmp_path.rglob("*"))
+    for odd, message in odd_models:
+        assert main(["report", str(humans), str(bots), "-o", str(tmp_path / "new"), "--model", odd, "-q"]) == 2
+        assert message in capsys.readouterr().err
+    assert sorted(tmp_path.rglob("*")) == before  # nothing written, nothing left half-done
+
+
+def _resealed_copy(model_path, tmp_path, key, value):
+    path = _rewritten(model_path, tmp_path, lambda d: _resealed(d, lambda d: d["training"].update({key: value})))
+    return str(path.rename(tmp_path / f"odd_{key}.json"))
+
 
 
 def test_calibration_round_trip_and_bad_input(model_path, data, tmp_path, capsys):

@@ -9,7 +9,7 @@ import pytest
 
 import velmora_core
 import velmora_core_rs as core
-from velmora_core.feature_info import FEATURE_INFO
+from velmora_core.feature_info import FEATURE_INFO, FeatureInfo
 from velmora_core import records
 from velmora_core._native import feature_table
 from helpers import DATA, ROOT
@@ -80,12 +80,12 @@ def test_every_copy_of_the_feature_names_matches_the_extension_s_table():
 
     rows = doc_table("features.md", "The feature record")
     assert [row["Key"].strip("`") for row in rows] == list(names)
-    for (name, type_name, none, unit, meaning, _origin, _exact), row in zip(table, rows, strict=True):
+    for (name, type_name, none, unit, title, meaning, _origin, _exact), row in zip(table, rows, strict=True):
         assert hints[name].__name__ == type_name == type(none).__name__, name
         assert type(empty[name]) is type(none) and empty[name] == none, name
         assert (row["Type"], row["Unit"], row["Meaning"], row["Without data"]) == (
             type_name, unit, meaning, f"`{none!r}`"), name
-        assert FEATURE_INFO[name].unit == unit, name  # the CLI's legends say the same
+        assert FEATURE_INFO[name] == FeatureInfo(title, unit), name  # the CLI's legends say the same
 
     stub = ast.parse((ROOT / "python/velmora_core_rs-stubs/__init__.pyi").read_text(encoding="utf-8"))
     extract = next(node for node in stub.body if isinstance(node, ast.FunctionDef) and node.name == "extract_features_rs")

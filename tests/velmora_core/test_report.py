@@ -83,8 +83,13 @@ def test_report_on_the_samples(tmp_path, capsys, by_key):
     assert all(f'<a href="figures/hist_{n}.png">' in page for n in FEATURE_NAMES if n not in constant)
 
 
-def test_report_into_a_file_exits_2(tmp_path, capsys):
+def test_report_into_a_file_or_failing_late_exits_2_and_leaves_nothing(tmp_path, capsys):
     (tmp_path / "taken").write_text("")
     args = [str(DATA / "human_sample.jsonl"), str(DATA / "bot_sample.jsonl"), "-o", str(tmp_path / "taken"), "-q"]
     assert main(["report", *args]) == 2
     assert f"cannot write the report to {tmp_path / 'taken'}: Not a directory" in capsys.readouterr().err
+    # Refused after the reading (one class only): the report is built aside, so nothing is left.
+    args = [str(DATA / "human_sample.jsonl"), "--label-key", "label", "-o", str(tmp_path / "new"), "-q", "-j", "1"]
+    assert main(["report", *args]) == 2
+    assert "needs sessions of both classes" in capsys.readouterr().err
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["taken"]

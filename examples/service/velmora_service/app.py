@@ -14,7 +14,8 @@ from contextlib import asynccontextmanager
 from typing import Any
 
 from starlette.applications import Starlette
-from starlette.requests import Request
+from starlette.exceptions import HTTPException
+from starlette.requests import ClientDisconnect, Request
 from starlette.responses import FileResponse, JSONResponse, Response
 from starlette.routing import Mount, Route
 from starlette.staticfiles import StaticFiles
@@ -25,8 +26,8 @@ from velmora_core.state import AsyncStateEngine, StateEngineUnavailable
 
 from velmora_service import settings as config
 from velmora_service.engines import open_stores
-from velmora_service.intake import (BodyTooLarge, MalformedBody, jsonable, parse_envelope, parse_verdict,
-                                    read_limited)
+from velmora_service.intake import (BODY_SECONDS, BodyTooLarge, BodyTooSlow, MalformedBody, jsonable, parse_envelope,
+                                    parse_verdict, read_limited)
 from velmora_service.nonces import NonceCheck, NonceSigner
 from velmora_service.policy import Decision, decide, decide_by_rules
 
@@ -48,6 +49,14 @@ def _json(payload: dict[str, Any], status: int = 200) -> JSONResponse:
 
 def _error(status: int, message: str) -> JSONResponse:
     return _json({"error": message}, status)
+
+
+async def _http_refusal(_request: Request, exc: Exception) -> Response:
+    # The router's own refusals (404, 405 with its Allow header) in JSON, like every other.
+    assert isinstance(exc, HTTPException)
+    answer = _error(exc.status_code, exc.detail.lower())
+    answer.headers.update(exc.headers or {})
+    return answer
 
 
 async def _engine_unavailable(_request: Request, exc: Exception) -> Response:
@@ -128,6 +137,10 @@ class Service:
             nonce, features, behaviour = self.read(body)
         except BodyTooLarge:
             return _error(413, f"body exceeds {limit} bytes")
+        except BodyTooSlow:
+            return _error(408, f"body not received within {BODY_SECONDS:g} s")
+        except ClientDisconnect:
+            return Response(status_code=400)  # the client left mid-body: nobody to answer, nothing to log
         except MalformedBody as exc:
             return _error(400, str(exc))
         check = self.signer.check(nonce)
@@ -174,4 +187,4 @@ def create_app(settings: config.Settings | None = None) -> Starlette:
         Mount("/static", StaticFiles(directory=STATIC), name="static"),
     ]
     return Starlette(routes=routes, lifespan=service.lifespan,
-                     exception_handlers={StateEngineUnavailable: _engine_unavailable})
+                     exception_handlers={StateEngineUnavailable: _engine_unavailable, HTTPException: _http_refusal})

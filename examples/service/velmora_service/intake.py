@@ -1,15 +1,20 @@
 """Reading a ``POST /verdict`` body: the size limit first, then the JSON shape and the features."""
 
+import asyncio
 import math
 from collections.abc import AsyncIterator, Mapping
 from dataclasses import dataclass
-from typing import cast
+from typing import Final, cast
 
 import velmora_core_rs
 from velmora_core import _native
 from velmora_core.behaviour import behaviour_feature_values
 from velmora_core.ingest import loads
 from velmora_core.records import FeatureRecord, Telemetry
+
+
+# The longest a request body may take to arrive, once its headers are in.
+BODY_SECONDS: Final = 10.0
 
 
 class BodyTooLarge(Exception):
@@ -20,6 +25,10 @@ class MalformedBody(Exception):
     pass
 
 
+class BodyTooSlow(Exception):
+    pass
+
+
 @dataclass(frozen=True)
 class VerdictRequest:
     nonce: str
@@ -27,8 +36,11 @@ class VerdictRequest:
     behaviour: list[float]  # its behaviour feature values, for the detector
 
 
-async def read_limited(headers: Mapping[str, str], stream: AsyncIterator[bytes], limit: int) -> bytes:
-    """The whole body, refused as soon as it is known to exceed ``limit`` bytes.
+async def read_limited(headers: Mapping[str, str], stream: AsyncIterator[bytes], limit: int,
+                       seconds: float = BODY_SECONDS) -> bytes:
+    """The whole body, refused as soon as it is known to exceed ``limit`` bytes, or when it
+    has not all arrived within ``seconds`` (BodyTooSlow: a trickling client holds a
+    connection and a buffer only that long).
 
     A declared Content-Length over the limit is refused before anything is read; a body
     without one (chunked) is counted as it arrives, so at most ``limit`` bytes are held.
@@ -41,11 +53,15 @@ async def read_limited(headers: Mapping[str, str], stream: AsyncIterator[bytes],
             raise BodyTooLarge
     chunks: list[bytes] = []
     size = 0
-    async for chunk in stream:
-        size += len(chunk)
-        if size > limit:
-            raise BodyTooLarge
-        chunks.append(chunk)
+    try:
+        async with asyncio.timeout(seconds):
+            async for chunk in stream:
+                size += len(chunk)
+                if size > limit:
+                    raise BodyTooLarge
+                chunks.append(chunk)
+    except TimeoutError:
+        raise BodyTooSlow from None
     return b"".join(chunks)
 
 

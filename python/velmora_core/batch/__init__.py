@@ -6,6 +6,6 @@ process pool, input order, the summary and progress line) and ``cluster`` (Dask)
 entry points are re-exported here: ``from velmora_core.batch import extract_to_file``.
 """
 
-from velmora_core.batch.pipeline import Summary, default_jobs, extract_to_file, process_pool, run
+from velmora_core.batch.pipeline import Summary, counted, default_jobs, extract_to_file, process_pool, run
 
-__all__ = ["Summary", "default_jobs", "extract_to_file", "process_pool", "run"]
+__all__ = ["Summary", "counted", "default_jobs", "extract_to_file", "process_pool", "run"]

@@ -60,14 +60,18 @@ def _kind(value: object) -> str:
             float: "a number"}.get(type(value), type(value).__name__)
 
 
-def _parse(line: bytes) -> tuple[Any, str | None]:
-    """The decoded line (as json.loads decodes it), or the reason it is rejected."""
+def parse_object(line: bytes) -> tuple[dict[str, Any] | None, str | None]:
+    """The line's JSON object (as json.loads decodes it), or the reason the line is rejected,
+    in the words of every command."""
     try:
-        return ingest.loads(line), None
+        value = ingest.loads(line)
     except ValueError as error:
         if not line.strip():
             return None, "empty line"
         return None, f"not JSON: {error}"
+    if type(value) is not dict:
+        return None, f"not a JSON object but {_kind(value)}"
+    return cast(dict[str, Any], value), None
 
 
 def _kept_value(value: object) -> str | None:
@@ -109,11 +113,9 @@ def _kept(keep: Sequence[str], values: Sequence[object]) -> tuple[list[str | Non
 
 def _row_from_json(number: int, line: bytes, keep: Sequence[str]) -> tuple[Row | None, str | None]:
     """A line the native reader leaves to json.loads: the row, or the reason it is rejected."""
-    telemetry, reason = _parse(line)
-    if reason is not None:
+    telemetry, reason = parse_object(line)
+    if telemetry is None:
         return None, reason
-    if type(telemetry) is not dict:
-        return None, f"not a JSON object but {_kind(telemetry)}"
     kept, reason = _kept(keep, [telemetry.get(k) for k in keep])
     if reason is not None:
         return None, reason

@@ -8,13 +8,10 @@ file and line number and counted; nothing is dropped silently: read = written + 
 
 import array
 import contextlib
-import errno
 import gc
 import multiprocessing
 import os
-import secrets
 import signal
-import stat
 import sys
 import threading
 import time
@@ -28,6 +25,7 @@ from typing import IO, Any
 
 from velmora_core.batch.extraction import ChunkResult, Row, extract_lines
 from velmora_core.batch.inputs import MAX_LINE_BYTES, Chunk, chunk_bytes_for, display_name, plain_size, read_chunks
+from velmora_core.batch.output_files import create_temporary
 from velmora_core.batch.writers import (FORMATS, ParquetSink, Sink, check_keep, encode_columns, encode_csv,
                                         encode_jsonl, format_for, output_columns, stream_sink)
 from velmora_core.errors import BatchError
@@ -170,6 +168,11 @@ class Summary:
     rejects: list[str] = field(default_factory=list)
 
 
+def counted(count: int, noun: str) -> str:
+    """'1 line', '2 lines': a count and its noun, for summaries."""
+    return f"{count} {noun}" if count == 1 else f"{count} {noun}s"
+
+
 class Progress:
     """One self-overwriting line on a terminal: sessions, sessions/s, share of the input read."""
 
@@ -302,7 +305,7 @@ def extract_to_file(inputs: Sequence[str], output: str, *, fmt: str | None = Non
     # The pool first: the Parquet writer's library starts threads, after which forking is
     # unsafe (the sink imports it only once the workers run).
     with executor_for(jobs, executor) as pool:
-        temporary, descriptor = _create_temporary(output)
+        temporary, descriptor = create_temporary(output)
         renamed = False
         try:
             with _closing(open(descriptor, "wb"), label) as written:
@@ -318,36 +321,6 @@ def extract_to_file(inputs: Sequence[str], output: str, *, fmt: str | None = Non
             if not renamed:
                 with contextlib.suppress(OSError):
                     os.unlink(temporary)
-
-
-def _create_temporary(output: str) -> tuple[str, int]:
-    """A new file beside output, made here and nowhere else (never through a planted link),
-    with the mode of the output it will replace."""
-    directory, name = os.path.split(os.path.abspath(output))
-    try:
-        mode = stat.S_IMODE(os.stat(output).st_mode)
-    except OSError:
-        mode = None
-    flags = os.O_WRONLY | os.O_CREAT | os.O_EXCL | getattr(os, "O_NOFOLLOW", 0)
-    for attempt in range(100):
-        unique = f".{secrets.token_hex(4)}" if attempt else ""
-        temporary = os.path.join(directory, f".{name}.{os.getpid()}{unique}.part")
-        try:
-            descriptor = os.open(temporary, flags, 0o666)
-        except FileExistsError:
-            continue
-        except OSError as error:
-            where = os.path.dirname(output) or "."
-            if error.errno == errno.ENOENT:
-                raise BatchError(f"cannot write {display_name(output)}: there is no directory "
-                                 f"{display_name(where)}") from None
-            raise BatchError(f"cannot write {display_name(output)}: cannot create a file in "
-                             f"{display_name(where)}: {error.strerror or error}") from None
-        if mode is not None:
-            with contextlib.suppress(OSError):
-                os.fchmod(descriptor, mode)
-        return temporary, descriptor
-    raise BatchError(f"cannot write {display_name(output)}: no free temporary name beside it")
 
 
 @contextmanager

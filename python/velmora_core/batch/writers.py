@@ -24,13 +24,16 @@ SUFFIXES: Final = {".parquet": "parquet", ".pq": "parquet", ".csv": "csv", ".jso
 ROW_GROUP_ROWS: Final = 16384
 
 
-def format_for(path: str, explicit: str | None) -> str:
+def format_for(path: str, explicit: str | None, formats: Sequence[str] = FORMATS) -> str:
+    """explicit, else the format of path's suffix; the hint names only the formats the command writes."""
     if explicit is not None:
         return explicit
     suffix = os.path.splitext(path)[1].lower()
     if suffix not in SUFFIXES:
-        raise BatchError(f"cannot tell the output format of {path!r} from its suffix; use --format "
-                         f"({', '.join(FORMATS)}) or one of {', '.join(SUFFIXES)}")
+        suffixes = [s for s, f in SUFFIXES.items() if f in formats]
+        what = "standard output (-)" if path == "-" else repr(path)
+        raise BatchError(f"cannot tell the output format of {what} from its suffix; use --format "
+                         f"({', '.join(formats)}) or one of {', '.join(suffixes)}")
     return SUFFIXES[suffix]
 
 

@@ -9,18 +9,21 @@
 import argparse
 import os
 import sys
-from collections.abc import Sequence
+from collections.abc import Callable, Sequence
 from functools import partial
 from typing import IO, Any, Final
 
 from velmora_core.arguments import count
-from velmora_core.batch import Summary, run
+from velmora_core.batch import Summary, counted, run
 from velmora_core.detect import rows
 from velmora_core.detect.rows import SCORE_COLUMNS
-from velmora_core.errors import BatchError
+from velmora_core.errors import BatchError, require_extra
+from velmora_core.batch.inputs import display_name
+from velmora_core.batch.output_files import replacing, write_error
 from velmora_core.batch.writers import format_for, stream_sink
 
 COMMANDS: Final = ("train", "evaluate", "score", "calibrate")
+SCORE_FORMATS: Final = ("csv", "jsonl")
 
 
 def _fpr(text: str) -> float:
@@ -86,7 +89,7 @@ def add_commands(commands: Any) -> None:
     score.add_argument("--model", metavar="MODEL", help="a file written by `velmora-core train` "
                                                          "(default: the model shipped with the package)")
     score.add_argument("-o", "--output", required=True, help="output file: .csv or .jsonl (- for stdout with --format)")
-    score.add_argument("--format", choices=("csv", "jsonl"), help="output format (default: from the suffix)")
+    score.add_argument("--format", choices=SCORE_FORMATS, help="output format (default: from the suffix)")
     score.add_argument("--memory", action="store_true",
                        help="also call a session a bot when its strokes replay earlier lines' (one in-process "
                             "stroke memory, lines judged in input order in this process)")
@@ -99,34 +102,46 @@ def _say(text: str) -> None:
     print(f"velmora-core: {text}", file=sys.stderr)
 
 
+def _progress(quiet: bool) -> Callable[[str], None] | None:
+    """Where the fit reports each step: stderr lines, or on a terminal that also shows stdout one
+    line overwritten in place, so the table printed at the end is not shown twice."""
+    if quiet:
+        return None
+    if sys.stdout.isatty() and sys.stderr.isatty():
+        return lambda text: print(f"\r\x1b[Kvelmora-core: {text}", end="", file=sys.stderr, flush=True)
+    return _say
+
+
 def _read_summary(summary: Summary, quiet: bool, output: str) -> None:
     if summary.stopped_at is not None:
         _say(f"stopped at the first rejected line ({summary.stopped_at}, --strict); nothing written")
     elif not quiet or summary.rejected:
-        _say(f"read {summary.read} lines, used {summary.written}, rejected {summary.rejected} "
+        _say(f"read {counted(summary.read, 'line')}, used {summary.written}, rejected {summary.rejected} "
              f"({summary.seconds:.2f} s) -> {output}")
 
 
 def _fit(args: argparse.Namespace, write: bool) -> int:
+    require_extra("train", ("numpy", "lightgbm"), "training a model")  # before the data are read
     from velmora_core import training
     from velmora_core.detect import model_file
     families = training.parse_families(args.family)
     if write:
+        if os.path.isdir(args.output):
+            raise BatchError(f"cannot write {args.output}: it is a directory")
         training.output_ready(args.output)
     data = training.load(args.inputs, families, jobs=args.jobs, strict=args.strict)
     _read_summary(data.summary, args.quiet, args.output if write else "evaluation")
     if data.summary.stopped_at is not None:
         return 1
-    report = None if args.quiet else _say
+    report = _progress(args.quiet)
     if write:
         model = training.train(data, args.target_fpr, args.seed, report)
         summary = model.training
-        try:
-            model_file.write(model, args.output)
-        except OSError as error:
-            raise BatchError(f"cannot write {args.output}: {error.strerror or error}") from None
+        model_file.write(model, args.output)
     else:
         summary = training.evaluate(data, args.target_fpr, args.seed, report)
+    if report is not None and report is not _say:
+        print("\r\x1b[K", end="", file=sys.stderr, flush=True)  # the progress line gives way to the table
     cv = summary["cross_validation"]
     print(f"Sessions: {summary['sessions']['human']} human, {summary['sessions']['bot']} bot "
           f"({len(summary['families'])} bot families); seed {args.seed}")
@@ -164,8 +179,8 @@ def score_to_file(inputs: Sequence[str], output: str, model: str | None, *, fmt:
     """One row (file, line, score, verdict) per session, written through a temporary file.
 
     With memory, one stroke memory judges the lines in input order, in this process."""
-    fmt = format_for(output, fmt)
-    if fmt not in ("csv", "jsonl"):
+    fmt = format_for(output, fmt, SCORE_FORMATS)
+    if fmt not in SCORE_FORMATS:
         raise BatchError(f"scores are written as CSV or JSONL, not {fmt}")
     try:
         rows.detector(model)  # loaded before the workers fork, and refused before any reading
@@ -179,27 +194,28 @@ def score_to_file(inputs: Sequence[str], output: str, model: str | None, *, fmt:
         from velmora_core.detect.stroke_memory import StrokeMemory
         work, jobs = partial(rows.score_chunk, model=model, encoding=fmt, memory=StrokeMemory()), 1
     if output == "-":
-        sink = stream_sink(sys.stdout.buffer, fmt, SCORE_COLUMNS)
+        sink = stream_sink(sys.stdout.buffer, fmt, SCORE_COLUMNS, "standard output")
         summary = run(inputs, sink, jobs=jobs, strict=strict, errors=errors, work=work)
         sink.close()
         return summary
-    directory, name = os.path.split(os.path.abspath(output))
-    temporary = os.path.join(directory, f".{name}.{os.getpid()}.part")
-    try:
+    if os.path.exists(output) and not os.path.isfile(output) and not os.path.isdir(output):
+        # A device or a pipe (/dev/null, a FIFO): written in place, as by `features`.
         try:
-            stream = open(temporary, "wb")
+            stream = open(output, "wb")
         except OSError as error:
-            raise BatchError(f"cannot write {output}: {error.strerror or error}") from None
+            raise write_error(output, error) from None
         with stream:
-            sink = stream_sink(stream, fmt, SCORE_COLUMNS)
+            sink = stream_sink(stream, fmt, SCORE_COLUMNS, display_name(output))
             summary = run(inputs, sink, jobs=jobs, strict=strict, errors=errors, work=work)
             sink.close()
-        if summary.stopped_at is None:
-            os.replace(temporary, output)
         return summary
-    finally:
-        if os.path.exists(temporary):
-            os.unlink(temporary)
+    with replacing(output) as target:
+        sink = stream_sink(target.stream, fmt, SCORE_COLUMNS, display_name(output))
+        summary = run(inputs, sink, jobs=jobs, strict=strict, errors=errors, work=work)
+        sink.close()
+        if summary.stopped_at is None:
+            target.commit()
+    return summary
 
 
 def _score(args: argparse.Namespace) -> int:

@@ -12,7 +12,9 @@
 
 The forest's columns hold one item per node; a leaf has feature -1. "sha256" is the
 digest of the rest (keys sorted, compact separators), so a file changed by accident is
-refused rather than read as a different model.
+refused rather than read as a different model. Every number in the file must be finite,
+and a file, its trees and its nodes have upper limits, so that no file can make a reader
+spend unbounded memory or time.
 """
 
 import hashlib
@@ -28,6 +30,11 @@ from velmora_core.detect.familiarity import Familiar
 FORMAT: Final = "velmora-detector-model"
 VERSION: Final = 1
 FOREST_COLUMNS: Final = ("roots", "feature", "left", "right", "missing_left", "threshold", "value")
+# Limits of a model file, far above what `velmora-core train` writes (the bundled model:
+# 0.4 MiB, 202 trees, 5,806 nodes; its training record grows with the sessions fitted).
+MAX_FILE_BYTES: Final = 16 << 20
+MAX_TREES: Final = 1024
+MAX_NODES: Final = 65536
 
 
 @dataclass(frozen=True)
@@ -79,34 +86,55 @@ def to_json(model: Model) -> dict[str, Any]:
 
 
 def write(model: Model, path: str | os.PathLike[str]) -> None:
-    """Writes the file through a temporary beside it, so a reader never sees half a model."""
+    """Writes the file through a new temporary beside it, so a reader never sees half a model.
+
+    BatchError when it cannot be written (one line saying why).
+    """
+    from velmora_core.batch.output_files import replacing
     text = json.dumps(to_json(model), indent=1, allow_nan=False) + "\n"
-    temporary = f"{os.fspath(path)}.{os.getpid()}.part"
-    try:
-        with open(temporary, "w", encoding="utf-8") as f:
-            f.write(text)
-        os.replace(temporary, path)
-    finally:
-        if os.path.exists(temporary):
-            os.unlink(temporary)
+    with replacing(os.fspath(path)) as target:
+        target.write(text.encode())
+        target.commit()
 
 
 def _refuse(what: str, source: str) -> ValueError:
     return ValueError(f"{source}: {what}")
 
 
+def _finite(value: object) -> float | None:
+    """value as a float when it is a number a float holds finitely (not a bool, not a huge int)."""
+    if isinstance(value, bool) or not isinstance(value, (int, float)):
+        return None
+    try:
+        number = float(value)
+    except OverflowError:
+        return None
+    return number if math.isfinite(number) else None
+
+
 def _number(value: object, what: str, source: str) -> float:
-    if isinstance(value, bool) or not isinstance(value, (int, float)) or not math.isfinite(value):
+    number = _finite(value)
+    if number is None:
         raise _refuse(f"damaged model file: {what} is not a finite number", source)
-    return float(value)
+    return number
 
 
 def _column(forest: dict[str, Any], name: str, source: str, whole: bool) -> list[Any]:
     values = _list(forest.get(name), f"forest.{name}", source)
-    for v in values:
-        if isinstance(v, bool) or not isinstance(v, int if whole else (int, float)):
-            raise _refuse(f"damaged model file: forest.{name} holds {type(v).__name__} items", source)
-    return values
+    if len(values) > MAX_NODES:
+        raise _refuse(f"too large: forest.{name} holds {len(values)} items; a model may have at most "
+                      f"{MAX_NODES} nodes", source)
+    if name == "roots" and len(values) > MAX_TREES:
+        raise _refuse(f"too large: {len(values)} trees; a model may have at most {MAX_TREES}", source)
+    if whole:
+        for v in values:
+            if isinstance(v, bool) or not isinstance(v, int):
+                raise _refuse(f"damaged model file: forest.{name} holds {type(v).__name__} items", source)
+        return values
+    numbers = [_finite(v) for v in values]
+    if None in numbers:
+        raise _refuse(f"damaged model file: forest.{name} holds an item that is not a finite number", source)
+    return numbers
 
 
 def _list(value: object, what: str, source: str) -> list[object]:
@@ -127,10 +155,12 @@ def parse(document: object, source: str = "model") -> Model:
         raise _refuse(f"not a detector model (no \"format\": \"{FORMAT}\")", source)
     body = dict(cast(dict[str, Any], document))
     version = body.get("version")
-    if version != VERSION:
+    if type(version) is not int or version != VERSION:  # 1.0 and true are not version 1
         raise _refuse(f"model file version {version!r} is not supported; this build reads version {VERSION}",
                       source)
     digest = body.pop("sha256", None)
+    if not isinstance(digest, str):
+        raise _refuse("damaged model file: it has no sha256 of its contents", source)
     if digest != _digest_or_none(body):
         raise _refuse("damaged model file: its sha256 does not match its contents", source)
     features = _object(body.get("feature_set"), "feature_set", source)
@@ -139,7 +169,7 @@ def parse(document: object, source: str = "model") -> Model:
         raise _refuse("damaged model file: feature_set.names is not a list of names", source)
     wanted = (feature_set.FEATURE_SET, feature_set.FEATURE_SET_VERSION, list(feature_set.NAMES))
     found = (features.get("name"), features.get("version"), names)
-    if found != wanted:
+    if found != wanted or type(found[1]) is not int:
         raise _refuse(f"the model reads feature set {found[0]!r} version {found[1]!r} ({len(names)} features); "
                       f"this build computes {wanted[0]!r} version {wanted[1]} ({len(wanted[2])} features): "
                       f"train a model for this build", source)
@@ -164,17 +194,41 @@ def parse(document: object, source: str = "model") -> Model:
 def _digest_or_none(body: dict[str, Any]) -> str | None:
     try:
         return _digest(body)
-    except (TypeError, ValueError):  # NaN or a value JSON cannot hold: not ours
+    except (TypeError, ValueError, RecursionError):  # NaN or a value JSON cannot hold: not ours
         return None
+
+
+class _NotFinite(ValueError):
+    pass
+
+
+def _constant(name: str) -> float:
+    raise _NotFinite(name)  # NaN, Infinity, -Infinity: never in a file we write
+
+
+def _float(text: str) -> float:
+    value = float(text)
+    if not math.isfinite(value):  # 1e999
+        raise _NotFinite(text)
+    return value
+
+
+def decode(data: bytes, source: str = "model") -> object:
+    """The JSON document in data; ValueError when it is not JSON or holds a number that is not finite."""
+    try:
+        return json.loads(data, parse_constant=_constant, parse_float=_float)
+    except _NotFinite as error:
+        raise _refuse(f"damaged model file: it holds the number {str(error)[:40]}, which is not finite",
+                      source) from None
+    except (UnicodeDecodeError, ValueError, RecursionError):
+        raise _refuse("damaged or foreign file: not JSON", source) from None
 
 
 def read(path: str | os.PathLike[str]) -> Model:
     """The model in the file at path. OSError when it cannot be read, ValueError when it is not a usable model."""
     source = os.fspath(path)
     with open(path, "rb") as f:
-        data = f.read()
-    try:
-        document = json.loads(data)
-    except (UnicodeDecodeError, ValueError, RecursionError):
-        raise _refuse("damaged or foreign file: not JSON", source) from None
-    return parse(document, source)
+        data = f.read(MAX_FILE_BYTES + 1)  # never more: /dev/zero is refused, not read to the end
+    if len(data) > MAX_FILE_BYTES:
+        raise _refuse(f"too large for a model file (more than {MAX_FILE_BYTES >> 20} MiB)", source)
+    return parse(decode(data, source), source)

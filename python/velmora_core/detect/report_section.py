@@ -12,12 +12,15 @@ import os
 from collections.abc import Sequence
 from dataclasses import dataclass
 from functools import partial
-from typing import Any, cast
+from typing import cast
 
 from velmora_core.batch import Summary, run
 from velmora_core.detect import Detector, feature_set
 from velmora_core.detect.rows import detector, sessions
+from velmora_core.detect.training_record import Recorded, recorded
 from velmora_core.errors import BatchError
+from velmora_core.figures import figure, img, png
+from velmora_core.roc import roc_auc, roc_curve
 from velmora_core.batch.extraction import ChunkResult, Row
 from velmora_core.batch.inputs import Chunk
 from velmora_core.batch.writers import MemorySink
@@ -54,6 +57,11 @@ def load_model(model: str) -> tuple[str | None, Detector]:
         raise BatchError(str(error)) from None
 
 
+def check_model(model: str) -> None:
+    """Refuse an unusable model (unreadable, damaged, an odd training record) before any reading."""
+    recorded(load_model(model)[1].training, model)
+
+
 def score_sessions(inputs: Sequence[str], model: str | None, label_key: str | None, jobs: int | None) -> ModelScores:
     """The model's score of every labelled session of the inputs (bad lines were reported already)."""
     sink = MemorySink()
@@ -65,19 +73,12 @@ def score_sessions(inputs: Sequence[str], model: str | None, label_key: str | No
     return ModelScores(humans, bots, summary)
 
 
-def _figure(width: float, height: float) -> Any:
-    from matplotlib.figure import Figure
-    return Figure(figsize=(width, height), layout="constrained")
-
-
-def roc_figure(scores: ModelScores, det: Detector, path: str, png: Any) -> bytes:
-    from velmora_core.report import roc_auc, roc_curve
-    figure = _figure(5.5, 4.5)
-    axes = figure.subplots()
+def roc_figure(scores: ModelScores, det: Detector, record: Recorded, path: str) -> bytes:
+    drawn = figure(5.5, 4.5)
+    axes = drawn.subplots()
     curves = [("these sessions", scores.humans, scores.bots)]
-    cv = det.training.get("cross_validation", {})
-    if cv.get("human_scores") and cv.get("bot_scores"):
-        curves.append(("out-of-fold, at training", cv["human_scores"], cv["bot_scores"]))
+    if record.cv_humans and record.cv_bots:
+        curves.append(("out-of-fold, at training", record.cv_humans, record.cv_bots))
     for label, humans, bots in curves:
         xs, ys = zip(*roc_curve(humans, bots))
         axes.plot(xs, ys, drawstyle="steps-post", label=f"{label} (AUC {roc_auc(humans, bots):.4f})")
@@ -90,12 +91,12 @@ def roc_figure(scores: ModelScores, det: Detector, path: str, png: Any) -> bytes
     axes.set_ylabel("true positive rate (bots flagged)")
     axes.set_title("ROC of the detector's score")
     axes.legend(fontsize=8, loc="lower right")
-    return bytes(png(figure, path))
+    return png(drawn, path)
 
 
-def histogram_figure(scores: ModelScores, det: Detector, path: str, png: Any) -> bytes:
-    figure = _figure(5.5, 3.0)
-    axes = figure.subplots()
+def histogram_figure(scores: ModelScores, det: Detector, path: str) -> bytes:
+    drawn = figure(5.5, 3.0)
+    axes = drawn.subplots()
     edges = [i / 40 for i in range(41)]
     for label, values, colour in (("human", scores.humans, "#1f77b4"), ("bot", scores.bots, "#d62728")):
         axes.hist(values, bins=edges, weights=[1 / len(values)] * len(values), histtype="step", linewidth=1.5,
@@ -104,45 +105,46 @@ def histogram_figure(scores: ModelScores, det: Detector, path: str, png: Any) ->
     axes.set_yscale("log")
     axes.set_xlabel("score (0 human-like, 1 bot-like)")
     axes.set_ylabel("share of class (log)")
+    axes.set_title("The detector's score per class")
     axes.legend(fontsize=8)
-    return bytes(png(figure, path))
+    return png(drawn, path)
 
 
 def _percent(value: object) -> str:
     return f"{100 * float(value):.1f} %" if isinstance(value, (int, float)) and math.isfinite(value) else "–"
 
 
-def section(inputs: Sequence[str], model: str, label_key: str | None, jobs: int | None, figures: str,
-            png: Any, img: Any) -> str:
+def _count(value: int | None) -> str:
+    return "?" if value is None else str(value)
+
+
+def section(inputs: Sequence[str], model: str, label_key: str | None, jobs: int | None, figures: str) -> str:
     """The HTML of the model's section; its figures are written to the figures folder too."""
     path, det = load_model(model)
+    record = recorded(det.training, model)
     scores = score_sessions(inputs, path, label_key, jobs)
     if not scores.humans or not scores.bots:
         raise BatchError("the model's section needs sessions of both classes")
-    roc = roc_figure(scores, det, os.path.join(figures, "model_roc.png"), png)
-    hist = histogram_figure(scores, det, os.path.join(figures, "model_scores.png"), png)
+    roc = roc_figure(scores, det, record, os.path.join(figures, "model_roc.png"))
+    hist = histogram_figure(scores, det, os.path.join(figures, "model_scores.png"))
     flagged = sum(s > det.threshold for s in scores.humans) / len(scores.humans)
     caught = sum(s > det.threshold for s in scores.bots) / len(scores.bots)
-    training = det.training
-    lofo: list[dict[str, Any]] = training.get("leave_one_family_out", [])
-    rows = "\n".join(f"<tr><td><code>{html.escape(str(r.get('family')))}</code></td><td>{r.get('bots')}</td>"
-                     f"<td>{_percent(r.get('caught'))}</td><td>{float(r.get('auc', math.nan)):.4f}</td></tr>"
-                     for r in lofo)
+    rows = "\n".join(f"<tr><td><code>{html.escape(r.family)}</code></td><td>{r.bots}</td>"
+                     f"<td>{_percent(r.caught)}</td><td>{r.auc:.4f}</td></tr>"
+                     for r in record.families)
     table = (f"""<table><tr><th>held-out family</th><th>bots</th><th>caught</th><th>AUC</th></tr>
 {rows}
-<tr><td><b>mean over families</b></td><td></td><td><b>{_percent(training.get('mean_caught'))}</b></td><td></td></tr>
-<tr><td><b>lowest family</b></td><td></td><td><b>{_percent(training.get('min_caught'))}</b></td><td></td></tr>
-</table>""" if lofo else "<p>The model file records no leave-one-family-out table.</p>")
+<tr><td><b>mean over families</b></td><td></td><td><b>{_percent(record.mean_caught)}</b></td><td></td></tr>
+<tr><td><b>lowest family</b></td><td></td><td><b>{_percent(record.min_caught)}</b></td><td></td></tr>
+</table>""" if record.families else "<p>The model file records no leave-one-family-out table.</p>")
     name = "the bundled model" if path is None else f"<code>{html.escape(model)}</code>"
-    cv = training.get("cross_validation", {})
-    auc = cv.get("auc")
-    cv_text = f"cross-validated AUC at training {auc:.4f}; " if isinstance(auc, float) else ""
+    cv_text = f"cross-validated AUC at training {record.cv_auc:.4f}; " if record.cv_auc is not None else ""
     return f"""
 <h1>The detector model</h1>
 <p>Model: {name}, {len(det.model.names)} features, {len(det.model.forest.roots)} trees; threshold
 {det.threshold:.6f} (bot when the score is above it), chosen for a {_percent(det.target_fpr)} false-positive
-rate on out-of-fold human scores; {cv_text}fitted on {training.get('sessions', {}).get('human', '?')} human and
-{training.get('sessions', {}).get('bot', '?')} bot sessions.</p>
+rate on out-of-fold human scores; {cv_text}fitted on {_count(record.humans)} human and
+{_count(record.bots)} bot sessions.</p>
 <p>On this report's {len(scores.humans)} human and {len(scores.bots)} bot sessions the threshold flags
 {_percent(flagged)} of humans and catches {_percent(caught)} of bots. Sessions the model was fitted on score
 better than new ones: the out-of-fold curve and the table below are the estimates for new traffic.</p>

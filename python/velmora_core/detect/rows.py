@@ -13,7 +13,7 @@ import orjson
 
 from velmora_core.detect import Detector, feature_set
 from velmora_core.detect.stroke_memory import StrokeMemory, evidence, stroke_prints_json
-from velmora_core.batch.extraction import ChunkResult, Row
+from velmora_core.batch.extraction import ChunkResult, Row, parse_object
 from velmora_core.batch.inputs import Chunk
 from velmora_core.records import Telemetry
 from velmora_core.batch.writers import encode_csv, encode_jsonl
@@ -22,27 +22,16 @@ SCORE_COLUMNS: Final = ("file", "line", "score", "verdict")
 LABELS: Final = {"human": 0, "bot": 1}
 
 
-KINDS: Final[dict[type, str]] = {list: "an array", str: "a string", bool: "a boolean", int: "a number",
-                                 float: "a number"}
-
-
-def _kind(value: object) -> str:
-    return "null" if value is None else KINDS.get(type(value), type(value).__name__)
-
-
 def _object(line: bytes) -> tuple[Telemetry | None, str]:
-    """The line's JSON object, or None and why the line is rejected."""
+    """The line's JSON object, or None and why the line is rejected (as `features` says it)."""
     try:
-        value = orjson.loads(line)
-    except orjson.JSONDecodeError as error:
-        if not line.strip():
-            return None, "empty line"
-        try:  # NaN, Infinity, huge integers: what json reads and orjson refuses
-            value = json.loads(line)
-        except (ValueError, RecursionError):
-            return None, f"not JSON: {error}"
+        value = orjson.loads(line)  # the quick reading; json's decides what orjson refuses
+    except orjson.JSONDecodeError:
+        value, reason = parse_object(line)
+        if value is None:
+            return None, reason or ""
     if type(value) is not dict:
-        return None, f"not a JSON object but {_kind(value)}"
+        return None, parse_object(line)[1] or ""
     return cast(Telemetry, value), ""
 
 
