@@ -1,6 +1,6 @@
 """Verdicts with the stroke memory: time per session with and without it, in process and on Redis.
 
-    .venv/bin/python bench/bench_stroke_memory.py [--data DIR] [--repeats N] [--no-redis]
+    .venv/bin/python -m bench.bench_stroke_memory [--data DIR] [--repeats N] [--no-redis]
 
 Every session of DIR/*.jsonl (default ../shared/data) is timed with Detector.verdict, and
 with Detector.verdict(memory=...) on an in-process memory already holding every session's
@@ -14,7 +14,7 @@ import argparse
 import pathlib
 import statistics
 
-from shared_data import SHARED_DATA, parsed, per_call_us, session_lines
+from bench.shared_data import SHARED_DATA, parsed, per_call_us, session_lines
 from velmora_core.detect import Detector, StrokeMemory
 from velmora_core.detect.stroke_memory import stroke_prints
 

@@ -1,6 +1,6 @@
 """False matches of the stroke memory on the shared humans: every session against all others.
 
-    .venv/bin/python bench/stroke_memory_humans.py [--data DIR]
+    .venv/bin/python -m bench.stroke_memory_humans [--data DIR]
 
 The human sessions of DIR (human_sessions*.jsonl, default ../shared/data) go through one
 in-process memory in file order and again in reverse order; each session's strokes are
@@ -13,7 +13,7 @@ import argparse
 import json
 import pathlib
 
-from shared_data import SHARED_DATA
+from bench.shared_data import SHARED_DATA
 from velmora_core.detect.stroke_memory import StrokeMemory, StrokePrints, evidence, stroke_prints
 
 

@@ -1,6 +1,6 @@
 """Catch rate of the stroke memory against the red team's replay bot, by library size.
 
-    .venv/bin/python bench/stroke_memory_redteam.py [--data DIR] [--bots N] [--sizes 100,300,...]
+    .venv/bin/python -m bench.stroke_memory_redteam [--data DIR] [--bots N] [--sizes 100,300,...]
 
 The bot's library comes from one human pool (the SapiMouse sessions of
 human_sessions_more.jsonl), its scripts from another (human_sessions.jsonl). For each
@@ -13,17 +13,15 @@ turned into bots, apart for the library's own people (whose strokes the bot repl
 
 import argparse
 import pathlib
-import sys
 
-from shared_data import ROOT, SHARED_DATA
+from bench.shared_data import SHARED_DATA
 from velmora_core.detect import Detector, StrokeMemory
 from velmora_core.detect.stroke_memory import replay_evidence
 
-sys.path.insert(0, str(ROOT))
-from redteam.corpus import generate, scripts_from  # noqa: E402
-from redteam.families.base import Context  # noqa: E402
-from redteam.families.stroke_replay import StrokeReplay  # noqa: E402
-from redteam.script import load_humans  # noqa: E402
+from redteam.corpus import generate, scripts_from
+from redteam.families.base import Context
+from redteam.families.stroke_replay import StrokeReplay
+from redteam.script import load_humans
 
 OWNER_OFFSET = 1_000_000  # library owners never equal a script's index
 
