@@ -164,6 +164,12 @@ class Judge:
         self.familiar = familiar
         self.index = familiarity.indices(familiar, feature_set.NAMES)
 
+    def with_familiar(self, familiar: Familiar) -> "Judge":
+        """The same trees with other familiar ranges (a calibration's)."""
+        judge = Judge.__new__(Judge)
+        judge.scores, judge.familiar, judge.index = self.scores, familiar, familiarity.indices(familiar, feature_set.NAMES)
+        return judge
+
     def judged_by_model(self, x: Matrix) -> npt.NDArray[np.bool_]:
         """Rows whose outcome the trees decide: no check fires, enough data, familiar."""
         return np.array([verdicts.decide(0.0, 0.0, *self._parts(row))[1] == "model" for row in x.tolist()],
@@ -350,17 +356,20 @@ def leave_one_source_out(data: Dataset, target_fpr: float, seed: int,
         # Calibrated on one half of the left-out people (no labels), judging the other half.
         order = np.random.default_rng(seed).permutation(held)
         fit_half, judge_half = order[: len(order) // 2], order[len(order) // 2:]
-        judge = judges[0]
-        fitted = calibration.fit_rows(judge.familiar, lambda rows: judge.scores(np.array(rows)).tolist(),
-                                      data.x[fit_half].tolist(), threshold, human_scores.tolist(), target_fpr)
-        calibrated = Judge.__new__(Judge)
-        calibrated.scores, calibrated.familiar = judge.scores, fitted.familiar
-        calibrated.index = familiarity.indices(fitted.familiar, feature_set.NAMES)
-        after = shares(calibrated.outcomes(data.x[judge_half], fitted.threshold))
-        bots_after = shares(calibrated.outcomes(data.x[bots], fitted.threshold))
         row = {"source": source, "humans": len(held), "bot": got["bot"], "unsure": got["unsure"],
-               "calibrated_on": len(fit_half), "calibrated_bot": after["bot"], "calibrated_unsure": after["unsure"],
-               "calibrated_bots_caught": bots_after["bot"]}
+               "calibrated_on": len(fit_half), "calibrated_bot": None, "calibrated_unsure": None,
+               "calibrated_bots_caught": None}
+        judge = judges[0]
+        try:
+            fitted = calibration.fit_rows(judge.familiar, lambda rows: judge.scores(np.array(rows)).tolist(),
+                                          data.x[fit_half].tolist(), threshold, human_scores.tolist(), target_fpr)
+        except calibration.CalibrationError:
+            fitted = None  # too few of them to calibrate to: the zero-shot figures stand alone
+        if fitted is not None:
+            calibrated = judge.with_familiar(fitted.familiar)
+            after = shares(calibrated.outcomes(data.x[judge_half], fitted.threshold))
+            row.update(calibrated_bot=after["bot"], calibrated_unsure=after["unsure"],
+                       calibrated_bots_caught=shares(calibrated.outcomes(data.x[bots], fitted.threshold))["bot"])
         table.append(row)
         if report is not None:
             report(format_source_row(row))
@@ -379,10 +388,14 @@ def format_row(row: Mapping[str, Any]) -> str:
             f"{row['auc']:>8.4f}")
 
 
+def _percent(value: float | None, width: int) -> str:
+    return f"{'-':>{width}}  " if value is None else f"{100 * value:>{width}.1f} %"
+
+
 def format_source_row(row: Mapping[str, Any]) -> str:
     return (f"{row['source']:<16} {row['humans']:>6} {100 * row['bot']:>6.1f} % {100 * row['unsure']:>7.1f} %   "
-            f"{row['calibrated_on']:>4} {100 * row['calibrated_bot']:>6.1f} % {100 * row['calibrated_unsure']:>7.1f} % "
-            f"{100 * row['calibrated_bots_caught']:>7.1f} %")
+            f"{row['calibrated_on']:>4} {_percent(row['calibrated_bot'], 6)} {_percent(row['calibrated_unsure'], 7)} "
+            f"{_percent(row['calibrated_bots_caught'], 7)}")
 
 
 def format_table(table: Sequence[Mapping[str, Any]], target_fpr: float) -> str:

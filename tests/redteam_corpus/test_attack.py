@@ -27,8 +27,10 @@ HUMANS = SHARED if SHARED.is_file() else ROOT / "examples" / "data" / "human_sam
 
 @pytest.fixture(scope="module")
 def human_file(tmp_path_factory: pytest.TempPathFactory) -> Path:
-    """24 human sessions without a manifest: each its own person, some held out."""
-    lines = HUMANS.read_text(encoding="utf-8").splitlines()[:24]
+    """24 human sessions without a manifest: each its own person, some held out (the
+    repository's small sample repeated when the shared data are not beside it)."""
+    lines = [line for line in HUMANS.read_text(encoding="utf-8").splitlines() if line.strip()]
+    lines = (lines * -(-24 // len(lines)))[:24]
     path = tmp_path_factory.mktemp("attack") / "humans.jsonl"
     path.write_text("\n".join(lines) + "\n", encoding="utf-8")
     return path
