@@ -17,7 +17,8 @@ double distance_to_step(const Click& c, const PointerSample& a, const PointerSam
     const double ax = b.x - a.x, ay = b.y - a.y, cx = c.x - a.x, cy = c.y - a.y;
     const double length2 = ax * ax + ay * ay;
     const double u = length2 > 0.0 ? std::clamp((cx * ax + cy * ay) / length2, 0.0, 1.0) : 0.0;
-    return std::hypot(cx - u * ax, cy - u * ay);
+    const double dx = cx - u * ax, dy = cy - u * ay;
+    return std::sqrt(dx * dx + dy * dy);
 }
 
 template <class T>
@@ -65,9 +66,10 @@ void consistency_features(std::span<const PointerSample> pointer, std::span<cons
         const std::size_t before = at;  // samples up to the previous click
         while (at < track.size() && track[at].t <= c.t) ++at;
         if (at > 0 && at < track.size() && distance_to_step(c, track[at - 1], track[at]) > kClickPlacePx) ++off_path;
-        if (last != nullptr && at == before && c.t <= judged_until &&
-            std::hypot(c.x - last->x, c.y - last->y) > kClickPlacePx)
-            ++jumps;
+        if (last != nullptr && at == before && c.t <= judged_until) {
+            const double dx = c.x - last->x, dy = c.y - last->y;
+            if (dx * dx + dy * dy > kClickPlacePx * kClickPlacePx) ++jumps;
+        }
         last = &c;
     }
     out[kClickOffPath] = off_path;
