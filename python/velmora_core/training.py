@@ -14,7 +14,6 @@ Two estimates come with a model:
 
 import importlib
 import math
-import os
 from collections.abc import Callable, Mapping, Sequence
 from dataclasses import dataclass
 from typing import IO, Any, Final
@@ -46,21 +45,6 @@ ROUNDS: Final = 200
 PARAMS: Final[dict[str, Any]] = dict(objective="binary", learning_rate=0.05, num_leaves=15, min_data_in_leaf=10,
                                      feature_fraction=0.15, lambda_l2=1.0, deterministic=True,
                                      force_row_wise=True, num_threads=1, verbose=-1)
-# Features the trees never split on: browser facts, how many samples, clicks, keys and
-# scrolls a session has, and the two typing figures of the record that read which keys
-# were typed or only set careless scripted typing apart (digraph_entropy, keystroke_score).
-# A careful bot copies all of these from a real session, so a model leaning on them
-# learns only about careless bots. They stay in the
-# row (the model file keeps one fixed layout); the fit sees them as constant.
-IGNORED: Final = frozenset({
-    "webdriver", "screen_valid", "plugins_length", "touch_supported", "screen_width", "max_touch_points",
-    "avg_touch_radius", "touch_radius_var", "avg_touch_force", "touch_event_count",
-    "click_count", "key_count", "scroll_count", "mouse_points", "digraph_entropy", "keystroke_score",
-    # How far from the built-in people a session lies: unlike people is not evidence of a
-    # bot (familiarity.py makes such sessions "unsure" instead).
-    "human_distance", "human_range_excess",
-    # Positions and the consistency counts: evidence.py judges those by rule, not the trees.
-    "click_off_path", "click_jump", "time_disorder", "place_x_max", "place_y_max", "place_min"})
 
 @dataclass
 class Dataset:
@@ -122,12 +106,12 @@ def weights(y: npt.NDArray[np.int64], family: npt.NDArray[np.str_]) -> Vector:
 
 
 def fit(x: Matrix, y: npt.NDArray[np.int64], seed: int, family: npt.NDArray[np.str_] | None = None) -> Any:
-    """A fitted booster (LightGBM, one thread, deterministic for a seed), blind to IGNORED."""
+    """A fitted booster (LightGBM, one thread, deterministic for a seed), blind to feature_set.NOT_FITTED."""
     lightgbm = _lightgbm()
     w = weights(y, family if family is not None else np.full(len(y), "bot", dtype=np.str_))
     if x.shape[1] == len(feature_set.NAMES):
         x = x.copy()
-        x[:, [i for i, name in enumerate(feature_set.NAMES) if name in IGNORED]] = 0.0
+        x[:, [i for i, name in enumerate(feature_set.NAMES) if name in feature_set.NOT_FITTED]] = 0.0
     params = {**PARAMS, "seed": seed}
     return lightgbm.train(params, lightgbm.Dataset(x, y, weight=w, params=params), num_boost_round=ROUNDS)
 
@@ -450,10 +434,3 @@ def parse_families(pairs: Sequence[str]) -> dict[str, str]:
             raise BatchError(f"--family takes SOURCE=FAMILY, not {pair!r}")
         mapping[source] = family
     return mapping
-
-
-def output_ready(path: str) -> None:
-    """Refuse an output that cannot be written before spending minutes on the fit."""
-    directory = os.path.dirname(os.path.abspath(path))
-    if not os.path.isdir(directory) or not os.access(directory, os.W_OK):
-        raise BatchError(f"cannot write {path}: its folder does not exist or is not writable")

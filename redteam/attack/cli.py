@@ -8,20 +8,13 @@ import sys
 from pathlib import Path
 from typing import Any, cast
 
+from velmora_core.arguments import count as _positive
+from velmora_core.batch.output_files import output_ready
+
 from ..corpus import DEFAULT_HUMANS
 from ..script import DataError
 from .optimise import CHECKPOINTS, PER_QUERY, AttackResult, Target, run_attack
 from .pool import load_pool
-
-
-def _positive(text: str) -> int:
-    try:
-        value = int(text)
-    except ValueError:
-        raise argparse.ArgumentTypeError(f"not a whole number: {text!r}") from None
-    if value < 1:
-        raise argparse.ArgumentTypeError("must be at least 1")
-    return value
 
 
 def _share(text: str) -> float:
@@ -102,7 +95,7 @@ def _harden(args: argparse.Namespace) -> int:
     from .rounds import Settings, harden
     if args.rounds < 0:
         raise ValueError("--rounds must be 0 or more")
-    training.output_ready(str(args.output))
+    output_ready(str(args.output))
     pool = load_pool(args.humans)
     families = training.parse_families(args.family)
     humans = training.load([str(p) for p in args.humans], {}, jobs=1)

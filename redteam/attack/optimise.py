@@ -24,7 +24,7 @@ from typing import Any, cast
 
 import numpy as np
 
-from velmora_core.detect import Detector, evidence, familiarity, feature_set
+from velmora_core.detect import Detector, evidence, feature_set
 from velmora_core.records import Telemetry
 
 from ..script import Script, Session
@@ -62,10 +62,9 @@ class Target:
         if evidence.findings(named) or evidence.thin(named) is not None:
             return CLIP[1]
         z = _logit(det.score_row(row)) - _logit(det.threshold)
-        familiar = det.model.familiar
-        if familiar is not None:
-            excess = familiarity.excess(familiar, row, familiarity.indices(familiar, det.model.names)).total
-            z = max(z, (excess - familiar.limit) / max(familiar.limit, 1.0) * FAMILIAR_WEIGHT)
+        excess, familiar = det.familiarity(row), det.model.familiar
+        if excess is not None and familiar is not None:
+            z = max(z, (excess.total - familiar.limit) / max(familiar.limit, 1.0) * FAMILIAR_WEIGHT)
         return z
 
     def passes(self, bot: Session) -> bool:

@@ -274,23 +274,30 @@ PyObject* session_parts_json(const BoundArguments<3>& arguments) {
     return session_outcome(arguments[0].get(), arguments[1].get(), arguments[2].get(), true);
 }
 
+namespace {
+
+// The behaviour session of the text's telemetry object (or its member): false when the
+// native reader leaves the text to json.loads or the telemetry is not an object.
+bool behaviour_session_json(const BoundArguments<2>& arguments, behaviour::BehaviourSession& session) {
+    JsonDocument doc;
+    if (!parse_document(arguments[0].get(), doc)) return false;
+    yyjson_val* telemetry = telemetry_of(doc, arguments[1].get());
+    return telemetry != nullptr && ingest::read_behaviour_session(telemetry, session);
+}
+
+}  // namespace
+
 PyObject* behaviour_values_json(const BoundArguments<2>& arguments) {
     if (!member_name_ok(arguments[1].get())) return nullptr;
-    JsonDocument doc;
-    if (!parse_document(arguments[0].get(), doc)) Py_RETURN_NONE;
-    yyjson_val* telemetry = telemetry_of(doc, arguments[1].get());
     behaviour::BehaviourSession session;
-    if (telemetry == nullptr || !ingest::read_behaviour_session(telemetry, session)) Py_RETURN_NONE;
+    if (!behaviour_session_json(arguments, session)) Py_RETURN_NONE;
     return new_value_list(behaviour::compute_behaviour_features(session));
 }
 
 PyObject* stroke_prints_json(const BoundArguments<2>& arguments) {
     if (!member_name_ok(arguments[1].get())) return nullptr;
-    JsonDocument doc;
-    if (!parse_document(arguments[0].get(), doc)) Py_RETURN_NONE;
-    yyjson_val* telemetry = telemetry_of(doc, arguments[1].get());
     behaviour::BehaviourSession session;
-    if (telemetry == nullptr || !ingest::read_behaviour_session(telemetry, session)) Py_RETURN_NONE;
+    if (!behaviour_session_json(arguments, session)) Py_RETURN_NONE;
     return new_prints_result(strokes::session_prints(session.pointer, session.clicks));
 }
 

@@ -18,6 +18,15 @@ from velmora_core.batch.inputs import display_name
 from velmora_core.errors import BatchError
 
 
+def output_ready(path: str) -> None:
+    """Refuse an output that cannot be written before spending minutes on the work."""
+    if os.path.isdir(path):
+        raise BatchError(f"cannot write {path}: it is a directory")
+    directory = os.path.dirname(os.path.abspath(path))
+    if not os.path.isdir(directory) or not os.access(directory, os.W_OK):
+        raise BatchError(f"cannot write {path}: its folder does not exist or is not writable")
+
+
 def write_error(output: str, error: OSError) -> BatchError:
     return BatchError(f"cannot write {display_name(output)}: {error.strerror or error}")
 

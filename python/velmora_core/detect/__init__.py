@@ -145,9 +145,8 @@ class Detector:
         named = evidence.Row(self.model.names, row)
         checks = evidence.findings(named)
         thin = evidence.thin(named)
-        excess, limit = None, 0.0
-        if self._familiar is not None:
-            excess, limit = familiarity.excess(self._familiar[0], row, self._familiar[1]), self._familiar[0].limit
+        excess = self.familiarity(row)
+        limit = self.model.familiar.limit if self.model.familiar is not None else 0.0
         outcome, why = verdicts.decide(score, self.threshold, checks, thin, excess, limit)
         if why == "checks":
             reasons = tuple(map(verdicts.from_finding, checks))
@@ -158,6 +157,12 @@ class Detector:
         else:
             reasons = self.reasons(row, outcome == "bot")
         return Verdict(outcome, score, reasons)
+
+    def familiarity(self, row: tuple[float, ...]) -> familiarity.Excess | None:
+        """How far the row lies outside the model's familiar ranges (None: the model has none)."""
+        if self._familiar is None:
+            return None
+        return familiarity.excess(self._familiar[0], row, self._familiar[1])
 
     def calibrated(self, sessions: "Iterable[Telemetry]", target_fpr: float = 0.01) -> "Detector":
         """This model fitted to a site's own users: what it considers familiar, and its

@@ -8,6 +8,7 @@ from typing import Any
 
 from velmora_core.batch import run
 from velmora_core.batch.extraction import ChunkResult
+from velmora_core.batch.output_files import output_ready
 from velmora_core.detect import calibration, model_file, rows
 from velmora_core.errors import BatchError
 
@@ -40,9 +41,7 @@ def add_command(commands: Any, fpr: Any, common: Any) -> None:
 
 
 def run_calibrate(args: argparse.Namespace) -> int:
-    directory = os.path.dirname(os.path.abspath(args.output))
-    if not os.path.isdir(directory) or not os.access(directory, os.W_OK):
-        raise BatchError(f"cannot write {args.output}: its folder does not exist or is not writable")
+    output_ready(args.output)
     try:
         base = rows.detector(args.model)
     except OSError as error:

@@ -19,7 +19,7 @@ from velmora_core.detect import rows
 from velmora_core.detect.rows import SCORE_COLUMNS
 from velmora_core.errors import BatchError, require_extra
 from velmora_core.batch.inputs import display_name
-from velmora_core.batch.output_files import replacing, write_error
+from velmora_core.batch.output_files import output_ready, replacing, write_error
 from velmora_core.batch.writers import format_for, stream_sink
 
 COMMANDS: Final = ("train", "evaluate", "score", "calibrate")
@@ -126,9 +126,7 @@ def _fit(args: argparse.Namespace, write: bool) -> int:
     from velmora_core.detect import model_file
     families = training.parse_families(args.family)
     if write:
-        if os.path.isdir(args.output):
-            raise BatchError(f"cannot write {args.output}: it is a directory")
-        training.output_ready(args.output)
+        output_ready(args.output)
     data = training.load(args.inputs, families, jobs=args.jobs, strict=args.strict)
     _read_summary(data.summary, args.quiet, args.output if write else "evaluation")
     if data.summary.stopped_at is not None:

@@ -11,20 +11,10 @@ from collections.abc import Iterable, Mapping, Sequence
 from dataclasses import dataclass
 from typing import Any, Final
 
-from velmora_core.behaviour import BEHAVIOUR_FEATURE_NAMES
-from velmora_core.records import FEATURE_NAMES
+from velmora_core.detect import feature_set
 
-# What a session's motion and typing measure: every feature the trees may split on. Left
-# out: what a page reports about itself and counts (the trees never split on them), the
-# consistency counts (evidence.py judges them) and the distances from the built-in people
-# (these ranges replace them).
-NOT_MEASURES: Final = frozenset({
-    "webdriver", "screen_valid", "plugins_length", "touch_supported", "screen_width", "max_touch_points",
-    "avg_touch_radius", "touch_radius_var", "avg_touch_force", "touch_event_count",
-    "click_count", "key_count", "scroll_count", "mouse_points", "digraph_entropy", "keystroke_score",
-    "human_distance", "human_range_excess",
-    "click_off_path", "click_jump", "time_disorder", "place_x_max", "place_y_max", "place_min"})
-FEATURES: Final[tuple[str, ...]] = tuple(n for n in FEATURE_NAMES + BEHAVIOUR_FEATURE_NAMES if n not in NOT_MEASURES)
+# What a session's motion and typing measure: every feature the trees may split on.
+FEATURES: Final[tuple[str, ...]] = tuple(n for n in feature_set.NAMES if n not in feature_set.NOT_FITTED)
 # The range leaves this share of people outside at either end.
 TAIL: Final = 0.005
 # One feature adds at most this many scales, so that one odd value cannot carry a session.

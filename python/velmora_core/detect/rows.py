@@ -46,6 +46,17 @@ def sessions(lines: Sequence[bytes], first_line: int,
             yield number, session
 
 
+def _row(line: bytes) -> tuple[tuple[float, ...] | None, str]:
+    """A line's feature row, straight from the text and parsed once; what the native reader
+    leaves (and every rejected line) goes the way of the other commands. None with the
+    reason for a line that is not a JSON object."""
+    row = feature_set.feature_row_json(line)
+    if row is not None:
+        return row, ""
+    session, reason = _object(line)
+    return (None, reason) if session is None else (feature_set.feature_row(session), "")
+
+
 @cache
 def detector(model: str | None) -> Detector:
     """The worker's detector, loaded once per process."""
@@ -61,15 +72,10 @@ def score_chunk(chunk: Chunk, model: str | None, encoding: str, memory: StrokeMe
     det = detector(model)
     rows: list[Row] = []
     for number, line in enumerate(lines, chunk.first_line):
-        # Straight from the text, parsed once; what the native reader leaves (and every
-        # rejected line) goes the way of the other commands.
-        row = feature_set.feature_row_json(line)
+        row, reason = _row(line)
         if row is None:
-            session, reason = _object(line)
-            if session is None:
-                rejects.append((number, reason))
-                continue
-            row = feature_set.feature_row(session)
+            rejects.append((number, reason))
+            continue
         verdict = det.verdict_row(row)
         outcome = verdict.outcome
         if memory is not None:
@@ -106,12 +112,9 @@ def feature_chunk(chunk: Chunk) -> ChunkResult:
     rejects: list[tuple[int, str]] = []
     rows: list[Row] = []
     for number, line in enumerate(lines, chunk.first_line):
-        row = feature_set.feature_row_json(line)
+        row, reason = _row(line)
         if row is None:
-            session, reason = _object(line)
-            if session is None:
-                rejects.append((number, reason))
-                continue
-            row = feature_set.feature_row(session)
+            rejects.append((number, reason))
+            continue
         rows.append((number, *row))
     return ChunkResult(chunk.source, chunk.name, len(lines), chunk.size, len(rows), rows, rejects)
