@@ -10,7 +10,9 @@ checks must catch them, since its trees see nothing wrong.
 - disordered_events: a person's own track delivered by a script that merges queues, so
   now and then a sample arrives after a later one;
 - off_screen: a person's own session under browser facts copied from a smaller screen,
-  so the pointer is where that screen has no pixels.
+  so the pointer is where that screen has no pixels;
+- abrupt_stops: a person's own paths and clicks, re-timed after each movement's top speed
+  so that the pointer keeps that speed to the end, as a timer-driven mover does.
 """
 
 from __future__ import annotations
@@ -99,4 +101,45 @@ class OffScreen(Family):
         return _session(self.name, script, moves, browser=browser)
 
 
-CONSISTENCY_FAMILIES: tuple[Family, ...] = (ForeignTrack(), ScriptedClicks(), DisorderedEvents(), OffScreen())
+def _without_braking(points: list[tuple[float, float, float]]) -> list[tuple[float, float, float]]:
+    """The samples, those after the fastest step re-timed to keep that speed (still ones
+    dropped): the pointer arrives early and waits, so what follows keeps its own times."""
+    steps = [(math.hypot(b[1] - a[1], b[2] - a[2]), b[0] - a[0]) for a, b in zip(points, points[1:])]
+    speeds = [d / dt if dt > 0 else 0.0 for d, dt in steps]
+    if len(points) < 5 or max(speeds, default=0.0) <= 0.0:
+        return points
+    peak = max(range(len(speeds)), key=speeds.__getitem__)
+    top = speeds[peak]
+    out = points[: peak + 2]
+    for (d, _), point in zip(steps[peak + 1:], points[peak + 2:]):
+        if d > 0.0:
+            out.append((round(out[-1][0] + max(d / top, 0.1), 1), point[1], point[2]))
+    return out
+
+
+def _pieces(stroke: Stroke, clicks: list[float]) -> list[list[tuple[float, float, float]]]:
+    """The stroke cut after each click's time, so that no sample moves past a click."""
+    pieces: list[list[tuple[float, float, float]]] = [[]]
+    cuts = iter(sorted(c for c in clicks if stroke.t[0] <= c < stroke.t[-1]))
+    cut = next(cuts, math.inf)
+    for point in zip(stroke.t, stroke.x, stroke.y):
+        while point[0] > cut:
+            pieces.append([])
+            cut = next(cuts, math.inf)
+        pieces[-1].append(point)
+    return pieces
+
+
+class AbruptStops(Family):
+    name = "abrupt_stops"
+    description = "a person's own paths and clicks, each movement kept at its top speed to the end"
+
+    def session(self, script: Script, ctx: Context, rng: np.random.Generator,
+                difficulty: float, notes: dict[str, str] | None = None) -> Session:
+        clicks = [float(c["t"]) for c in script.clicks]
+        return _session(self.name, script, [p for s in script.strokes for piece in _pieces(s, clicks)
+                                            for p in _without_braking(piece)])
+
+
+CONSISTENCY_FAMILIES: tuple[Family, ...] = (ForeignTrack(), ScriptedClicks(), DisorderedEvents(), OffScreen(),
+                                            AbruptStops())

@@ -319,7 +319,8 @@ def test_consistency_families_break_exactly_their_check(human_file: Path) -> Non
     scripts = scripts_from(humans)
     ctx = context_from(scripts)
     broken = {"foreign_track": "clicks_off_path", "scripted_clicks": "click_jumps",
-              "disordered_events": "time_disorder", "off_screen": "off_screen"}
+              "disordered_events": "time_disorder", "off_screen": "off_screen",
+              "abrupt_stops": "abrupt_stops"}
     for family in CONSISTENCY_FAMILIES:
         for session in generate(family, scripts, ctx, 6, seed=3):
             row = evidence.Row(feature_set.NAMES, feature_set.feature_row(session))

@@ -23,11 +23,13 @@ from velmora_core.detect import Detector, familiarity, feature_set, model_file, 
 def _session(rng, label, source):
     t, x, y = rng.uniform(500, 3000), rng.uniform(100, 900), rng.uniform(100, 600)
     moves, keys = [], []
-    for i in range(rng.randint(80, 160)):
-        if source == "human":  # irregular timing and a wandering path
+    count = rng.randint(80, 160)
+    for i in range(count):
+        if source == "human":  # irregular timing and a wandering path that comes to rest
+            brake = min(1.0, (count - i) / 20)
             t += rng.choice([8, 16, 17, 33]) + rng.random() * 4
-            x += rng.gauss(0, 5) + 3 * math.sin(i / 7)
-            y += rng.gauss(0, 5)
+            x += brake * (rng.gauss(0, 5) + 3 * math.sin(i / 7))
+            y += brake * rng.gauss(0, 5)
         else:  # straight runs at a fixed interval
             t += 16.0 if source == "line16" else 5.0
             x += 4.0
@@ -105,7 +107,11 @@ def test_outcomes_need_evidence_for_bot_and_say_what_is_missing(model_path, data
     far = [{"x": m["x"] + 60, "y": m["y"], "t": m["t"] + 0.5, "button": "left"} for m in moves[10:40:10]]
     teleport = [{"x": 100.0 + 50 * i, "y": 200.0, "t": 1000.0 + 300 * i, "button": "left"} for i in range(5)]
     swapped = moves[:5] + [moves[6], moves[5], moves[8], moves[7]] + moves[9:]
+    # Straight moves at one speed to the end, a pause between them.
+    timer = [{"x": 100.0 + 12 * k + 200 * (j % 2), "y": 100.0 + 7 * k + 150 * j, "t": 1000.0 * j + 16.0 * k}
+             for j in range(6) for k in range(30)]
     cases = {"click_off_path": _with(human, clicks=far),
+             "end_speed_ratio": _with(human, mouse_movements=timer, clicks=[]),
              "click_jump": _with(human, mouse_movements=[], clicks=teleport),
              "time_disorder": _with(human, mouse_movements=swapped),
              "place_x_max": _with(human, browser={**human["browser"], "screen_width": 300}),

@@ -24,6 +24,10 @@ JUMP_SHARE: Final = 0.25
 DISORDERED_SAMPLES: Final = 2
 # place_*: pointer or click positions beyond the screen's far edge (px of slack).
 SCREEN_SLACK_PX: Final = 2.0
+# end_speed_ratio: a hand brakes before it stops. The recorded people end their movements at
+# 0.35 of their top speed at most (a remote desktop's coarse samples included); a session
+# whose movements end at half of it or more, on average, stops like a timer.
+ABRUPT_END_RATIO: Final = 0.5
 
 
 @dataclass(frozen=True)
@@ -96,8 +100,17 @@ def off_screen(row: Row) -> Finding | None:
     return None
 
 
+def abrupt_stops(row: Row) -> Finding | None:
+    # A finger may lift off a touch screen in full flight; a pointer stops.
+    ratio = row["end_speed_ratio"]
+    if row["touch_supported"] == 1.0 or row["mouse_points"] < MIN_POINTER_SAMPLES or ratio < ABRUPT_END_RATIO:
+        return None
+    return Finding("end_speed_ratio", ratio, f"movements end at {100 * ratio:.0f} % of their top speed on average: "
+                                             f"a hand slows down before it stops")
+
+
 CHECKS: Final[tuple[Callable[[Row], Finding | None], ...]] = (
-    webdriver, clicks_off_path, click_jumps, time_disorder, off_screen)
+    webdriver, clicks_off_path, click_jumps, time_disorder, off_screen, abrupt_stops)
 
 
 def findings(row: Row) -> list[Finding]:
