@@ -11,6 +11,8 @@ checks must catch them, since its trees see nothing wrong.
   now and then a sample arrives after a later one;
 - off_screen: a person's own session under browser facts copied from a smaller screen,
   so the pointer is where that screen has no pixels;
+- teleport_pointer: a person's clicks, keys and scrolls with the pointer moved straight to
+  each click's place just before it (one sample there), so it jumps with no path between;
 - abrupt_stops: a person's own paths and clicks, re-timed after each movement's top speed
   so that the pointer keeps that speed to the end, as a timer-driven mover does.
 """
@@ -70,6 +72,17 @@ class ScriptedClicks(Family):
     def session(self, script: Script, ctx: Context, rng: np.random.Generator,
                 difficulty: float, notes: dict[str, str] | None = None) -> Session:
         return _session(self.name, script, [])
+
+
+class TeleportPointer(Family):
+    name = "teleport_pointer"
+    description = "a person's clicks with one pointer sample at each click's place just before it"
+
+    def session(self, script: Script, ctx: Context, rng: np.random.Generator,
+                difficulty: float, notes: dict[str, str] | None = None) -> Session:
+        moves = [(round(float(c["t"]) - float(rng.uniform(1.0, 40.0)), 1), float(c["x"]), float(c["y"]))
+                 for c in sorted(script.clicks, key=lambda c: float(c["t"])) if (c["x"], c["y"]) != (0.0, 0.0)]
+        return _session(self.name, script, moves)
 
 
 class DisorderedEvents(Family):
@@ -141,5 +154,5 @@ class AbruptStops(Family):
                                             for p in _without_braking(piece)])
 
 
-CONSISTENCY_FAMILIES: tuple[Family, ...] = (ForeignTrack(), ScriptedClicks(), DisorderedEvents(), OffScreen(),
-                                            AbruptStops())
+CONSISTENCY_FAMILIES: tuple[Family, ...] = (ForeignTrack(), ScriptedClicks(), TeleportPointer(), DisorderedEvents(),
+                                            OffScreen(), AbruptStops())

@@ -74,6 +74,15 @@ void consistency_features(std::span<const PointerSample> pointer, std::span<cons
     }
     out[kClickOffPath] = off_path;
     out[kClickJump] = jumps;
+
+    double lone = 0.0;
+    for (std::size_t i = 1; i < track.size(); ++i) {
+        const PointerSample &a = track[i - 1], &p = track[i];
+        const bool quiet_after = i + 1 == track.size() || track[i + 1].t - p.t >= kJumpSilenceMs;
+        const double dx = p.x - a.x, dy = p.y - a.y;
+        if (p.t - a.t >= kJumpSilenceMs && quiet_after && dx * dx + dy * dy > kJumpPx * kJumpPx) ++lone;
+    }
+    out[kPointerJump] = lone;
 }
 
 }  // namespace velmora::behaviour

@@ -13,6 +13,11 @@ namespace velmora::behaviour {
 // A click further than this (px) from the pointer's path at its time is not where the
 // pointer was; two clicks further apart than this need a pointer move between them.
 inline constexpr double kClickPlacePx = 10.0;
+// A pointer sample further than this (px) from the one before it, with this long a silence
+// (ms) before and after it, appeared there without a path: a hand moving a pointer sends
+// the samples along the way.
+inline constexpr double kJumpPx = 50.0;
+inline constexpr double kJumpSilenceMs = 300.0;
 
 // pointer and clicks in input order (as read); writes the consistency features into out.
 void consistency_features(std::span<const PointerSample> pointer, std::span<const Click> clicks, FeatureValues& out);

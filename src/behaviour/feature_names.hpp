@@ -67,6 +67,7 @@ enum Feature : std::size_t {
     kPlaceXMax,
     kPlaceYMax,
     kPlaceMin,
+    kPointerJump,
     kFeatureCount
 };
 
@@ -120,6 +121,7 @@ inline constexpr std::array<std::string_view, kFeatureCount> kFeatureNames = {
     "place_x_max",
     "place_y_max",
     "place_min",
+    "pointer_jump",
 };
 
 using FeatureValues = std::array<double, kFeatureCount>;

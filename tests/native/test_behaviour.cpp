@@ -179,6 +179,10 @@ TEST_CASE("clicks where the pointer is not: off its path, or at new places witho
     CHECK_BITS(v[kClickJump], 2.0);
     CHECK_BITS(v[kPlaceXMax], 300.0);
     CHECK_BITS(v[kPlaceMin], 102.0);
+    CHECK_BITS(v[kPointerJump], 0.0);
+    // A pointer that only appears at places, far apart and with silence around each.
+    s.pointer = {{100.0, 100.0, 0.0}, {300.0, 100.0, 500.0}, {330.0, 100.0, 510.0}, {300.0, 400.0, 1000.0}};
+    CHECK_BITS(compute_behaviour_features(s)[kPointerJump], 1.0);  // the second is followed at once
 }
 
 TEST_CASE("around clicks: overshoot, settle time and offset") {

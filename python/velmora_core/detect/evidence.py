@@ -19,6 +19,10 @@ OFF_PATH_CLICKS: Final = 2
 OFF_PATH_SHARE: Final = 0.1
 # click_jump: clicks at a new place (over 10 px away) with no pointer event since the last.
 JUMP_CLICKS: Final = 3
+JUMP_CLICK_SHARE: Final = 0.25
+# pointer_jump: samples over 50 px from the last with 300 ms of silence on both sides (a
+# remote desktop's batches make a few; a pointer that only appears at targets makes many).
+JUMP_SAMPLES: Final = 3
 JUMP_SHARE: Final = 0.25
 # time_disorder: samples time-stamped before the sample delivered before them.
 DISORDERED_SAMPLES: Final = 2
@@ -74,9 +78,18 @@ def clicks_off_path(row: Row) -> Finding | None:
 def click_jumps(row: Row) -> Finding | None:
     # A finger taps at new places without moving a pointer between the taps.
     jumps, clicks = row["click_jump"], row["click_count"]
-    if row["touch_supported"] == 1.0 or jumps < JUMP_CLICKS or jumps < JUMP_SHARE * clicks:
+    if row["touch_supported"] == 1.0 or jumps < JUMP_CLICKS or jumps < JUMP_CLICK_SHARE * clicks:
         return None
     return Finding("click_jump", jumps, f"{_count(jumps)} clicks at a new place with no pointer move before them")
+
+
+def pointer_jumps(row: Row) -> Finding | None:
+    # A tap on a touch screen puts one sample where the finger lands.
+    lone, samples = row["pointer_jump"], row["mouse_points"]
+    if row["touch_supported"] == 1.0 or lone < JUMP_SAMPLES or lone < JUMP_SHARE * samples:
+        return None
+    return Finding("pointer_jump", lone, f"{_count(lone)} of {_count(samples)} pointer samples appear far from the last "
+                                         f"with no path between: the pointer jumps")
 
 
 def time_disorder(row: Row) -> Finding | None:
@@ -110,7 +123,7 @@ def abrupt_stops(row: Row) -> Finding | None:
 
 
 CHECKS: Final[tuple[Callable[[Row], Finding | None], ...]] = (
-    webdriver, clicks_off_path, click_jumps, time_disorder, off_screen, abrupt_stops)
+    webdriver, clicks_off_path, click_jumps, pointer_jumps, time_disorder, off_screen, abrupt_stops)
 
 
 def findings(row: Row) -> list[Finding]:
