@@ -25,7 +25,7 @@ from velmora_core import _native
 from velmora_core.batch import Summary, run
 from velmora_core.detect import evidence, familiarity, feature_set, verdicts
 from velmora_core.detect.familiarity import Familiar
-from velmora_core.detect.model_file import Forest, Model
+from velmora_core.detect.model_file import Forest, Model, basis_of
 from velmora_core.detect.rows import labelled_chunk
 from velmora_core.errors import BatchError, missing_extra
 from velmora_core.batch.writers import MemorySink
@@ -242,7 +242,7 @@ def auc(human_scores: Vector, bot_scores: Vector) -> float:
     return (bot_ranks - n_b * (n_b + 1) / 2.0) / (n_b * n_h)
 
 
-def _split(count: int, seed: int) -> list[Indices]:
+def folds(count: int, seed: int) -> list[Indices]:
     """count items in FOLDS shuffled folds (test indices of each)."""
     order = np.random.default_rng(seed).permutation(count)
     return [np.sort(part) for part in np.array_split(order, FOLDS)]
@@ -255,7 +255,7 @@ def cross_validate(data: Dataset, target_fpr: float, seed: int) -> dict[str, Any
     humans, bots = np.flatnonzero(data.y == 0), np.flatnonzero(data.y == 1)
     features = data.x.shape[1]
     judges: list[tuple[Judge, Indices]] = []
-    for h, b in zip(_split(len(humans), seed), _split(len(bots), seed + 1)):
+    for h, b in zip(folds(len(humans), seed), folds(len(bots), seed + 1)):
         test = np.concatenate([humans[h], bots[b]])
         train = np.setdiff1d(np.arange(len(data.y)), test)
         judge = Judge(fit_forest(data.x[train], data.y[train], seed, data.family[train]),
@@ -281,13 +281,13 @@ def _held_out(data: Dataset, train_humans: Indices, others: Indices, held: Indic
     """Models fitted on folds of train_humans plus the bots others, judging held: per fold
     model the shares of held's outcomes, the judges, the threshold, held's mean score and the
     out-of-fold scores of train_humans."""
-    folds = _split(len(train_humans), seed)
+    parts = folds(len(train_humans), seed)
     features = data.x.shape[1]
     human_scores = np.empty(len(train_humans), dtype=np.float64)
     judged = np.empty(len(train_humans), dtype=np.bool_)
     judges: list[Judge] = []
     held_scores: list[Vector] = []
-    for test in folds:
+    for test in parts:
         train = np.concatenate([np.delete(train_humans, test), others])
         judge = Judge(fit_forest(data.x[train], data.y[train], seed, data.family[train]),
                       familiar_of(data.x[train], data.y[train]), features)
@@ -325,35 +325,38 @@ def leave_one_family_out(data: Dataset, target_fpr: float, seed: int,
 def leave_one_source_out(data: Dataset, target_fpr: float, seed: int,
                          report: Callable[[str], None] | None = None) -> list[dict[str, Any]]:
     """Per human source: how models fitted without its people judge them (people unlike
-    those of the fit), and a calibration to half of them judging the other half."""
+    those of the fit); then a calibration (a refit, as Detector.calibrated makes) to half of
+    them, judging the other half and the half of the bots that calibration did not fit on."""
     from velmora_core.detect import calibration  # the same code as Detector.calibrated
     sources = sorted({str(f) for f in data.family[data.y == 0].tolist()})
     bots = np.flatnonzero(data.y == 1)
+    order = np.random.default_rng([seed, 1]).permutation(bots)
+    bots_fit, bots_judged = np.sort(order[: len(order) // 2]), np.sort(order[len(order) // 2:])
     table: list[dict[str, Any]] = []
     if len(sources) < 2:
         return table
     for source in sources:
         held = np.flatnonzero((data.y == 0) & (data.family == source))
         train_humans = np.flatnonzero((data.y == 0) & (data.family != source))
-        per_model, judges, threshold, _, human_scores = _held_out(data, train_humans, bots, held, target_fpr, seed)
+        per_model, _, _, _, _ = _held_out(data, train_humans, bots, held, target_fpr, seed)
         got = _mean_shares(per_model)
-        # Calibrated on one half of the left-out people (no labels), judging the other half.
-        order = np.random.default_rng(seed).permutation(held)
-        fit_half, judge_half = order[: len(order) // 2], order[len(order) // 2:]
+        people = np.random.default_rng(seed).permutation(held)
+        fit_half, judge_half = people[: len(people) // 2], people[len(people) // 2:]
         row = {"source": source, "humans": len(held), "bot": got["bot"], "unsure": got["unsure"],
                "calibrated_on": len(fit_half), "calibrated_bot": None, "calibrated_unsure": None,
                "calibrated_bots_caught": None}
-        judge = judges[0]
+        basis = np.concatenate([train_humans, bots_fit])
         try:
-            fitted = calibration.fit_rows(judge.familiar, lambda rows: judge.scores(np.array(rows)).tolist(),
-                                          data.x[fit_half].tolist(), threshold, human_scores.tolist(), target_fpr)
+            again = calibration.refit_rows(data.x[basis], data.y[basis], data.family[basis],
+                                           familiar_of(data.x[basis], data.y[basis]), data.x[fit_half].tolist(),
+                                           target_fpr, seed)
         except calibration.CalibrationError:
-            fitted = None  # too few of them to calibrate to: the zero-shot figures stand alone
-        if fitted is not None:
-            calibrated = judge.with_familiar(fitted.familiar)
-            after = shares(calibrated.outcomes(data.x[judge_half], fitted.threshold))
+            again = None  # too few of them to calibrate to: the zero-shot figures stand alone
+        if again is not None:
+            judge = Judge(again.forest, again.fitted.familiar, data.x.shape[1])
+            after = shares(judge.outcomes(data.x[judge_half], again.fitted.threshold))
             row.update(calibrated_bot=after["bot"], calibrated_unsure=after["unsure"],
-                       calibrated_bots_caught=shares(calibrated.outcomes(data.x[bots], fitted.threshold))["bot"])
+                       calibrated_bots_caught=shares(judge.outcomes(data.x[bots_judged], again.fitted.threshold))["bot"])
         table.append(row)
         if report is not None:
             report(format_source_row(row))
@@ -395,8 +398,9 @@ def format_table(table: Sequence[Mapping[str, Any]], target_fpr: float) -> str:
 def format_source_table(table: Sequence[Mapping[str, Any]]) -> str:
     head = (f"{'left-out humans':<16} {'people':>6} {'bot':>8} {'unsure':>9}   {'fit':>4} {'bot':>8} {'unsure':>9} "
             f"{'bots':>9}")
-    return "\n".join(["Leave-one-human-source-out (zero-shot; then calibrated on half, judging the other half "
-                      "and every bot):", head, *map(format_source_row, table)])
+    return "\n".join(["Leave-one-human-source-out (zero-shot; then calibrated on half of them, judging the other "
+                      "half and the half of the bots the calibration did not fit on):", head,
+                      *map(format_source_row, table)])
 
 
 def evaluate(data: Dataset, target_fpr: float, seed: int,
@@ -422,7 +426,8 @@ def train(data: Dataset, target_fpr: float, seed: int, report: Callable[[str], N
     summary = evaluate(data, target_fpr, seed, report)
     forest = fit_forest(data.x, data.y, seed, data.family)
     return Model(feature_set.NAMES, float(summary["cross_validation"]["threshold"]), target_fpr, forest, summary,
-                 familiar=familiar_of(data.x, data.y))
+                 familiar=familiar_of(data.x, data.y),
+                 basis=basis_of(data.x.tolist(), data.y.tolist(), [str(f) for f in data.family.tolist()]))
 
 
 def parse_families(pairs: Sequence[str]) -> dict[str, str]:

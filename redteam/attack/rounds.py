@@ -15,7 +15,7 @@ velmora_core never imports this package: this module drives velmora_core.trainin
 from __future__ import annotations
 
 from collections.abc import Callable, Sequence
-from dataclasses import dataclass
+from dataclasses import dataclass, replace
 from pathlib import Path
 from typing import Any, cast
 
@@ -139,5 +139,4 @@ def harden(humans: training.Dataset, bots: training.Dataset, pool: Pool, setting
                        settings.per_query, checkpoints, lambda line: report("  final: " + line))
     record = {"rounds": rounds, "stop_below": settings.stop_below, "max_rounds": settings.rounds,
               "evasive_per_round": settings.evasive, "final_attack": _attack_row(final)}
-    return Model(model.names, model.threshold, model.target_fpr, model.forest,
-                 {**model.training, "adversarial": record}, familiar=model.familiar)
+    return replace(model, training={**model.training, "adversarial": record})

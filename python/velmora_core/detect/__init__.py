@@ -164,11 +164,13 @@ class Detector:
             return None
         return familiarity.excess(self._familiar[0], row, self._familiar[1])
 
-    def calibrated(self, sessions: "Iterable[Telemetry]", target_fpr: float = 0.01) -> "Detector":
-        """This model fitted to a site's own users: what it considers familiar, and its
-        threshold, taken from these sessions (unlabelled, mostly human). See calibration.py."""
+    def calibrated(self, sessions: "Iterable[Telemetry]", target_fpr: float = 0.01, *,
+                   refit: bool = True) -> "Detector":
+        """This model fitted to a site's own users, from these sessions (unlabelled, mostly
+        human): its trees fitted again with them among the people (refit; needs the 'train'
+        extra), what it considers familiar, and its threshold. See calibration.py."""
         from velmora_core.detect import calibration
-        return type(self)(calibration.calibrate(self, sessions, target_fpr))
+        return type(self)(calibration.calibrate(self, sessions, target_fpr, refit))
 
     def _row_json(self, data: ingest.JsonText) -> tuple[float, ...]:
         row = feature_set.feature_row_json(data)

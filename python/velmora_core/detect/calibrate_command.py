@@ -10,7 +10,7 @@ from velmora_core.batch import run
 from velmora_core.batch.extraction import ChunkResult
 from velmora_core.batch.output_files import output_ready
 from velmora_core.detect import calibration, model_file, rows
-from velmora_core.errors import BatchError
+from velmora_core.errors import BatchError, require_extra
 
 
 class ReservoirSink:
@@ -37,10 +37,15 @@ def add_command(commands: Any, fpr: Any, common: Any) -> None:
     calibrate.add_argument("--model", metavar="BASE", help="the model to calibrate (default: the bundled one)")
     calibrate.add_argument("--target-fpr", type=fpr, default=0.01,
                            help="share of the site's people the threshold may flag (default 0.01)")
+    calibrate.add_argument("--no-refit", dest="refit", action="store_false",
+                           help="keep the base model's trees (only its familiar ranges and threshold move); "
+                                "refitting them needs the 'train' extra")
     common(calibrate)
 
 
 def run_calibrate(args: argparse.Namespace) -> int:
+    if args.refit:  # before any data are read
+        require_extra("train", ("numpy", "lightgbm"), "calibrating with a refit of the trees (or --no-refit)")
     output_ready(args.output)
     try:
         base = rows.detector(args.model)
@@ -56,7 +61,7 @@ def run_calibrate(args: argparse.Namespace) -> int:
         return 1
     what = {"inputs": [os.path.basename(p) for p in args.inputs], "base": args.model or "bundled"}
     try:
-        model = calibration.calibrated_model(base, sink.sample, args.target_fpr, what)
+        model = calibration.calibrated_model(base, sink.sample, args.target_fpr, what, args.refit)
     except calibration.CalibrationError as error:
         raise BatchError(f"cannot calibrate: {error}") from None
     try:

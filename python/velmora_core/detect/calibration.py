@@ -1,6 +1,11 @@
 """Fitting a model to a site's own users (`Detector.calibrated`, `velmora-core calibrate`).
 
-The input is the site's traffic without labels, mostly human. Two things move:
+The input is the site's traffic without labels, mostly human. Three things move:
+- the trees (unless refit is off): fitted again on the rows the model was fitted on (its
+  basis) with the site's sessions among the people, so that what sets the site's people
+  apart from ours no longer looks like a bot; this needs the 'train' extra (LightGBM). The
+  site's scores for the threshold below are then out-of-fold (each from trees that did not
+  see it), and so are the model's own people's;
 - what is familiar: the ranges of the pointer features become those of the base model's
   people joined with the site's, each site range widened a little when it was read from
   few sessions (a few dozen people rarely show a population's extremes);
@@ -8,7 +13,8 @@ The input is the site's traffic without labels, mostly human. Two things move:
   lower is taken): from the site's own scores, and from the base model's own human scores
   carried over robustly (median and spread of the log-odds), which a few per cent of bots
   barely move. Sessions a consistency check calls bots, or too thin to judge, are left out
-  first. The threshold never drops below the base model's.
+  first. The threshold never drops below the one the (refitted) trees need for the
+  model's own people.
 
 Memory is bounded: a fixed-size uniform sample of the rows (reservoir) stands for them all.
 """
@@ -24,7 +30,8 @@ from typing import TYPE_CHECKING, Any, Final
 
 from velmora_core.detect import evidence, familiarity, feature_set
 from velmora_core.detect.familiarity import Familiar
-from velmora_core.detect.model_file import Model
+from velmora_core.detect.model_file import Forest, Model
+from velmora_core.errors import require_extra
 from velmora_core.records import Telemetry
 
 if TYPE_CHECKING:
@@ -38,6 +45,8 @@ MIN_SESSIONS: Final = 20
 PAD: Final = 10.0
 THRESHOLD_PAD: Final = 2.0
 SEED: Final = 20261209
+# Folds of the out-of-fold scores of a refit.
+FOLDS: Final = 5
 
 
 @dataclass(frozen=True)
@@ -71,36 +80,83 @@ def usable(row: Sequence[float]) -> bool:
 
 def fit_rows(base: Familiar, scores: Callable[[list[list[float]]], list[float]], rows: list[list[float]],
              base_threshold: float, base_human_scores: Sequence[float], target_fpr: float = 0.01) -> Fitted:
-    """The familiar ranges and threshold for these (usable) rows, from a base model's."""
-    rows = [list(r) for r in rows if usable(r)]
-    if len(rows) < MIN_SESSIONS:
-        raise CalibrationError(f"{len(rows)} usable sessions: at least {MIN_SESSIONS} are needed to calibrate")
+    """The familiar ranges and threshold for these rows under the base model's trees."""
+    rows = site_rows(rows)
+    threshold = site_threshold(scores(rows), base_human_scores, base_threshold, target_fpr)
+    return Fitted(joined_familiar(base, rows), threshold, len(rows))
+
+
+def site_rows(rows: Iterable[Sequence[float]]) -> list[list[float]]:
+    """The usable rows; CalibrationError when too few are."""
+    kept = [list(r) for r in rows if usable(r)]
+    if len(kept) < MIN_SESSIONS:
+        raise CalibrationError(f"{len(kept)} usable sessions: at least {MIN_SESSIONS} are needed to calibrate")
+    return kept
+
+
+def joined_familiar(base: Familiar, rows: list[list[float]]) -> Familiar:
+    """The base ranges joined with the rows' own, each widened by PAD / sqrt(n) of its scale."""
     ranges = familiarity.profile(rows, feature_set.NAMES)
     pad = PAD / math.sqrt(len(rows))
     position = {name: k for k, name in enumerate(base.names)}
     low: list[float] = []
     high: list[float] = []
-    scale: list[float] = []
     for k, name in enumerate(ranges.names):
         b = position[name]
         low.append(min(ranges.low[k] - pad * ranges.scale[k], base.low[b]))
         high.append(max(ranges.high[k] + pad * ranges.scale[k], base.high[b]))
-        scale.append(ranges.scale[k])
-    joined = Familiar(ranges.names, tuple(low), tuple(high), tuple(scale), max(ranges.limit, base.limit))
-    threshold: float = base_threshold
-    if base_human_scores:
-        reference = sorted(_logit(s) for s in base_human_scores)
-        ref_median, ref_spread = _median_spread(reference)
-        # How far above the median, in spreads, the base model's people pass target_fpr of them.
-        spreads = (familiarity.quantile(reference, 1.0 - target_fpr) - ref_median) / ref_spread
-        site = sorted(_logit(s) for s in scores(rows))
-        site_median, site_spread = _median_spread(site)
-        # Where the site's own target share lies, unless a few per cent of bots pushed it up.
-        # A quantile read from n sessions is widened like the ranges, by THRESHOLD_PAD / sqrt(n) spreads.
-        empirical = familiarity.quantile(site, 1.0 - target_fpr) + THRESHOLD_PAD / math.sqrt(len(site)) * site_spread
-        robust = min(site_median + spreads * site_spread, empirical)
-        threshold = max(base_threshold, 1.0 / (1.0 + math.exp(-robust)))
-    return Fitted(joined, threshold, len(rows))
+    return Familiar(ranges.names, tuple(low), tuple(high), ranges.scale, max(ranges.limit, base.limit))
+
+
+def site_threshold(site_scores: Sequence[float], reference_scores: Sequence[float], floor: float,
+                   target_fpr: float) -> float:
+    """Where the target share of the site's people lies (see the module's note), at least floor."""
+    if not reference_scores:
+        return floor
+    reference = sorted(_logit(s) for s in reference_scores)
+    ref_median, ref_spread = _median_spread(reference)
+    # How far above the median, in spreads, the model's people pass target_fpr of them.
+    spreads = (familiarity.quantile(reference, 1.0 - target_fpr) - ref_median) / ref_spread
+    site = sorted(_logit(s) for s in site_scores)
+    site_median, site_spread = _median_spread(site)
+    # Where the site's own target share lies, unless a few per cent of bots pushed it up.
+    # A quantile read from n sessions is widened like the ranges, by THRESHOLD_PAD / sqrt(n) spreads.
+    empirical = familiarity.quantile(site, 1.0 - target_fpr) + THRESHOLD_PAD / math.sqrt(len(site)) * site_spread
+    robust = min(site_median + spreads * site_spread, empirical)
+    return max(floor, 1.0 / (1.0 + math.exp(-robust)))
+
+
+@dataclass(frozen=True)
+class Refitted:
+    forest: Forest
+    fitted: Fitted
+
+
+def refit_rows(x: Any, y: Any, family: Any, base: Familiar, rows: list[list[float]], target_fpr: float,
+               seed: int) -> Refitted:
+    """Trees fitted on the basis (x, y, family: numpy arrays) with the usable rows among its
+    people, and the familiar ranges and threshold that go with them."""
+    import numpy as np
+
+    from velmora_core import training
+    site = site_rows(rows)
+    every = np.vstack([x, np.array(site, dtype=np.float64)])
+    labels = np.concatenate([y, np.zeros(len(site), dtype=np.int64)])
+    names = np.concatenate([family, np.full(len(site), "site")])
+    at_site = np.arange(len(y), len(every))
+    people = np.flatnonzero(y == 0)
+    site_oof = np.empty(len(site))
+    people_oof = np.empty(len(people))
+    for s, p in zip(training.folds(len(site), seed), training.folds(len(people), seed + 1)):
+        held = np.concatenate([at_site[s], people[p]])
+        keep = np.setdiff1d(np.arange(len(every)), held)
+        score = training.scorer(training.fit_forest(every[keep], labels[keep], seed, names[keep]), every.shape[1])
+        site_oof[s] = score(every[at_site[s]])
+        people_oof[p] = score(every[people[p]])
+    forest = training.fit_forest(every, labels, seed, names)
+    floor = training.pick_threshold(people_oof, target_fpr)
+    threshold = site_threshold(site_oof.tolist(), people_oof.tolist(), floor, target_fpr)
+    return Refitted(forest, Fitted(joined_familiar(base, site), threshold, len(site)))
 
 
 class Reservoir:
@@ -125,11 +181,28 @@ class Reservoir:
         return self._digest.hexdigest()
 
 
-def calibrated_model(detector: "Detector", sample: Reservoir, target_fpr: float, what: dict[str, Any]) -> Model:
-    """The detector's model calibrated to the sampled rows."""
+def calibrated_model(detector: "Detector", sample: Reservoir, target_fpr: float, what: dict[str, Any],
+                     refit: bool = True) -> Model:
+    """The detector's model calibrated to the sampled rows (its trees fitted again unless not refit)."""
     model = detector.model
     if model.familiar is None:
         raise CalibrationError("the base model records no familiar ranges; retrain it with this version")
+    record = {"sessions": sample.seen, "sampled": len(sample.rows), "rows_sha256": sample.digest(),
+              "date": datetime.date.today().isoformat(), "target_fpr": target_fpr,
+              "base_threshold": model.threshold, "refit": refit, **what}
+    if refit:
+        if model.basis is None:
+            raise CalibrationError("the base model does not carry the rows it was fitted on, so its trees cannot be "
+                                   "fitted again: retrain it with this version, or calibrate without refitting")
+        require_extra("train", ("numpy", "lightgbm"), "calibrating with a refit of the trees")
+        import numpy as np
+        basis = model.basis
+        x = np.array(basis.matrix(len(model.names)), dtype=np.float64).reshape(len(basis.labels), len(model.names))
+        seed = model.training.get("seed", 1)
+        again = refit_rows(x, np.array(basis.labels, dtype=np.int64), np.array(basis.families, dtype=np.str_),
+                           model.familiar, sample.rows, target_fpr, seed if type(seed) is int else 1)
+        return replace(model, forest=again.forest, threshold=again.fitted.threshold, target_fpr=target_fpr,
+                       familiar=again.fitted.familiar, calibration={**record, "used": again.fitted.used})
     cv = model.training.get("cross_validation", {})
     human_scores = [float(s) for s in cv.get("human_scores", []) if isinstance(s, (int, float))]
 
@@ -137,14 +210,11 @@ def calibrated_model(detector: "Detector", sample: Reservoir, target_fpr: float,
         return [detector.score_row(tuple(r)) for r in rows]
 
     fitted = fit_rows(model.familiar, scores, sample.rows, model.threshold, human_scores, target_fpr)
-    record = {"sessions": sample.seen, "sampled": len(sample.rows), "used": fitted.used,
-              "rows_sha256": sample.digest(), "date": datetime.date.today().isoformat(),
-              "target_fpr": target_fpr, "base_threshold": model.threshold, **what}
     return replace(model, threshold=fitted.threshold, target_fpr=target_fpr, familiar=fitted.familiar,
-                   calibration=record)
+                   calibration={**record, "used": fitted.used})
 
 
-def calibrate(detector: "Detector", sessions: Iterable[Telemetry], target_fpr: float) -> Model:
+def calibrate(detector: "Detector", sessions: Iterable[Telemetry], target_fpr: float, refit: bool = True) -> Model:
     """Detector.calibrated: the sessions read as dicts."""
     if not 0.0 <= target_fpr < 1.0:
         raise ValueError("target_fpr must be at least 0 and below 1")
@@ -153,4 +223,4 @@ def calibrate(detector: "Detector", sessions: Iterable[Telemetry], target_fpr: f
         if not isinstance(telemetry, dict):
             raise TypeError(f"sessions must be telemetry dicts, not {type(telemetry).__name__}")
         sample.add(feature_set.feature_row(telemetry))
-    return calibrated_model(detector, sample, target_fpr, {})
+    return calibrated_model(detector, sample, target_fpr, {}, refit)

@@ -8,17 +8,23 @@
      "training": {...},
      "familiar": {"names": [...], "low": [...], "high": [...], "scale": [...], "limit": ...},
      "calibration": {"sessions": ..., "sha256": ..., "date": ..., ...},   (calibrated models only)
+     "basis": {"rows": "<base64>", "labels": [0, 1, ...], "families": [...]},
      "sha256": "..."}
 
-The forest's columns hold one item per node; a leaf has feature -1. "sha256" is the
+The basis is the labelled rows the trees were fitted on (little-endian float64, row after
+row, base64), kept so that a calibration can fit the trees again with a site's people
+among them. The forest's columns hold one item per node; a leaf has feature -1. "sha256" is the
 digest of the rest (keys sorted, compact separators), so a file changed by accident is
 refused rather than read as a different model. Every number in the file must be finite,
 and a file, its trees and its nodes have upper limits, so that no file can make a reader
 spend unbounded memory or time.
 """
 
+import base64
+import binascii
 import hashlib
 import json
+import struct
 import math
 import os
 from dataclasses import dataclass, field
@@ -53,6 +59,28 @@ class Forest:
 
 
 @dataclass(frozen=True)
+class Basis:
+    """The labelled rows a model was fitted on."""
+
+    rows: bytes  # little-endian float64, len(labels) rows of the model's features
+    labels: tuple[int, ...]  # 1 for a bot
+    families: tuple[str, ...]  # each row's bot family or human source
+
+    def matrix(self, features: int) -> list[tuple[float, ...]]:
+        width = 8 * features
+        return [struct.unpack(f"<{features}d", self.rows[i:i + width]) for i in range(0, len(self.rows), width)]
+
+    def to_json(self) -> dict[str, Any]:
+        return {"rows": base64.b64encode(self.rows).decode("ascii"), "labels": list(self.labels),
+                "families": list(self.families)}
+
+
+def basis_of(rows: list[list[float]], labels: list[int], families: list[str]) -> Basis:
+    packed = b"".join(struct.pack(f"<{len(r)}d", *r) for r in rows)
+    return Basis(packed, tuple(labels), tuple(families))
+
+
+@dataclass(frozen=True)
 class Model:
     names: tuple[str, ...]  # the features, in row order
     threshold: float  # bot when score > threshold
@@ -63,6 +91,7 @@ class Model:
     feature_set_version: int = feature_set.FEATURE_SET_VERSION
     familiar: Familiar | None = None  # the ranges of the people fitted on; None: no familiarity test
     calibration: dict[str, Any] | None = None  # what a calibration was made on
+    basis: Basis | None = None  # the rows fitted on; None: a calibration cannot refit the trees
 
 
 def _digest(body: dict[str, Any]) -> str:
@@ -82,6 +111,8 @@ def to_json(model: Model) -> dict[str, Any]:
         body["familiar"] = model.familiar.to_json()
     if model.calibration is not None:
         body["calibration"] = model.calibration
+    if model.basis is not None:
+        body["basis"] = model.basis.to_json()
     return {**body, "sha256": _digest(body)}
 
 
@@ -187,8 +218,24 @@ def parse(document: object, source: str = "model") -> Model:
         except ValueError as error:
             raise _refuse(f"damaged model file: {error}", source) from None
     calibration = _object(body["calibration"], "calibration", source) if "calibration" in body else None
+    basis = _basis(_object(body["basis"], "basis", source), len(names), source) if "basis" in body else None
     return Model(tuple(cast(list[str], names)), threshold, target_fpr, forest, training,
-                 familiar=familiar, calibration=calibration)
+                 familiar=familiar, calibration=calibration, basis=basis)
+
+
+def _basis(raw: dict[str, Any], features: int, source: str) -> Basis:
+    labels, families, rows = raw.get("labels"), raw.get("families"), raw.get("rows")
+    if not isinstance(labels, list) or not all(type(v) is int and v in (0, 1) for v in labels):
+        raise _refuse("damaged model file: basis.labels is not a list of 0 and 1", source)
+    if not isinstance(families, list) or len(families) != len(labels) or not all(isinstance(f, str) for f in families):
+        raise _refuse("damaged model file: basis.families is not a name for each row", source)
+    try:
+        packed = base64.b64decode(rows, validate=True) if isinstance(rows, str) else None
+    except binascii.Error:
+        packed = None
+    if packed is None or len(packed) != 8 * features * len(labels):
+        raise _refuse(f"damaged model file: basis.rows is not {len(labels)} rows of {features} numbers", source)
+    return Basis(packed, tuple(cast(list[int], labels)), tuple(cast(list[str], families)))
 
 
 def _digest_or_none(body: dict[str, Any]) -> str | None:
