@@ -231,6 +231,8 @@ def test_foreign_and_truncated_files_are_refused(tmp_path, content, message):
     (lambda d: _resealed(d, lambda d: d["feature_set"].update(version=float(d["feature_set"]["version"]))),
      "train a model for this build"),
     (lambda d: _resealed(d, lambda d: d["forest"]["roots"].extend([0] * model_file.MAX_TREES)), "at most 1024"),
+    (lambda d: _resealed(d, lambda d: d["basis"].update(rows=d["basis"]["rows"][:-8])), "basis.rows is not"),
+    (lambda d: _resealed(d, lambda d: d["basis"]["labels"].__setitem__(0, 2)), "basis.labels"),
 ])
 def test_damaged_and_other_feature_set_models_are_refused(model_path, tmp_path, change, message):
     with pytest.raises(ValueError, match=message):
@@ -418,11 +420,23 @@ def test_calibration_round_trip_and_bad_input(model_path, data, tmp_path, capsys
     assert main(["calibrate", str(sessions), "--model", str(model_path), "-o", str(out), "-j", "1", "-q"]) == 0
     calibrated = Detector.load(out)
     base = Detector.load(model_path)
-    assert calibrated.model.calibration["sessions"] == 40 and calibrated.threshold >= base.threshold
+    assert calibrated.model.calibration["sessions"] == 40 and calibrated.model.calibration["refit"]
+    assert calibrated.model.forest != base.model.forest and calibrated.model.basis == base.model.basis
     in_process = base.calibrated(site)
-    assert (in_process.threshold, in_process.model.familiar) == (calibrated.threshold, calibrated.model.familiar)
+    assert (in_process.threshold, in_process.model.familiar, in_process.model.forest) == \
+        (calibrated.threshold, calibrated.model.familiar, calibrated.model.forest)
     assert in_process.model.calibration["rows_sha256"] == calibrated.model.calibration["rows_sha256"]
-    assert [calibrated.verdict(s).outcome for s in data[1] if s["label"] == "human"].count("bot") == 0
+    for detector in (calibrated, base.calibrated(site, refit=False)):
+        outcomes = {label: [detector.verdict(s).outcome for s in data[1] if s["label"] == label]
+                    for label in ("human", "bot")}
+        assert outcomes["human"].count("bot") == 0 and outcomes["bot"].count("bot") == len(outcomes["bot"])
+    kept = base.calibrated(site, refit=False)
+    assert kept.model.forest == base.model.forest and kept.threshold >= base.threshold
+    # A model without the rows it was fitted on cannot be refitted; without a refit it can be calibrated.
+    bare = _rewritten(model_path, tmp_path, lambda d: _resealed(d, lambda d: d.pop("basis")))
+    assert main(["calibrate", str(sessions), "--model", str(bare), "-o", str(out), "-j", "1"]) == 2
+    assert "does not carry the rows it was fitted on" in capsys.readouterr().err
+    assert main(["calibrate", str(sessions), "--model", str(bare), "-o", str(out), "-j", "1", "-q", "--no-refit"]) == 0
     few = tmp_path / "few.jsonl"
     few.write_text("".join(json.dumps(s) + "\n" for s in site[:5]))
     assert main(["calibrate", str(few), "--model", str(model_path), "-o", str(out), "-j", "1"]) == 2
