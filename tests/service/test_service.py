@@ -34,6 +34,8 @@ SECRET = "5e" * 32
 SESSIONS = [json.loads(line) for name in ("human_sample.jsonl", "bot_sample.jsonl")
             for line in (DATA / name).read_text().splitlines() if line.strip()]
 HUMAN = SESSIONS[0]
+# Ten samples are too few to judge: "unsure", and challenged.
+SESSIONS.append({**HUMAN, "label": "thin", "mouse_movements": HUMAN["mouse_movements"][:10], "clicks": []})
 _addresses = (f"198.51.100.{i}" for i in itertools.count(1))
 
 
