@@ -14,6 +14,7 @@ Two estimates come with a model:
 
 import importlib
 import math
+from functools import partial
 from collections.abc import Callable, Mapping, Sequence
 from dataclasses import dataclass
 from typing import IO, Any, Final
@@ -26,7 +27,7 @@ from velmora_core.batch import Summary, run
 from velmora_core.detect import evidence, familiarity, feature_set, verdicts
 from velmora_core.detect.familiarity import Familiar
 from velmora_core.detect.model_file import Forest, Model, basis_of
-from velmora_core.detect.rows import labelled_chunk
+from velmora_core.detect.rows import VARIANT, labelled_chunk
 from velmora_core.errors import BatchError, missing_extra
 from velmora_core.batch.writers import MemorySink
 
@@ -54,6 +55,25 @@ class Dataset:
     sources: dict[str, int]  # sessions per source
     families: dict[str, list[str]]  # bot family -> its sources
     summary: Summary
+    # For each row, the row it is a variant of (variants.py), itself for a session of the
+    # input; None: no variants. Variants are fitted on with their person, never judged.
+    origin: Indices | None = None
+
+
+def origins(data: Dataset) -> Indices:
+    return data.origin if data.origin is not None else np.arange(len(data.y))
+
+
+def sessions_of(data: Dataset) -> npt.NDArray[np.bool_]:
+    """The rows that are sessions of the input (not variants)."""
+    return origins(data) == np.arange(len(data.y))
+
+
+def with_variants(data: Dataset, rows: Indices) -> Indices:
+    """rows and the variants of them."""
+    chosen = np.zeros(len(data.y), dtype=np.bool_)
+    chosen[rows] = True
+    return np.flatnonzero(chosen[origins(data)])
 
 
 def _lightgbm() -> Any:
@@ -64,29 +84,35 @@ def _lightgbm() -> Any:
 
 
 def load(inputs: Sequence[str], family_of: Mapping[str, str], *, jobs: int | None = None, strict: bool = False,
-         progress: bool = False, errors: IO[str] | None = None) -> Dataset:
-    """The labelled sessions of the inputs; a bot's family is family_of[source], else its source."""
+         progress: bool = False, errors: IO[str] | None = None, variants: bool = True) -> Dataset:
+    """The labelled sessions of the inputs; a bot's family is family_of[source], else its source.
+    With variants, each human session's variants (variants.py) follow its row."""
     sink = MemorySink()
-    summary = run(inputs, sink, jobs=jobs, strict=strict, progress=progress, errors=errors, work=labelled_chunk)
+    work = partial(labelled_chunk, variants=variants)
+    summary = run(inputs, sink, jobs=jobs, strict=strict, progress=progress, errors=errors, work=work)
     rows = sink.rows
     x = np.array([row[3:] for row in rows], dtype=np.float64).reshape(len(rows), len(feature_set.NAMES))
-    y = np.array([row[1] for row in rows], dtype=np.int64)
+    y = np.array([1 if row[1] == 1 else 0 for row in rows], dtype=np.int64)
+    origin = np.arange(len(rows))
     sources: dict[str, int] = {}
     families: dict[str, list[str]] = {}
     names: list[str] = []
-    for row in rows:
+    for i, row in enumerate(rows):
         source: str = row[2]
-        sources[source] = sources.get(source, 0) + 1
-        name = family_of.get(source, source) if row[1] else source
+        if row[1] == VARIANT:
+            origin[i] = origin[i - 1]  # after its session's row, or after another variant of it
+        else:
+            sources[source] = sources.get(source, 0) + 1
+        name = family_of.get(source, source) if row[1] == 1 else source
         names.append(name)
-        if row[1] and source not in families.setdefault(name, []):
+        if row[1] == 1 and source not in families.setdefault(name, []):
             families[name].append(source)
     return Dataset(x, y, np.array(names, dtype=np.str_), dict(sorted(sources.items())),
-                   dict(sorted(families.items())), summary)
+                   dict(sorted(families.items())), summary, origin)
 
 
 def check(data: Dataset) -> None:
-    humans, bots = int((data.y == 0).sum()), int((data.y == 1).sum())
+    humans, bots = int(((data.y == 0) & sessions_of(data)).sum()), int((data.y == 1).sum())
     if humans < 2 * FOLDS or bots < 2 * FOLDS:
         raise BatchError(f"too few labelled sessions to fit and check a model: {humans} human and {bots} bot; "
                          f"at least {2 * FOLDS} of each are needed")
@@ -252,12 +278,12 @@ def cross_validate(data: Dataset, target_fpr: float, seed: int) -> dict[str, Any
     """Out-of-fold scores and outcomes of every session (folds drawn per class)."""
     oof = np.empty(len(data.y), dtype=np.float64)
     judged = np.empty(len(data.y), dtype=np.bool_)
-    humans, bots = np.flatnonzero(data.y == 0), np.flatnonzero(data.y == 1)
+    humans, bots = np.flatnonzero((data.y == 0) & sessions_of(data)), np.flatnonzero(data.y == 1)
     features = data.x.shape[1]
     judges: list[tuple[Judge, Indices]] = []
     for h, b in zip(folds(len(humans), seed), folds(len(bots), seed + 1)):
         test = np.concatenate([humans[h], bots[b]])
-        train = np.setdiff1d(np.arange(len(data.y)), test)
+        train = np.setdiff1d(np.arange(len(data.y)), with_variants(data, test))
         judge = Judge(fit_forest(data.x[train], data.y[train], seed, data.family[train]),
                       familiar_of(data.x[train], data.y[train]), features)
         oof[test] = judge.scores(data.x[test])
@@ -288,7 +314,7 @@ def _held_out(data: Dataset, train_humans: Indices, others: Indices, held: Indic
     judges: list[Judge] = []
     held_scores: list[Vector] = []
     for test in parts:
-        train = np.concatenate([np.delete(train_humans, test), others])
+        train = np.concatenate([with_variants(data, np.delete(train_humans, test)), others])
         judge = Judge(fit_forest(data.x[train], data.y[train], seed, data.family[train]),
                       familiar_of(data.x[train], data.y[train]), features)
         human_scores[test] = judge.scores(data.x[train_humans[test]])
@@ -307,7 +333,7 @@ def _mean_shares(per_model: Sequence[Mapping[str, float]]) -> dict[str, float]:
 def leave_one_family_out(data: Dataset, target_fpr: float, seed: int,
                          report: Callable[[str], None] | None = None) -> list[dict[str, Any]]:
     """Per bot family: how models fitted without it judge its sessions, at the target FPR."""
-    humans = np.flatnonzero(data.y == 0)
+    humans = np.flatnonzero((data.y == 0) & sessions_of(data))
     table: list[dict[str, Any]] = []
     for family in data.families:
         held = np.flatnonzero((data.y == 1) & (data.family == family))
@@ -328,7 +354,8 @@ def leave_one_source_out(data: Dataset, target_fpr: float, seed: int,
     those of the fit); then a calibration (a refit, as Detector.calibrated makes) to half of
     them, judging the other half and the half of the bots that calibration did not fit on."""
     from velmora_core.detect import calibration  # the same code as Detector.calibrated
-    sources = sorted({str(f) for f in data.family[data.y == 0].tolist()})
+    people = (data.y == 0) & sessions_of(data)
+    sources = sorted({str(f) for f in data.family[people].tolist()})
     bots = np.flatnonzero(data.y == 1)
     order = np.random.default_rng([seed, 1]).permutation(bots)
     bots_fit, bots_judged = np.sort(order[: len(order) // 2]), np.sort(order[len(order) // 2:])
@@ -336,16 +363,16 @@ def leave_one_source_out(data: Dataset, target_fpr: float, seed: int,
     if len(sources) < 2:
         return table
     for source in sources:
-        held = np.flatnonzero((data.y == 0) & (data.family == source))
-        train_humans = np.flatnonzero((data.y == 0) & (data.family != source))
+        held = np.flatnonzero(people & (data.family == source))
+        train_humans = np.flatnonzero(people & (data.family != source))
         per_model, _, _, _, _ = _held_out(data, train_humans, bots, held, target_fpr, seed)
         got = _mean_shares(per_model)
-        people = np.random.default_rng(seed).permutation(held)
-        fit_half, judge_half = people[: len(people) // 2], people[len(people) // 2:]
+        shuffled = np.random.default_rng(seed).permutation(held)
+        fit_half, judge_half = shuffled[: len(shuffled) // 2], shuffled[len(shuffled) // 2:]
         row = {"source": source, "humans": len(held), "bot": got["bot"], "unsure": got["unsure"],
                "calibrated_on": len(fit_half), "calibrated_bot": None, "calibrated_unsure": None,
                "calibrated_bots_caught": None}
-        basis = np.concatenate([train_humans, bots_fit])
+        basis = np.concatenate([with_variants(data, train_humans), bots_fit])
         try:
             again = calibration.refit_rows(data.x[basis], data.y[basis], data.family[basis],
                                            familiar_of(data.x[basis], data.y[basis]), data.x[fit_half].tolist(),
@@ -415,7 +442,8 @@ def evaluate(data: Dataset, target_fpr: float, seed: int,
     lofo = leave_one_family_out(data, target_fpr, seed, report) if len(data.families) > 1 else []
     loso = leave_one_source_out(data, target_fpr, seed, report)
     return {"seed": seed, "target_fpr": target_fpr, "params": {**PARAMS, "rounds": ROUNDS},
-            "sessions": {"human": int((data.y == 0).sum()), "bot": int((data.y == 1).sum())},
+            "sessions": {"human": int(((data.y == 0) & sessions_of(data)).sum()), "bot": int((data.y == 1).sum()),
+                         "human_variants": int((~sessions_of(data)).sum())},
             "sources": data.sources, "families": data.families,
             "cross_validation": cv, "leave_one_family_out": lofo, **lofo_summary(lofo),
             "leave_one_human_source_out": loso}

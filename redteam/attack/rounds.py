@@ -50,25 +50,32 @@ class Settings:
 def _concat(parts: Sequence[training.Dataset]) -> training.Dataset:
     sources: dict[str, int] = {}
     families: dict[str, list[str]] = {}
+    origins: list[np.ndarray[Any, np.dtype[np.intp]]] = []
+    offset = 0
     for part in parts:
         for source, count in part.sources.items():
             sources[source] = sources.get(source, 0) + count
         for family, members in part.families.items():
             families.setdefault(family, [])
             families[family] += [m for m in members if m not in families[family]]
+        origins.append(training.origins(part) + offset)
+        offset += len(part.y)
     return training.Dataset(
         np.concatenate([p.x for p in parts]), np.concatenate([p.y for p in parts]),
         np.concatenate([p.family for p in parts]), dict(sorted(sources.items())),
-        dict(sorted(families.items())), parts[0].summary)
+        dict(sorted(families.items())), parts[0].summary, np.concatenate(origins))
 
 
 def _subset(data: training.Dataset, keep: np.ndarray[Any, np.dtype[np.bool_]]) -> training.Dataset:
+    """The kept rows (a kept variant's session must be kept too)."""
     names = data.family[keep]
     sources: dict[str, int] = {}
-    for name in names.tolist():
+    for name in data.family[keep & training.sessions_of(data)].tolist():
         sources[name] = sources.get(name, 0) + 1
+    position = np.cumsum(keep) - 1
     return training.Dataset(data.x[keep], data.y[keep], names, sources,
-                            {k: v for k, v in data.families.items() if k in set(names.tolist())}, data.summary)
+                            {k: v for k, v in data.families.items() if k in set(names.tolist())}, data.summary,
+                            position[training.origins(data)[keep]])
 
 
 def _row(bot: Session) -> tuple[float, ...]:
@@ -102,12 +109,14 @@ def harden(humans: training.Dataset, bots: training.Dataset, pool: Pool, setting
            work: Path, report: Callable[[str], None]) -> Model:
     """The rounds, then the final model (not yet written). `humans` rows are the pool's
     sessions in order; `bots` every other labelled bot session."""
-    if len(humans.y) != len(pool.held):
-        raise ValueError(f"{len(humans.y)} human rows for {len(pool.held)} human sessions: "
+    sessions = np.flatnonzero(training.sessions_of(humans))
+    if len(sessions) != len(pool.held):
+        raise ValueError(f"{len(sessions)} human rows for {len(pool.held)} human sessions: "
                          "every human line must be a usable session")
     held = np.array(pool.held, dtype=bool)
-    fit_humans = _subset(humans, ~held)
-    held_x = humans.x[held]
+    held_rows = sessions[held]
+    fit_humans = _subset(humans, ~np.isin(training.origins(humans), held_rows))  # nor their variants
+    held_x = humans.x[held_rows]
     work.mkdir(parents=True, exist_ok=True)
     added: list[training.Dataset] = []
     rounds: list[dict[str, Any]] = []

@@ -18,6 +18,7 @@ from helpers.leak_check import assert_no_leak
 from velmora_core import _native, training
 from velmora_core.cli import main
 from velmora_core.detect import Detector, familiarity, feature_set, model_file, verdicts
+from velmora_core.detect.variants import human_variants
 
 
 def _session(rng, label, source):
@@ -73,8 +74,20 @@ def test_training_is_deterministic_and_records_its_evaluation(data, model_path, 
     assert "Cross-validated AUC" in out and "line16" in out and "mean over families" in out
     summary = Detector.load(model_path).training
     assert [row["family"] for row in summary["leave_one_family_out"]] == ["line16", "line5"]
-    assert summary["sessions"] == {"human": 20, "bot": 24}
+    # Each person's two variants are fitted on, never judged.
+    assert summary["sessions"] == {"human": 20, "bot": 24, "human_variants": 40}
     assert len(summary["cross_validation"]["human_scores"]) == 20
+    assert len(Detector.load(model_path).model.basis.labels) == 84
+
+
+def test_variants_are_the_person_at_half_the_rate_and_on_a_coarse_clock(data):
+    human = _human(data)
+    (_, half), (_, coarse) = human_variants(human)
+    assert half["mouse_movements"] == human["mouse_movements"][::2] and half["keystrokes"] == human["keystrokes"]
+    assert [m["x"] for m in coarse["mouse_movements"]] == [m["x"] for m in human["mouse_movements"]]
+    assert all(m["t"] % 16 == 0 for m in coarse["mouse_movements"])
+    assert all(k["t"] % 16 == 0 and k["duration_ms"] % 16 == 0 for k in coarse["keystrokes"])
+    assert [name for name, _ in human_variants({"mouse_movements": "x", "clicks": [1]})] == ["coarse_clock"]
 
 
 def test_exported_trees_score_like_the_fit(data):
@@ -129,7 +142,7 @@ def test_outcomes_need_evidence_for_bot_and_say_what_is_missing(model_path, data
         verdict = det.verdict(session)
         assert verdict.outcome == "unsure" and text in str(verdict.reasons[0]), verdict.reasons
     # Unlike the people of the fit: unsure, never bot on that alone.
-    fast = _with(human, mouse_movements=[{**m, "t": m["t"] / 20} for m in moves])
+    fast = _with(human, mouse_movements=[{**m, "t": m["t"] / 200} for m in moves])
     verdict = det.verdict(fast)
     assert verdict.outcome == "unsure" and str(verdict.reasons[0]).startswith("unlike the people")
     unfamiliar = familiarity.Excess(50.0, "dt_cv", 9.0, 1.0)

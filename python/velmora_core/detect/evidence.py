@@ -29,9 +29,10 @@ DISORDERED_SAMPLES: Final = 2
 # place_*: pointer or click positions beyond the screen's far edge (px of slack).
 SCREEN_SLACK_PX: Final = 2.0
 # end_speed_ratio: a hand brakes before it stops. The recorded people end their movements at
-# 0.35 of their top speed at most (a remote desktop's coarse samples included); a session
-# whose movements end at half of it or more, on average, stops like a timer.
-ABRUPT_END_RATIO: Final = 0.5
+# 0.35 of their top speed at most (a remote desktop's coarse samples included), 0.58 when
+# every other sample is dropped (a slower device); movements that end at 0.6 of it or
+# more, on average, stop like a timer.
+ABRUPT_END_RATIO: Final = 0.6
 
 
 @dataclass(frozen=True)

@@ -13,6 +13,7 @@ import orjson
 
 from velmora_core.detect import Detector, feature_set
 from velmora_core.detect.stroke_memory import StrokeMemory, evidence, stroke_prints_json
+from velmora_core.detect.variants import human_variants
 from velmora_core.batch.extraction import ChunkResult, Row, parse_object
 from velmora_core.batch.inputs import Chunk
 from velmora_core.records import Telemetry
@@ -20,6 +21,8 @@ from velmora_core.batch.writers import encode_csv, encode_jsonl
 
 SCORE_COLUMNS: Final = ("file", "line", "score", "verdict")
 LABELS: Final = {"human": 0, "bot": 1}
+# The label of a human session's variant row (a person still, but not a line of the input).
+VARIANT: Final = -1
 
 
 def _object(line: bytes) -> tuple[Telemetry | None, str]:
@@ -89,8 +92,10 @@ def score_chunk(chunk: Chunk, model: str | None, encoding: str, memory: StrokeMe
     return result
 
 
-def labelled_chunk(chunk: Chunk) -> ChunkResult:
-    """Rows (line, label 0/1, source, *features) of sessions with a "label" and a "source"."""
+def labelled_chunk(chunk: Chunk, variants: bool = False) -> ChunkResult:
+    """Rows (line, label 0/1, source, *features) of sessions with a "label" and a "source";
+    with variants, each human row is followed by its variants' (variants.py), labelled
+    VARIANT."""
     lines = chunk.lines()
     rejects: list[tuple[int, str]] = []
     rows: list[Row] = []
@@ -103,7 +108,11 @@ def labelled_chunk(chunk: Chunk) -> ChunkResult:
             rejects.append((number, '"source" (the recording set or bot family) is missing or not a string'))
         else:
             rows.append((number, LABELS[label], source, *feature_set.feature_row(session)))
-    return ChunkResult(chunk.source, chunk.name, len(lines), chunk.size, len(rows), rows, rejects)
+            if variants and label == "human":
+                rows += [(number, VARIANT, source, *feature_set.feature_row(variant))
+                         for _, variant in human_variants(session)]
+    sessions_used = sum(1 for row in rows if row[1] != VARIANT)
+    return ChunkResult(chunk.source, chunk.name, len(lines), chunk.size, sessions_used, rows, rejects)
 
 
 def feature_chunk(chunk: Chunk) -> ChunkResult:
