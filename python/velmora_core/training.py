@@ -161,9 +161,14 @@ def fit_forest(x: Matrix, y: npt.NDArray[np.int64], seed: int, family: npt.NDArr
     return export(fit(x, y, seed, family))
 
 
-def familiar_of(x: Matrix, y: npt.NDArray[np.int64]) -> Familiar:
-    """The ranges of the humans among these rows: what a model fitted on them knows."""
-    return familiarity.profile(x[y == 0].tolist(), feature_set.NAMES)
+def familiar_of(data: Dataset, rows: Indices | None = None) -> Familiar:
+    """The ranges of the humans among these rows (default: all), variants included: what a
+    model fitted on them knows. The limit comes from the sessions alone: a variant in one
+    half would make its own session look familiar in the other."""
+    chosen = np.arange(len(data.y)) if rows is None else rows
+    humans = chosen[data.y[chosen] == 0]
+    sessions = humans[sessions_of(data)[humans]]
+    return familiarity.profile(data.x[humans].tolist(), feature_set.NAMES, data.x[sessions].tolist())
 
 
 class Judge:
@@ -285,7 +290,7 @@ def cross_validate(data: Dataset, target_fpr: float, seed: int) -> dict[str, Any
         test = np.concatenate([humans[h], bots[b]])
         train = np.setdiff1d(np.arange(len(data.y)), with_variants(data, test))
         judge = Judge(fit_forest(data.x[train], data.y[train], seed, data.family[train]),
-                      familiar_of(data.x[train], data.y[train]), features)
+                      familiar_of(data, train), features)
         oof[test] = judge.scores(data.x[test])
         judged[test] = judge.judged_by_model(data.x[test])
         judges.append((judge, test))
@@ -316,7 +321,7 @@ def _held_out(data: Dataset, train_humans: Indices, others: Indices, held: Indic
     for test in parts:
         train = np.concatenate([with_variants(data, np.delete(train_humans, test)), others])
         judge = Judge(fit_forest(data.x[train], data.y[train], seed, data.family[train]),
-                      familiar_of(data.x[train], data.y[train]), features)
+                      familiar_of(data, train), features)
         human_scores[test] = judge.scores(data.x[train_humans[test]])
         judged[test] = judge.judged_by_model(data.x[train_humans[test]])
         held_scores.append(judge.scores(data.x[held]))
@@ -375,7 +380,7 @@ def leave_one_source_out(data: Dataset, target_fpr: float, seed: int,
         basis = np.concatenate([with_variants(data, train_humans), bots_fit])
         try:
             again = calibration.refit_rows(data.x[basis], data.y[basis], data.family[basis],
-                                           familiar_of(data.x[basis], data.y[basis]), data.x[fit_half].tolist(),
+                                           familiar_of(data, basis), data.x[fit_half].tolist(),
                                            target_fpr, seed)
         except calibration.CalibrationError:
             again = None  # too few of them to calibrate to: the zero-shot figures stand alone
@@ -454,7 +459,7 @@ def train(data: Dataset, target_fpr: float, seed: int, report: Callable[[str], N
     summary = evaluate(data, target_fpr, seed, report)
     forest = fit_forest(data.x, data.y, seed, data.family)
     return Model(feature_set.NAMES, float(summary["cross_validation"]["threshold"]), target_fpr, forest, summary,
-                 familiar=familiar_of(data.x, data.y),
+                 familiar=familiar_of(data),
                  basis=basis_of(data.x.tolist(), data.y.tolist(), [str(f) for f in data.family.tolist()]))
 
 

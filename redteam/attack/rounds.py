@@ -95,7 +95,7 @@ def _fit(data: training.Dataset, target_fpr: float, seed: int) -> tuple[Target, 
     cv = training.cross_validate(data, target_fpr, seed)
     forest = training.fit_forest(data.x, data.y, seed, data.family)
     threshold = float(cv["threshold"])
-    model = Model(feature_set.NAMES, threshold, target_fpr, forest, {}, familiar=training.familiar_of(data.x, data.y))
+    model = Model(feature_set.NAMES, threshold, target_fpr, forest, {}, familiar=training.familiar_of(data))
     return Target(Detector(model)), forest, threshold
 
 

@@ -66,11 +66,13 @@ def columns(rows: Iterable[Sequence[float]], index: Sequence[int]) -> list[list[
     return out
 
 
-def profile(rows: Sequence[Sequence[float]], names: Sequence[str]) -> Familiar:
+def profile(rows: Sequence[Sequence[float]], names: Sequence[str],
+            people: Sequence[Sequence[float]] | None = None) -> Familiar:
     """The ranges of FEATURES over these rows (in names order), and a limit that leaves all
-    but a few new people of the same population familiar."""
+    but a few new people of the same population familiar (measured on people: default rows)."""
     ranges = _ranges(rows, names)
-    halves = (rows[0::2], rows[1::2])
+    people = rows if people is None else people
+    halves = (people[0::2], people[1::2])
     held_out: list[float] = []
     if all(len(h) >= 2 for h in halves):
         for fit, other in (halves, halves[::-1]):
