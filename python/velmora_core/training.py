@@ -66,7 +66,8 @@ def origins(data: Dataset) -> Indices:
 
 def sessions_of(data: Dataset) -> npt.NDArray[np.bool_]:
     """The rows that are sessions of the input (not variants)."""
-    return origins(data) == np.arange(len(data.y))
+    same: npt.NDArray[np.bool_] = np.equal(origins(data), np.arange(len(data.y)))
+    return same
 
 
 def with_variants(data: Dataset, rows: Indices) -> Indices:
