@@ -147,6 +147,7 @@ evaluate: install redteam-corpus
 	$(VPY) -m velmora_core evaluate $(MODEL_DATA) $(REDTEAM_FAMILIES:%=$(REDTEAM_DIR)/%.jsonl) $(MODEL_OPTIONS) \
 	    $(if $(MODEL),--model $(MODEL))
 	$(VPY) -m redteam consistency --per-family 60 --seed 1 $(if $(MODEL),--model $(MODEL))
+	$(VPY) -m redteam devices $(MODEL_DATA) $(REDTEAM_FAMILIES:%=$(REDTEAM_DIR)/%.jsonl) $(MODEL_OPTIONS)
 
 # Our adaptive attacker against MODEL (default: the bundled model): the share of fresh bots
 # (held-out people's scripts, new seeds) that pass after 100, 1,000 and 10,000 queries.

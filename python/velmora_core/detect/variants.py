@@ -3,7 +3,7 @@ again at half its sampling rate.
 
 People on a slower device, a busy machine or a virtual machine are people. A model shown
 only the rates of our recordings learns that slower ones are bots' (every other sample
-dropped made a quarter of held-out people "bot"). The variants teach it otherwise; they
+dropped made a quarter of held-out people "bot": `python -m redteam devices`). The variants teach it otherwise; they
 never count as people in any estimate.
 
 A variant on a coarse clock (time stamps floored to 16 ms) was tried too: it made the

@@ -1,0 +1,78 @@
+"""How held-out people fare on other devices (`python -m redteam devices DATA...`, run by
+`make evaluate`): out-of-fold models (fitted as `velmora-core evaluate` fits them, the
+people's half-rate variants included) judge each held-out person's session as a slower,
+lossier or coarser-clocked device would report it. Another device is no evidence of a bot:
+the share judged "bot" should stay near the false-positive target.
+"""
+
+from __future__ import annotations
+
+import json
+import math
+from collections.abc import Callable, Sequence
+from typing import Any
+
+import numpy as np
+
+from velmora_core import training
+from velmora_core.detect import feature_set
+
+from .script import Session
+
+Shift = Callable[[Session], Session]
+
+
+def _clock(session: Session, tick: float) -> Session:
+    def floor(items: Any) -> Any:
+        return [{**e, "t": math.floor(e["t"] / tick) * tick} for e in items]
+    return {**session, "mouse_movements": floor(session["mouse_movements"]), "clicks": floor(session["clicks"])}
+
+
+SHIFTS: dict[str, Shift] = {
+    "every 2nd sample": lambda s: {**s, "mouse_movements": s["mouse_movements"][::2]},
+    "every 3rd sample": lambda s: {**s, "mouse_movements": s["mouse_movements"][::3]},
+    "a third of samples lost": lambda s: {**s, "mouse_movements": [
+        m for i, m in enumerate(s["mouse_movements"]) if (i * 7919) % 3 != 0]},
+    "16 ms clock": lambda s: _clock(s, 16.0),
+    "100 ms clock": lambda s: _clock(s, 100.0),
+}
+
+
+def _human_sessions(inputs: Sequence[str]) -> list[Session]:
+    out: list[Session] = []
+    for path in inputs:
+        with open(path, encoding="utf-8") as f:
+            out += [s for s in map(json.loads, filter(str.strip, f)) if s.get("label") == "human"]
+    return out
+
+
+def report(inputs: Sequence[str], family_of: dict[str, str], target_fpr: float, seed: int,
+           variants: bool = True) -> str:
+    data = training.load(inputs, family_of, jobs=1, variants=variants)
+    people = np.flatnonzero((data.y == 0) & training.sessions_of(data))
+    sessions = _human_sessions(inputs)
+    if len(sessions) != len(people):
+        raise ValueError("every human line must be a usable session")
+    shifted = {name: np.array([feature_set.feature_row(shift(s)) for s in sessions]) for name, shift in SHIFTS.items()}
+    bots = np.flatnonzero(data.y == 1)
+    scores = np.empty(len(people))
+    judges: list[tuple[training.Judge, np.ndarray[Any, np.dtype[np.intp]]]] = []
+    for test in training.folds(len(people), seed):
+        train = np.concatenate([training.with_variants(data, np.delete(people, test)), bots])
+        judge = training.Judge(training.fit_forest(data.x[train], data.y[train], seed, data.family[train]),
+                               training.familiar_of(data, train), data.x.shape[1])
+        scores[test] = judge.scores(data.x[people[test]])
+        judges.append((judge, test))
+    threshold = training.pick_threshold(scores, target_fpr)
+    lines = [f"Held-out people ({len(people)}) as other devices report them, judged by out-of-fold models "
+             f"(share bot / unsure):", f"{'as recorded':<26} " + _shares(judges, data.x[people], threshold)]
+    lines += [f"{name:<26} " + _shares(judges, rows, threshold) for name, rows in shifted.items()]
+    return "\n".join(lines)
+
+
+def _shares(judges: Sequence[tuple[training.Judge, Any]], rows: Any, threshold: float) -> str:
+    outcomes: list[str] = []
+    for judge, test in judges:
+        outcomes += judge.outcomes(rows[test], threshold)
+    got = training.shares(outcomes)
+    return f"{100 * got['bot']:>6.1f} % {100 * got['unsure']:>6.1f} %"
