@@ -10,12 +10,13 @@ from __future__ import annotations
 import json
 import math
 from collections.abc import Callable, Sequence
-from typing import Any
+from typing import Any, cast
 
 import numpy as np
 
 from velmora_core import training
 from velmora_core.detect import feature_set
+from velmora_core.records import Telemetry
 
 from .script import Session
 
@@ -53,7 +54,7 @@ def report(inputs: Sequence[str], family_of: dict[str, str], target_fpr: float, 
     sessions = _human_sessions(inputs)
     if len(sessions) != len(people):
         raise ValueError("every human line must be a usable session")
-    shifted = {name: np.array([feature_set.feature_row(shift(s)) for s in sessions]) for name, shift in SHIFTS.items()}
+    shifted = {name: np.array([feature_set.feature_row(cast(Telemetry, shift(s))) for s in sessions]) for name, shift in SHIFTS.items()}
     bots = np.flatnonzero(data.y == 1)
     scores = np.empty(len(people))
     judges: list[tuple[training.Judge, np.ndarray[Any, np.dtype[np.intp]]]] = []
