@@ -442,11 +442,16 @@ def test_calibration_round_trip_and_bad_input(model_path, data, tmp_path, capsys
         assert outcomes["human"].count("bot") == 0 and outcomes["bot"].count("bot") == len(outcomes["bot"])
     kept = base.calibrated(site, refit=False)
     assert kept.model.forest == base.model.forest and kept.threshold >= base.threshold
-    # A model without the rows it was fitted on cannot be refitted; without a refit it can be calibrated.
+    # A model without the rows it was fitted on cannot be refitted: --refit stops, the default says so.
     bare = _rewritten(model_path, tmp_path, lambda d: _resealed(d, lambda d: d.pop("basis")))
-    assert main(["calibrate", str(sessions), "--model", str(bare), "-o", str(out), "-j", "1"]) == 2
+    capsys.readouterr()
+    assert main(["calibrate", str(sessions), "--model", str(bare), "-o", str(out), "-j", "1", "--refit"]) == 2
     assert "does not carry the rows it was fitted on" in capsys.readouterr().err
-    assert main(["calibrate", str(sessions), "--model", str(bare), "-o", str(out), "-j", "1", "-q", "--no-refit"]) == 0
+    assert main(["calibrate", str(sessions), "--model", str(bare), "-o", str(out), "-j", "1", "-q"]) == 0
+    assert "the trees are kept, not fitted again" in capsys.readouterr().err
+    assert Detector.load(out).model.calibration["refit"] is False
+    with pytest.warns(RuntimeWarning, match="without a refit"):
+        Detector.load(bare).calibrated(site)
     few = tmp_path / "few.jsonl"
     few.write_text("".join(json.dumps(s) + "\n" for s in site[:5]))
     assert main(["calibrate", str(few), "--model", str(model_path), "-o", str(out), "-j", "1"]) == 2

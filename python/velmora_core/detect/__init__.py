@@ -165,10 +165,15 @@ class Detector:
         return familiarity.excess(self._familiar[0], row, self._familiar[1])
 
     def calibrated(self, sessions: "Iterable[Telemetry]", target_fpr: float = 0.01, *,
-                   refit: bool = True) -> "Detector":
+                   refit: bool | None = None) -> "Detector":
         """This model fitted to a site's own users, from these sessions (unlabelled, mostly
-        human): its trees fitted again with them among the people (refit; needs the 'train'
-        extra), what it considers familiar, and its threshold. See calibration.py."""
+        human): its trees fitted again with them among the people, what it considers
+        familiar, and its threshold. See calibration.py.
+
+        refit: True fits the trees again (it needs the 'train' extra and a model file that
+        carries its basis; BatchError or CalibrationError otherwise), False keeps them, None
+        (the default) refits when it can and warns (RuntimeWarning) when it cannot.
+        """
         from velmora_core.detect import calibration
         return type(self)(calibration.calibrate(self, sessions, target_fpr, refit))
 

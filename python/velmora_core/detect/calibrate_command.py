@@ -37,9 +37,12 @@ def add_command(commands: Any, fpr: Any, common: Any) -> None:
     calibrate.add_argument("--model", metavar="BASE", help="the model to calibrate (default: the bundled one)")
     calibrate.add_argument("--target-fpr", type=fpr, default=0.01,
                            help="share of the site's people the threshold may flag (default 0.01)")
-    calibrate.add_argument("--no-refit", dest="refit", action="store_false",
-                           help="keep the base model's trees (only its familiar ranges and threshold move); "
-                                "refitting them needs the 'train' extra")
+    refit = calibrate.add_mutually_exclusive_group()
+    refit.add_argument("--refit", dest="refit", action="store_true", default=None,
+                       help="fit the trees again, or stop (exit 2) when that cannot be done (default: refit when "
+                            "the 'train' extra is installed and the model carries its basis, else say so and keep them)")
+    refit.add_argument("--no-refit", dest="refit", action="store_false",
+                       help="keep the base model's trees (only its familiar ranges and threshold move)")
     common(calibrate)
 
 
@@ -53,6 +56,12 @@ def run_calibrate(args: argparse.Namespace) -> int:
         raise BatchError(f"cannot read the model {args.model}: {error.strerror or error}") from None
     except ValueError as error:
         raise BatchError(str(error)) from None
+    refit = args.refit
+    if refit is None:
+        missing = calibration.refit_missing(base.model)
+        if missing is not None:
+            print(f"velmora-core: the trees are kept, not fitted again: {missing}", file=sys.stderr)
+        refit = missing is None
     sink = ReservoirSink()
     summary = run(args.inputs, sink, jobs=args.jobs, strict=args.strict, work=rows.feature_chunk)
     if summary.stopped_at is not None:
@@ -61,7 +70,7 @@ def run_calibrate(args: argparse.Namespace) -> int:
         return 1
     what = {"inputs": [os.path.basename(p) for p in args.inputs], "base": args.model or "bundled"}
     try:
-        model = calibration.calibrated_model(base, sink.sample, args.target_fpr, what, args.refit)
+        model = calibration.calibrated_model(base, sink.sample, args.target_fpr, what, refit)
     except calibration.CalibrationError as error:
         raise BatchError(f"cannot calibrate: {error}") from None
     try:

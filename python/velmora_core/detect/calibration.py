@@ -1,9 +1,10 @@
 """Fitting a model to a site's own users (`Detector.calibrated`, `velmora-core calibrate`).
 
 The input is the site's traffic without labels, mostly human. Three things move:
-- the trees (unless refit is off): fitted again on the rows the model was fitted on (its
-  basis) with the site's sessions among the people, so that what sets the site's people
-  apart from ours no longer looks like a bot; this needs the 'train' extra (LightGBM). The
+- the trees: fitted again on the rows the model was fitted on (its basis) with the site's
+  sessions among the people, so that what sets the site's people apart from ours no longer
+  looks like a bot. This needs the 'train' extra (LightGBM) and a model with a basis; by
+  default (refit None) a calibration without them keeps the trees and warns. The
   site's scores for the threshold below are then out-of-fold (each from trees that did not
   see it), and so are the model's own people's;
 - what is familiar: the ranges of the pointer features become those of the base model's
@@ -21,9 +22,11 @@ Memory is bounded: a fixed-size uniform sample of the rows (reservoir) stands fo
 
 import datetime
 import hashlib
+import importlib.util
 import math
 import random
 import struct
+import warnings
 from collections.abc import Callable, Iterable, Sequence
 from dataclasses import dataclass, replace
 from typing import TYPE_CHECKING, Any, Final
@@ -181,12 +184,29 @@ class Reservoir:
         return self._digest.hexdigest()
 
 
+def refit_missing(model: Model) -> str | None:
+    """Why the model's trees cannot be fitted again here (None: they can)."""
+    if model.basis is None:
+        return "the base model does not carry the rows it was fitted on"
+    if any(importlib.util.find_spec(m) is None for m in ("numpy", "lightgbm")):
+        return "the 'train' extra (LightGBM, NumPy) is not installed"
+    return None
+
+
 def calibrated_model(detector: "Detector", sample: Reservoir, target_fpr: float, what: dict[str, Any],
-                     refit: bool = True) -> Model:
-    """The detector's model calibrated to the sampled rows (its trees fitted again unless not refit)."""
+                     refit: bool | None = None) -> Model:
+    """The detector's model calibrated to the sampled rows. refit: True fits the trees again
+    (an error when that cannot be done), False keeps them, None does what can be done and
+    warns (RuntimeWarning) when it keeps them."""
     model = detector.model
     if model.familiar is None:
         raise CalibrationError("the base model records no familiar ranges; retrain it with this version")
+    if refit is None:
+        missing = refit_missing(model)
+        if missing is not None:
+            warnings.warn(f"calibrating without a refit of the trees: {missing}; fewer bots are caught when the "
+                          f"trees see the site's people as bot-like", RuntimeWarning, stacklevel=3)
+        refit = missing is None
     record = {"sessions": sample.seen, "sampled": len(sample.rows), "rows_sha256": sample.digest(),
               "date": datetime.date.today().isoformat(), "target_fpr": target_fpr,
               "base_threshold": model.threshold, "refit": refit, **what}
@@ -214,7 +234,8 @@ def calibrated_model(detector: "Detector", sample: Reservoir, target_fpr: float,
                    calibration={**record, "used": fitted.used})
 
 
-def calibrate(detector: "Detector", sessions: Iterable[Telemetry], target_fpr: float, refit: bool = True) -> Model:
+def calibrate(detector: "Detector", sessions: Iterable[Telemetry], target_fpr: float,
+              refit: bool | None = None) -> Model:
     """Detector.calibrated: the sessions read as dicts."""
     if not 0.0 <= target_fpr < 1.0:
         raise ValueError("target_fpr must be at least 0 and below 1")
