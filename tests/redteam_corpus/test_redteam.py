@@ -325,7 +325,10 @@ def test_consistency_families_break_exactly_their_check(human_file: Path) -> Non
         for session in generate(family, scripts, ctx, 6, seed=3):
             row = evidence.Row(feature_set.NAMES, feature_set.feature_row(session))
             fired = [check.__name__ for check in evidence.CHECKS if check(row) is not None]
-            assert fired in ([broken[family.name]], []), (family.name, fired)
+            # Foreign clicks also cut the foreign track's movements in full flight.
+            also = {"abrupt_stops"} if family.name == "foreign_track" else set()
+            assert fired in ([], [broken[family.name]]) or set(fired) == {broken[family.name]} | also, \
+                (family.name, fired)
             assert fired or family.name in ("foreign_track", "scripted_clicks", "teleport_pointer")  # few clicks: nothing to see
     for session in humans:
         assert not evidence.findings(evidence.Row(feature_set.NAMES, feature_set.feature_row(session)))
