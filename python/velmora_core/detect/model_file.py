@@ -37,7 +37,7 @@ FORMAT: Final = "velmora-detector-model"
 VERSION: Final = 1
 FOREST_COLUMNS: Final = ("roots", "feature", "left", "right", "missing_left", "threshold", "value")
 # Limits of a model file, far above what `velmora-core train` writes (the bundled model:
-# 1.9 MiB, 200 trees, 5,800 nodes; its basis and training record grow with the sessions fitted).
+# 2.5 MiB, 200 trees, 5,800 nodes; its basis and training record grow with the sessions fitted).
 MAX_FILE_BYTES: Final = 16 << 20
 MAX_TREES: Final = 1024
 MAX_NODES: Final = 65536
