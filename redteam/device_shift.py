@@ -54,16 +54,11 @@ def report(inputs: Sequence[str], family_of: dict[str, str], target_fpr: float, 
     sessions = _human_sessions(inputs)
     if len(sessions) != len(people):
         raise ValueError("every human line must be a usable session")
-    shifted = {name: np.array([feature_set.feature_row(cast(Telemetry, shift(s))) for s in sessions]) for name, shift in SHIFTS.items()}
-    bots = np.flatnonzero(data.y == 1)
-    scores = np.empty(len(people))
-    judges: list[tuple[training.Judge, np.ndarray[Any, np.dtype[np.intp]]]] = []
-    for test in training.folds(len(people), seed):
-        train = np.concatenate([training.with_variants(data, np.delete(people, test)), bots])
-        judge = training.Judge(training.fit_forest(data.x[train], data.y[train], seed, data.family[train]),
-                               training.familiar_of(data, train), data.x.shape[1])
-        scores[test] = judge.scores(data.x[people[test]])
-        judges.append((judge, test))
+    shifted = {name: np.array([feature_set.feature_row(cast(Telemetry, shift(s))) for s in sessions])
+               for name, shift in SHIFTS.items()}
+    _, models, _, _, scores = training.held_out_models(data, people, np.flatnonzero(data.y == 1),
+                                                       np.empty(0, dtype=np.intp), target_fpr, seed)
+    judges = list(zip(models, training.folds(len(people), seed)))
     threshold = training.pick_threshold(scores, target_fpr)
     lines = [f"Held-out people ({len(people)}) as other devices report them, judged by out-of-fold models "
              f"(share bot / unsure):", f"{'as recorded':<26} " + _shares(judges, data.x[people], threshold)]

@@ -26,7 +26,7 @@ from velmora_core import _native
 from velmora_core.batch import Summary, run
 from velmora_core.detect import evidence, familiarity, feature_set, verdicts
 from velmora_core.detect.familiarity import Familiar
-from velmora_core.detect.model_file import Forest, Model, basis_of
+from velmora_core.detect.model_file import Basis, Forest, Model
 from velmora_core.detect.rows import VARIANT, labelled_chunk
 from velmora_core.errors import BatchError, missing_extra
 from velmora_core.batch.writers import MemorySink
@@ -308,11 +308,11 @@ def cross_validate(data: Dataset, target_fpr: float, seed: int) -> dict[str, Any
             "bot_scores": [round(float(s), 6) for s in bot_scores]}
 
 
-def _held_out(data: Dataset, train_humans: Indices, others: Indices, held: Indices, target_fpr: float,
-              seed: int) -> tuple[list[dict[str, float]], list[Judge], float, Vector, Vector]:
-    """Models fitted on folds of train_humans plus the bots others, judging held: per fold
-    model the shares of held's outcomes, the judges, the threshold, held's mean score and the
-    out-of-fold scores of train_humans."""
+def held_out_models(data: Dataset, train_humans: Indices, others: Indices, held: Indices, target_fpr: float,
+                    seed: int) -> tuple[list[dict[str, float]], list[Judge], float, Vector, Vector]:
+    """Models fitted on folds of train_humans (folds(len(train_humans), seed)) plus the bots
+    others, judging held: per fold model the shares of held's outcomes, the judges (in fold
+    order), the threshold, held's mean score and the out-of-fold scores of train_humans."""
     parts = folds(len(train_humans), seed)
     features = data.x.shape[1]
     human_scores = np.empty(len(train_humans), dtype=np.float64)
@@ -344,7 +344,7 @@ def leave_one_family_out(data: Dataset, target_fpr: float, seed: int,
     for family in data.families:
         held = np.flatnonzero((data.y == 1) & (data.family == family))
         others = np.flatnonzero((data.y == 1) & (data.family != family))
-        per_model, _, threshold, held_scores, human_scores = _held_out(data, humans, others, held, target_fpr, seed)
+        per_model, _, threshold, held_scores, human_scores = held_out_models(data, humans, others, held, target_fpr, seed)
         got = _mean_shares(per_model)
         row = {"family": family, "bots": len(held), "caught": got["bot"], "unsure": got["unsure"],
                "auc": auc(human_scores, held_scores), "threshold": threshold}
@@ -371,7 +371,7 @@ def leave_one_source_out(data: Dataset, target_fpr: float, seed: int,
     for source in sources:
         held = np.flatnonzero(people & (data.family == source))
         train_humans = np.flatnonzero(people & (data.family != source))
-        per_model, _, _, _, _ = _held_out(data, train_humans, bots, held, target_fpr, seed)
+        per_model, _, _, _, _ = held_out_models(data, train_humans, bots, held, target_fpr, seed)
         got = _mean_shares(per_model)
         shuffled = np.random.default_rng(seed).permutation(held)
         fit_half, judge_half = shuffled[: len(shuffled) // 2], shuffled[len(shuffled) // 2:]
@@ -461,7 +461,7 @@ def train(data: Dataset, target_fpr: float, seed: int, report: Callable[[str], N
     forest = fit_forest(data.x, data.y, seed, data.family)
     return Model(feature_set.NAMES, float(summary["cross_validation"]["threshold"]), target_fpr, forest, summary,
                  familiar=familiar_of(data),
-                 basis=basis_of(data.x.tolist(), data.y.tolist(), [str(f) for f in data.family.tolist()]))
+                 basis=Basis(data.x.astype("<f8").tobytes(), tuple(data.y.tolist()), tuple(data.family.tolist())))
 
 
 def parse_families(pairs: Sequence[str]) -> dict[str, str]:

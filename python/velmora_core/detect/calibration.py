@@ -48,8 +48,6 @@ MIN_SESSIONS: Final = 20
 PAD: Final = 10.0
 THRESHOLD_PAD: Final = 2.0
 SEED: Final = 20261209
-# Folds of the out-of-fold scores of a refit.
-FOLDS: Final = 5
 
 
 @dataclass(frozen=True)
@@ -211,13 +209,13 @@ def calibrated_model(detector: "Detector", sample: Reservoir, target_fpr: float,
               "date": datetime.date.today().isoformat(), "target_fpr": target_fpr,
               "base_threshold": model.threshold, "refit": refit, **what}
     if refit:
-        if model.basis is None:
+        basis = model.basis
+        if basis is None:
             raise CalibrationError("the base model does not carry the rows it was fitted on, so its trees cannot be "
                                    "fitted again: retrain it with this version, or calibrate without refitting")
         require_extra("train", ("numpy", "lightgbm"), "calibrating with a refit of the trees")
         import numpy as np
-        basis = model.basis
-        x = np.array(basis.matrix(len(model.names)), dtype=np.float64).reshape(len(basis.labels), len(model.names))
+        x = np.frombuffer(basis.rows, dtype="<f8").reshape(len(basis.labels), len(model.names))
         seed = model.training.get("seed", 1)
         again = refit_rows(x, np.array(basis.labels, dtype=np.int64), np.array(basis.families, dtype=np.str_),
                            model.familiar, sample.rows, target_fpr, seed if type(seed) is int else 1)

@@ -62,6 +62,11 @@ def _count(v: float) -> int:
     return int(v)
 
 
+def _pattern(count: float, out_of: float, least: int, share: float) -> bool:
+    """At least `least` violations and `share` of what they are counted among: not a glitch."""
+    return count >= least and count >= share * out_of
+
+
 def webdriver(row: Row) -> Finding | None:
     if row["webdriver"] != 1.0:
         return None
@@ -70,7 +75,7 @@ def webdriver(row: Row) -> Finding | None:
 
 def clicks_off_path(row: Row) -> Finding | None:
     off, clicks = row["click_off_path"], row["click_count"]
-    if off < OFF_PATH_CLICKS or off < OFF_PATH_SHARE * clicks:
+    if not _pattern(off, clicks, OFF_PATH_CLICKS, OFF_PATH_SHARE):
         return None
     return Finding("click_off_path", off, f"{_count(off)} of {_count(clicks)} clicks were not where the pointer was "
                                           f"(over 10 px from its path at the time)")
@@ -79,7 +84,7 @@ def clicks_off_path(row: Row) -> Finding | None:
 def click_jumps(row: Row) -> Finding | None:
     # A finger taps at new places without moving a pointer between the taps.
     jumps, clicks = row["click_jump"], row["click_count"]
-    if row["touch_supported"] == 1.0 or jumps < JUMP_CLICKS or jumps < JUMP_CLICK_SHARE * clicks:
+    if row["touch_supported"] == 1.0 or not _pattern(jumps, clicks, JUMP_CLICKS, JUMP_CLICK_SHARE):
         return None
     return Finding("click_jump", jumps, f"{_count(jumps)} clicks at a new place with no pointer move before them")
 
@@ -87,7 +92,7 @@ def click_jumps(row: Row) -> Finding | None:
 def pointer_jumps(row: Row) -> Finding | None:
     # A tap on a touch screen puts one sample where the finger lands.
     lone, samples = row["pointer_jump"], row["mouse_points"]
-    if row["touch_supported"] == 1.0 or lone < JUMP_SAMPLES or lone < JUMP_SHARE * samples:
+    if row["touch_supported"] == 1.0 or not _pattern(lone, samples, JUMP_SAMPLES, JUMP_SHARE):
         return None
     return Finding("pointer_jump", lone, f"{_count(lone)} of {_count(samples)} pointer samples appear far from the last "
                                          f"with no path between: the pointer jumps")

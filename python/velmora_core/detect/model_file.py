@@ -24,7 +24,6 @@ import base64
 import binascii
 import hashlib
 import json
-import struct
 import math
 import os
 from dataclasses import dataclass, field
@@ -66,18 +65,9 @@ class Basis:
     labels: tuple[int, ...]  # 1 for a bot
     families: tuple[str, ...]  # each row's bot family or human source
 
-    def matrix(self, features: int) -> list[tuple[float, ...]]:
-        width = 8 * features
-        return [struct.unpack(f"<{features}d", self.rows[i:i + width]) for i in range(0, len(self.rows), width)]
-
     def to_json(self) -> dict[str, Any]:
         return {"rows": base64.b64encode(self.rows).decode("ascii"), "labels": list(self.labels),
                 "families": list(self.families)}
-
-
-def basis_of(rows: list[list[float]], labels: list[int], families: list[str]) -> Basis:
-    packed = b"".join(struct.pack(f"<{len(r)}d", *r) for r in rows)
-    return Basis(packed, tuple(labels), tuple(families))
 
 
 @dataclass(frozen=True)

@@ -49,15 +49,20 @@ def sessions(lines: Sequence[bytes], first_line: int,
             yield number, session
 
 
-def _row(line: bytes) -> tuple[tuple[float, ...] | None, str]:
-    """A line's feature row, straight from the text and parsed once; what the native reader
-    leaves (and every rejected line) goes the way of the other commands. None with the
-    reason for a line that is not a JSON object."""
-    row = feature_set.feature_row_json(line)
-    if row is not None:
-        return row, ""
-    session, reason = _object(line)
-    return (None, reason) if session is None else (feature_set.feature_row(session), "")
+def feature_rows(lines: Sequence[bytes], first_line: int,
+                 rejects: list[tuple[int, str]]) -> Iterator[tuple[int, bytes, tuple[float, ...]]]:
+    """(line number, line, feature row) for each line that is a JSON object; the others go to
+    rejects. A row is read straight from the text, parsing it once; what the native reader
+    leaves (and every rejected line) goes the way of the other commands."""
+    for number, line in enumerate(lines, first_line):
+        row = feature_set.feature_row_json(line)
+        if row is None:
+            session, reason = _object(line)
+            if session is None:
+                rejects.append((number, reason))
+                continue
+            row = feature_set.feature_row(session)
+        yield number, line, row
 
 
 @cache
@@ -74,11 +79,7 @@ def score_chunk(chunk: Chunk, model: str | None, encoding: str, memory: StrokeMe
     rejects: list[tuple[int, str]] = []
     det = detector(model)
     rows: list[Row] = []
-    for number, line in enumerate(lines, chunk.first_line):
-        row, reason = _row(line)
-        if row is None:
-            rejects.append((number, reason))
-            continue
+    for number, line, row in feature_rows(lines, chunk.first_line, rejects):
         verdict = det.verdict_row(row)
         outcome = verdict.outcome
         if memory is not None:
@@ -119,11 +120,5 @@ def feature_chunk(chunk: Chunk) -> ChunkResult:
     """Rows (line, *features) of every session: what a calibration reads."""
     lines = chunk.lines()
     rejects: list[tuple[int, str]] = []
-    rows: list[Row] = []
-    for number, line in enumerate(lines, chunk.first_line):
-        row, reason = _row(line)
-        if row is None:
-            rejects.append((number, reason))
-            continue
-        rows.append((number, *row))
+    rows: list[Row] = [(number, *row) for number, _, row in feature_rows(lines, chunk.first_line, rejects)]
     return ChunkResult(chunk.source, chunk.name, len(lines), chunk.size, len(rows), rows, rejects)
