@@ -58,7 +58,7 @@ def report(inputs: Sequence[str], family_of: dict[str, str], target_fpr: float, 
                for name, shift in SHIFTS.items()}
     _, models, _, _, scores = training.held_out_models(data, people, np.flatnonzero(data.y == 1),
                                                        np.empty(0, dtype=np.intp), target_fpr, seed)
-    judges = list(zip(models, training.folds(len(people), seed)))
+    judges = list(zip(models, training.human_folds(data, people, seed)))
     threshold = training.pick_threshold(scores, target_fpr)
     lines = [f"Held-out people ({len(people)}) as other devices report them, judged by out-of-fold models "
              f"(share bot / unsure):", f"{'as recorded':<26} " + _shares(judges, data.x[people], threshold)]

@@ -9,31 +9,17 @@ takes its strokes from them.
 
 from __future__ import annotations
 
-import csv
 import zlib
 from pathlib import Path
+
+from velmora_core.people import manifest_people
 
 HOLD_EVERY = 5
 
 
-def manifest_persons(path: Path) -> dict[int, str]:
-    """Line number (1-based) -> person, from the manifest beside a human file (if any)."""
-    manifest = path.with_name(path.stem + "_manifest.csv")
-    if not manifest.is_file():
-        return {}
-    out: dict[int, str] = {}
-    with manifest.open(encoding="utf-8") as handle:
-        for row in csv.DictReader(handle):
-            origin = row.get("origin") or ""
-            line = row.get("line") or ""
-            if origin and line.isdigit():
-                out[int(line)] = origin.split("/", 1)[0]
-    return out
-
-
 def persons_of(origins: list[tuple[str, int]]) -> list[str]:
     """The person of each (file, line); without a manifest, the file's name and the line."""
-    by_file = {f: manifest_persons(Path(f)) for f in {f for f, _ in origins}}
+    by_file = {f: manifest_people(Path(f)) for f in {f for f, _ in origins}}
     return [by_file[f].get(line, f"{Path(f).name}:{line}") for f, line in origins]
 
 

@@ -5,8 +5,9 @@ Every session's features are computed as for scoring; a gradient-boosted tree en
 by the native evaluator, here as in production.
 
 Two estimates come with a model:
-- cross-validated: out-of-fold scores of every session. The threshold is the one that
-  flags at most the target share of the out-of-fold human scores.
+- cross-validated: out-of-fold scores of every session, the humans split by person
+  (people.py), since every real user is a person the model has never seen. The threshold is
+  the one that flags at most the target share of the out-of-fold human scores.
 - leave-one-family-out: for each bot family, models fitted without it (humans split in
   folds) score its sessions against a threshold chosen the same way. This is what a bot
   of a kind never seen in training can expect.
@@ -14,6 +15,7 @@ Two estimates come with a model:
 
 import importlib
 import math
+from pathlib import Path
 from functools import partial
 from collections.abc import Callable, Mapping, Sequence
 from dataclasses import dataclass
@@ -23,6 +25,7 @@ import numpy as np
 import numpy.typing as npt
 
 from velmora_core import _native
+from velmora_core.people import manifest_people
 from velmora_core.batch import Summary, run
 from velmora_core.detect import evidence, familiarity, feature_set, verdicts
 from velmora_core.detect.familiarity import Familiar
@@ -58,10 +61,19 @@ class Dataset:
     # For each row, the row it is a variant of (variants.py), itself for a session of the
     # input; None: no variants. Variants are fitted on with their person, never judged.
     origin: Indices | None = None
+    # Who recorded each human row (people.py); None, or a bot: the row is its own person.
+    person: npt.NDArray[np.str_] | None = None
 
 
 def origins(data: Dataset) -> Indices:
     return data.origin if data.origin is not None else np.arange(len(data.y))
+
+
+def people(data: Dataset) -> npt.NDArray[np.str_]:
+    """The person of each row ("#N" for a row that is its own)."""
+    if data.person is not None:
+        return data.person
+    return np.array([f"#{i}" for i in range(len(data.y))], dtype=np.str_)
 
 
 def sessions_of(data: Dataset) -> npt.NDArray[np.bool_]:
@@ -95,6 +107,8 @@ def load(inputs: Sequence[str], family_of: Mapping[str, str], *, jobs: int | Non
     x = np.array([row[3:] for row in rows], dtype=np.float64).reshape(len(rows), len(feature_set.NAMES))
     y = np.array([1 if row[1] == 1 else 0 for row in rows], dtype=np.int64)
     origin = np.arange(len(rows))
+    manifests = {k: manifest_people(Path(name)) for k, name in enumerate(inputs)}
+    person: list[str] = []
     sources: dict[str, int] = {}
     families: dict[str, list[str]] = {}
     names: list[str] = []
@@ -102,14 +116,17 @@ def load(inputs: Sequence[str], family_of: Mapping[str, str], *, jobs: int | Non
         source: str = row[2]
         if row[1] == VARIANT:
             origin[i] = origin[i - 1]  # after its session's row, or after another variant of it
+            person.append(person[i - 1])
         else:
             sources[source] = sources.get(source, 0) + 1
+            known = manifests[sink.sources[i]].get(row[0]) if row[1] == 0 else None
+            person.append(known if known is not None else f"#{i}")
         name = family_of.get(source, source) if row[1] == 1 else source
         names.append(name)
         if row[1] == 1 and source not in families.setdefault(name, []):
             families[name].append(source)
     return Dataset(x, y, np.array(names, dtype=np.str_), dict(sorted(sources.items())),
-                   dict(sorted(families.items())), summary, origin)
+                   dict(sorted(families.items())), summary, origin, np.array(person, dtype=np.str_))
 
 
 def check(data: Dataset) -> None:
@@ -280,6 +297,26 @@ def folds(count: int, seed: int) -> list[Indices]:
     return [np.sort(part) for part in np.array_split(order, FOLDS)]
 
 
+def folds_by(groups: Sequence[str], seed: int) -> list[Indices]:
+    """Folds (test indices) that keep each group whole: the groups, in order of first
+    appearance, shuffled into FOLDS parts. All groups of one item: folds(len(groups), seed).
+    Fewer groups than folds cannot be split so: then the items are, as folds() does."""
+    _, first, inverse = np.unique(np.asarray(groups), return_index=True, return_inverse=True)
+    if len(first) < FOLDS:
+        return folds(len(groups), seed)
+    rank = np.argsort(np.argsort(first))  # group ids in order of first appearance
+    part = np.empty(len(first), dtype=np.intp)
+    for k, chosen in enumerate(np.array_split(np.random.default_rng(seed).permutation(len(first)), FOLDS)):
+        part[chosen] = k
+    of_item = part[rank[inverse]]
+    return [np.flatnonzero(of_item == k) for k in range(FOLDS)]
+
+
+def human_folds(data: Dataset, humans: Indices, seed: int) -> list[Indices]:
+    """Folds of these human rows (positions in humans) that never split a person."""
+    return folds_by(people(data)[humans].tolist(), seed)
+
+
 def cross_validate(data: Dataset, target_fpr: float, seed: int) -> dict[str, Any]:
     """Out-of-fold scores and outcomes of every session (folds drawn per class)."""
     oof = np.empty(len(data.y), dtype=np.float64)
@@ -287,7 +324,7 @@ def cross_validate(data: Dataset, target_fpr: float, seed: int) -> dict[str, Any
     humans, bots = np.flatnonzero((data.y == 0) & sessions_of(data)), np.flatnonzero(data.y == 1)
     features = data.x.shape[1]
     judges: list[tuple[Judge, Indices]] = []
-    for h, b in zip(folds(len(humans), seed), folds(len(bots), seed + 1)):
+    for h, b in zip(human_folds(data, humans, seed), folds(len(bots), seed + 1)):
         test = np.concatenate([humans[h], bots[b]])
         train = np.setdiff1d(np.arange(len(data.y)), with_variants(data, test))
         judge = Judge(fit_forest(data.x[train], data.y[train], seed, data.family[train]),
@@ -301,19 +338,22 @@ def cross_validate(data: Dataset, target_fpr: float, seed: int) -> dict[str, Any
     for judge, test in judges:
         outcome[test] = judge.outcomes(data.x[test], threshold)
     human, bot = shares(outcome[humans].tolist()), shares(outcome[bots].tolist())
+    by_source = {source: shares(outcome[humans[data.family[humans] == source]].tolist())
+                 for source in sorted(set(data.family[humans].tolist()))}
     return {"folds": FOLDS, "auc": auc(human_scores, bot_scores), "threshold": threshold,
             "caught": bot["bot"], "bots_unsure": bot["unsure"],
             "false_positive_rate": human["bot"], "humans_unsure": human["unsure"],
+            "humans_by_source": {k: {"bot": v["bot"], "unsure": v["unsure"]} for k, v in by_source.items()},
             "human_scores": [round(float(s), 6) for s in human_scores],
             "bot_scores": [round(float(s), 6) for s in bot_scores]}
 
 
 def held_out_models(data: Dataset, train_humans: Indices, others: Indices, held: Indices, target_fpr: float,
                     seed: int) -> tuple[list[dict[str, float]], list[Judge], float, Vector, Vector]:
-    """Models fitted on folds of train_humans (folds(len(train_humans), seed)) plus the bots
+    """Models fitted on folds of train_humans (human_folds(data, train_humans, seed)) plus the bots
     others, judging held: per fold model the shares of held's outcomes, the judges (in fold
     order), the threshold, held's mean score and the out-of-fold scores of train_humans."""
-    parts = folds(len(train_humans), seed)
+    parts = human_folds(data, train_humans, seed)
     features = data.x.shape[1]
     human_scores = np.empty(len(train_humans), dtype=np.float64)
     judged = np.empty(len(train_humans), dtype=np.bool_)

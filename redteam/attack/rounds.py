@@ -51,19 +51,23 @@ def _concat(parts: Sequence[training.Dataset]) -> training.Dataset:
     sources: dict[str, int] = {}
     families: dict[str, list[str]] = {}
     origins: list[np.ndarray[Any, np.dtype[np.intp]]] = []
+    people: list[np.ndarray[Any, np.dtype[np.str_]]] = []
     offset = 0
-    for part in parts:
+    for number, part in enumerate(parts):
         for source, count in part.sources.items():
             sources[source] = sources.get(source, 0) + count
         for family, members in part.families.items():
             families.setdefault(family, [])
             families[family] += [m for m in members if m not in families[family]]
         origins.append(training.origins(part) + offset)
+        # A row that is its own person stays so; a named person is the same in any part.
+        own = np.char.startswith(training.people(part), "#")
+        people.append(np.where(own, np.char.add(f"#{number}", training.people(part)), training.people(part)))
         offset += len(part.y)
     return training.Dataset(
         np.concatenate([p.x for p in parts]), np.concatenate([p.y for p in parts]),
         np.concatenate([p.family for p in parts]), dict(sorted(sources.items())),
-        dict(sorted(families.items())), parts[0].summary, np.concatenate(origins))
+        dict(sorted(families.items())), parts[0].summary, np.concatenate(origins), np.concatenate(people))
 
 
 def _subset(data: training.Dataset, keep: np.ndarray[Any, np.dtype[np.bool_]]) -> training.Dataset:
@@ -75,7 +79,7 @@ def _subset(data: training.Dataset, keep: np.ndarray[Any, np.dtype[np.bool_]]) -
     position = np.cumsum(keep) - 1
     return training.Dataset(data.x[keep], data.y[keep], names, sources,
                             {k: v for k, v in data.families.items() if k in set(names.tolist())}, data.summary,
-                            position[training.origins(data)[keep]])
+                            position[training.origins(data)[keep]], training.people(data)[keep])
 
 
 def _row(bot: Session) -> tuple[float, ...]:

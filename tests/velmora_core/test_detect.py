@@ -87,6 +87,32 @@ def test_variants_are_the_person_at_half_the_rate(data):
     assert human_variants({"mouse_movements": "x"}) == [] == human_variants({**human, "mouse_movements": [{}] * 39})
 
 
+def test_a_manifest_keeps_each_person_in_one_fold(data, tmp_path):
+    path = tmp_path / "people.jsonl"
+    path.write_text(data[0].read_text())
+    humans = [n for n, s in enumerate(data[1], 1) if s["label"] == "human"]
+    rows = [{"line": n, "origin": f"set:user{k % 6}/recording.csv#moves[{k}:{k + 1}]"} for k, n in enumerate(humans)]
+    rows.append({"line": 999, "origin": "set:nobody/x"})  # a line the file does not have
+    with (tmp_path / "people_manifest.csv").open("w", newline="") as handle:
+        writer = csv.DictWriter(handle, ["line", "origin"])
+        writer.writeheader()
+        writer.writerows(rows)
+    unnamed = training.load([str(data[0])], {}, jobs=1)
+    named = training.load([str(path)], {}, jobs=1)
+    people = [p for p, y in zip(named.person.tolist(), named.y.tolist()) if y == 0]
+    assert sorted(set(people)) == [f"set:user{k}" for k in range(6)]
+    assert len(set(training.people(unnamed).tolist())) == len(unnamed.y) - 20  # variants share their session's
+    sessions = np.flatnonzero((named.y == 0) & training.sessions_of(named))
+    for fold in training.human_folds(named, sessions, 1):
+        inside = set(named.person[sessions[fold]].tolist())
+        outside = set(np.delete(named.person[sessions], fold).tolist())
+        assert inside and not inside & outside
+    # Every row its own person, or too few people to fill the folds: the plain shuffled folds.
+    for groups in ([str(i) for i in range(23)], ["a", "b", "c"] * 8):
+        plain = training.folds(len(groups), 5)
+        assert all(np.array_equal(a, b) for a, b in zip(training.folds_by(groups, 5), plain, strict=True))
+
+
 def test_exported_trees_score_like_the_fit(data):
     rows = [feature_set.feature_row(s) for s in data[1]]
     x = np.array(rows, dtype=np.float64)
