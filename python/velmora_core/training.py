@@ -76,6 +76,13 @@ def people(data: Dataset) -> npt.NDArray[np.str_]:
     return np.array([f"#{i}" for i in range(len(data.y))], dtype=np.str_)
 
 
+def person_numbers(persons: npt.NDArray[np.str_]) -> npt.NDArray[np.intp]:
+    """A number per row for its person, in order of first appearance."""
+    _, first, inverse = np.unique(persons, return_index=True, return_inverse=True)
+    numbers: npt.NDArray[np.intp] = np.argsort(np.argsort(first))[inverse]
+    return numbers
+
+
 def sessions_of(data: Dataset) -> npt.NDArray[np.bool_]:
     """The rows that are sessions of the input (not variants)."""
     same: npt.NDArray[np.bool_] = np.equal(origins(data), np.arange(len(data.y)))
@@ -422,7 +429,7 @@ def leave_one_source_out(data: Dataset, target_fpr: float, seed: int,
         try:
             again = calibration.refit_rows(data.x[basis], data.y[basis], data.family[basis],
                                            familiar_of(data, basis), data.x[fit_half].tolist(),
-                                           target_fpr, seed)
+                                           target_fpr, seed, person_numbers(people(data)[basis]))
         except calibration.CalibrationError:
             again = None  # too few of them to calibrate to: the zero-shot figures stand alone
         if again is not None:
@@ -501,7 +508,8 @@ def train(data: Dataset, target_fpr: float, seed: int, report: Callable[[str], N
     forest = fit_forest(data.x, data.y, seed, data.family)
     return Model(feature_set.NAMES, float(summary["cross_validation"]["threshold"]), target_fpr, forest, summary,
                  familiar=familiar_of(data),
-                 basis=Basis(data.x.astype("<f8").tobytes(), tuple(data.y.tolist()), tuple(data.family.tolist())))
+                 basis=Basis(data.x.astype("<f8").tobytes(), tuple(data.y.tolist()), tuple(data.family.tolist()),
+                             tuple(person_numbers(people(data)).tolist())))
 
 
 def parse_families(pairs: Sequence[str]) -> dict[str, str]:

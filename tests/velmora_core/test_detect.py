@@ -269,6 +269,7 @@ def test_foreign_and_truncated_files_are_refused(tmp_path, content, message):
     (lambda d: _resealed(d, lambda d: d["forest"]["roots"].extend([0] * model_file.MAX_TREES)), "at most 1024"),
     (lambda d: _resealed(d, lambda d: d["basis"].update(rows=d["basis"]["rows"][:-8])), "basis.rows is not"),
     (lambda d: _resealed(d, lambda d: d["basis"]["labels"].__setitem__(0, 2)), "basis.labels"),
+    (lambda d: _resealed(d, lambda d: d["basis"]["people"].pop()), "basis.people"),
 ])
 def test_damaged_and_other_feature_set_models_are_refused(model_path, tmp_path, change, message):
     with pytest.raises(ValueError, match=message):

@@ -134,9 +134,10 @@ class Refitted:
 
 
 def refit_rows(x: Any, y: Any, family: Any, base: Familiar, rows: list[list[float]], target_fpr: float,
-               seed: int) -> Refitted:
+               seed: int, people: Sequence[int] | None = None) -> Refitted:
     """Trees fitted on the basis (x, y, family: numpy arrays) with the usable rows among its
-    people, and the familiar ranges and threshold that go with them."""
+    people, and the familiar ranges and threshold that go with them. people: the basis
+    rows' person numbers (None: each row its own), so that a person is judged out of fold."""
     import numpy as np
 
     from velmora_core import training
@@ -145,15 +146,16 @@ def refit_rows(x: Any, y: Any, family: Any, base: Familiar, rows: list[list[floa
     labels = np.concatenate([y, np.zeros(len(site), dtype=np.int64)])
     names = np.concatenate([family, np.full(len(site), "site")])
     at_site = np.arange(len(y), len(every))
-    people = np.flatnonzero(y == 0)
+    humans = np.flatnonzero(y == 0)
     site_oof = np.empty(len(site))
-    people_oof = np.empty(len(people))
-    for s, p in zip(training.folds(len(site), seed), training.folds(len(people), seed + 1)):
-        held = np.concatenate([at_site[s], people[p]])
+    people_oof = np.empty(len(humans))
+    groups = [str(people[i]) if people is not None else f"#{i}" for i in humans]
+    for s, p in zip(training.folds(len(site), seed), training.folds_by(groups, seed + 1)):
+        held = np.concatenate([at_site[s], humans[p]])
         keep = np.setdiff1d(np.arange(len(every)), held)
         score = training.scorer(training.fit_forest(every[keep], labels[keep], seed, names[keep]), every.shape[1])
         site_oof[s] = score(every[at_site[s]])
-        people_oof[p] = score(every[people[p]])
+        people_oof[p] = score(every[humans[p]])
     forest = training.fit_forest(every, labels, seed, names)
     floor = training.pick_threshold(people_oof, target_fpr)
     threshold = site_threshold(site_oof.tolist(), people_oof.tolist(), floor, target_fpr)
@@ -218,7 +220,7 @@ def calibrated_model(detector: "Detector", sample: Reservoir, target_fpr: float,
         x = np.frombuffer(basis.rows, dtype="<f8").reshape(len(basis.labels), len(model.names))
         seed = model.training.get("seed", 1)
         again = refit_rows(x, np.array(basis.labels, dtype=np.int64), np.array(basis.families, dtype=np.str_),
-                           model.familiar, sample.rows, target_fpr, seed if type(seed) is int else 1)
+                           model.familiar, sample.rows, target_fpr, seed if type(seed) is int else 1, basis.people)
         return replace(model, forest=again.forest, threshold=again.fitted.threshold, target_fpr=target_fpr,
                        familiar=again.fitted.familiar, calibration={**record, "used": again.fitted.used})
     cv = model.training.get("cross_validation", {})

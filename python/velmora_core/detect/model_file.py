@@ -8,7 +8,7 @@
      "training": {...},
      "familiar": {"names": [...], "low": [...], "high": [...], "scale": [...], "limit": ...},
      "calibration": {"sessions": ..., "sha256": ..., "date": ..., ...},   (calibrated models only)
-     "basis": {"rows": "<base64>", "labels": [0, 1, ...], "families": [...]},
+     "basis": {"rows": "<base64>", "labels": [0, 1, ...], "families": [...], "people": [0, 0, 1, ...]},
      "sha256": "..."}
 
 The basis is the labelled rows the trees were fitted on (little-endian float64, row after
@@ -64,10 +64,12 @@ class Basis:
     rows: bytes  # little-endian float64, len(labels) rows of the model's features
     labels: tuple[int, ...]  # 1 for a bot
     families: tuple[str, ...]  # each row's bot family or human source
+    people: tuple[int, ...] | None = None  # a number per row, the same for one person's; None: each its own
 
     def to_json(self) -> dict[str, Any]:
-        return {"rows": base64.b64encode(self.rows).decode("ascii"), "labels": list(self.labels),
+        body = {"rows": base64.b64encode(self.rows).decode("ascii"), "labels": list(self.labels),
                 "families": list(self.families)}
+        return body if self.people is None else {**body, "people": list(self.people)}
 
 
 @dataclass(frozen=True)
@@ -225,7 +227,12 @@ def _basis(raw: dict[str, Any], features: int, source: str) -> Basis:
         packed = None
     if packed is None or len(packed) != 8 * features * len(labels):
         raise _refuse(f"damaged model file: basis.rows is not {len(labels)} rows of {features} numbers", source)
-    return Basis(packed, tuple(cast(list[int], labels)), tuple(cast(list[str], families)))
+    people = raw.get("people")
+    if people is not None and (not isinstance(people, list) or len(people) != len(labels)
+                               or not all(type(v) is int for v in people)):
+        raise _refuse("damaged model file: basis.people is not a person number for each row", source)
+    return Basis(packed, tuple(cast(list[int], labels)), tuple(cast(list[str], families)),
+                 None if people is None else tuple(cast(list[int], people)))
 
 
 def _digest_or_none(body: dict[str, Any]) -> str | None:
