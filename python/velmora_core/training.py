@@ -407,8 +407,8 @@ def leave_one_source_out(data: Dataset, target_fpr: float, seed: int,
     those of the fit); then a calibration (a refit, as Detector.calibrated makes) to half of
     them, judging the other half and the half of the bots that calibration did not fit on."""
     from velmora_core.detect import calibration  # the same code as Detector.calibrated
-    people = (data.y == 0) & sessions_of(data)
-    sources = sorted({str(f) for f in data.family[people].tolist()})
+    human = (data.y == 0) & sessions_of(data)
+    sources = sorted({str(f) for f in data.family[human].tolist()})
     bots = np.flatnonzero(data.y == 1)
     order = np.random.default_rng([seed, 1]).permutation(bots)
     bots_fit, bots_judged = np.sort(order[: len(order) // 2]), np.sort(order[len(order) // 2:])
@@ -416,8 +416,8 @@ def leave_one_source_out(data: Dataset, target_fpr: float, seed: int,
     if len(sources) < 2:
         return table
     for source in sources:
-        held = np.flatnonzero(people & (data.family == source))
-        train_humans = np.flatnonzero(people & (data.family != source))
+        held = np.flatnonzero(human & (data.family == source))
+        train_humans = np.flatnonzero(human & (data.family != source))
         per_model, _, _, _, _ = held_out_models(data, train_humans, bots, held, target_fpr, seed)
         got = _mean_shares(per_model)
         shuffled = np.random.default_rng(seed).permutation(held)
@@ -429,7 +429,7 @@ def leave_one_source_out(data: Dataset, target_fpr: float, seed: int,
         try:
             again = calibration.refit_rows(data.x[basis], data.y[basis], data.family[basis],
                                            familiar_of(data, basis), data.x[fit_half].tolist(),
-                                           target_fpr, seed, person_numbers(people(data)[basis]))
+                                           target_fpr, seed, person_numbers(people(data)[basis]).tolist())
         except calibration.CalibrationError:
             again = None  # too few of them to calibrate to: the zero-shot figures stand alone
         if again is not None:
