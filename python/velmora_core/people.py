@@ -1,7 +1,8 @@
 """Who recorded each session: the manifest beside a session file.
 
-A file `X.jsonl` may have `X_manifest.csv` beside it, with a `line` column (1-based) and an
-`origin` column whose part before the first "/" names the recording's subject, e.g.
+A file `X.jsonl` (or `X.jsonl.gz`, `X.jsonl.zst`) may have `X_manifest.csv` beside it, with
+a `line` column (1-based) and an `origin` column whose part before the first "/" names the
+recording's subject, e.g.
 `sapimouse:user12/session_3min.csv#moves[1655:2083]`. One person's sessions, often slices of
 one recording, share far more than two people's do: an estimate that fits on some of them
 and judges the others measures people the model already knows, not new users.
@@ -12,8 +13,10 @@ from pathlib import Path
 
 
 def manifest_people(path: Path) -> dict[int, str]:
-    """Line number (1-based) -> person, from the manifest beside a session file (if any)."""
-    manifest = path.with_name(path.stem + "_manifest.csv")
+    """Line number (1-based) -> person, from the manifest beside a session file (if any);
+    `X.jsonl.gz` and `X.jsonl.zst` have the manifest of `X.jsonl`."""
+    plain = Path(path.name.removesuffix(".gz").removesuffix(".zst"))
+    manifest = path.with_name(plain.stem + "_manifest.csv")
     if not manifest.is_file():
         return {}
     out: dict[int, str] = {}

@@ -19,6 +19,7 @@ from velmora_core import _native, training
 from velmora_core.cli import main
 from velmora_core.detect import Detector, familiarity, feature_set, model_file, verdicts
 from velmora_core.detect.variants import human_variants
+from velmora_core.people import manifest_people
 
 
 def _session(rng, label, source):
@@ -97,6 +98,7 @@ def test_a_manifest_keeps_each_person_in_one_fold(data, tmp_path):
         writer = csv.DictWriter(handle, ["line", "origin"])
         writer.writeheader()
         writer.writerows(rows)
+    assert manifest_people(tmp_path / "people.jsonl.gz") == manifest_people(path) != {}  # a compressed copy's
     unnamed = training.load([str(data[0])], {}, jobs=1)
     named = training.load([str(path)], {}, jobs=1)
     people = [p for p, y in zip(named.person.tolist(), named.y.tolist()) if y == 0]
