@@ -308,15 +308,14 @@ def folds_by(groups: Sequence[str], seed: int) -> list[Indices]:
     """Folds (test indices) that keep each group whole: the groups, in order of first
     appearance, shuffled into FOLDS parts. All groups of one item: folds(len(groups), seed).
     Fewer groups than folds cannot be split so: then the items are, as folds() does."""
-    _, first, inverse = np.unique(np.asarray(groups), return_index=True, return_inverse=True)
-    if len(first) < FOLDS:
+    numbers = person_numbers(np.asarray(groups, dtype=np.str_))
+    count = int(numbers.max()) + 1 if len(numbers) else 0
+    if count < FOLDS:
         return folds(len(groups), seed)
-    rank = np.argsort(np.argsort(first))  # group ids in order of first appearance
-    part = np.empty(len(first), dtype=np.intp)
-    for k, chosen in enumerate(np.array_split(np.random.default_rng(seed).permutation(len(first)), FOLDS)):
+    part = np.empty(count, dtype=np.intp)
+    for k, chosen in enumerate(np.array_split(np.random.default_rng(seed).permutation(count), FOLDS)):
         part[chosen] = k
-    of_item = part[rank[inverse]]
-    return [np.flatnonzero(of_item == k) for k in range(FOLDS)]
+    return [np.flatnonzero(part[numbers] == k) for k in range(FOLDS)]
 
 
 def human_folds(data: Dataset, humans: Indices, seed: int) -> list[Indices]:
