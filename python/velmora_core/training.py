@@ -15,10 +15,10 @@ Two estimates come with a model:
 
 import importlib
 import math
-from pathlib import Path
-from functools import partial
 from collections.abc import Callable, Mapping, Sequence
 from dataclasses import dataclass
+from functools import cache, partial
+from pathlib import Path
 from typing import IO, Any, Final
 
 import numpy as np
@@ -114,7 +114,7 @@ def load(inputs: Sequence[str], family_of: Mapping[str, str], *, jobs: int | Non
     x = np.array([row[3:] for row in rows], dtype=np.float64).reshape(len(rows), len(feature_set.NAMES))
     y = np.array([1 if row[1] == 1 else 0 for row in rows], dtype=np.int64)
     origin = np.arange(len(rows))
-    manifests = {k: manifest_people(Path(name)) for k, name in enumerate(inputs)}
+    manifest = cache(lambda k: manifest_people(Path(inputs[k])))  # read once, for inputs with humans only
     person: list[str] = []
     sources: dict[str, int] = {}
     families: dict[str, list[str]] = {}
@@ -126,7 +126,7 @@ def load(inputs: Sequence[str], family_of: Mapping[str, str], *, jobs: int | Non
             person.append(person[i - 1])
         else:
             sources[source] = sources.get(source, 0) + 1
-            known = manifests[sink.sources[i]].get(row[0]) if row[1] == 0 else None
+            known = manifest(sink.sources[i]).get(row[0]) if row[1] == 0 else None
             person.append(known if known is not None else f"#{i}")
         name = family_of.get(source, source) if row[1] == 1 else source
         names.append(name)

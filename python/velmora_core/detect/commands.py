@@ -148,7 +148,7 @@ def _fit(args: argparse.Namespace, write: bool) -> int:
           f"{100 * cv['caught']:.1f} % of bots judged bot ({100 * cv['bots_unsure']:.1f} % unsure)")
     print("Humans by source (each person judged by models fitted without them): " + "; ".join(
         f"{source} {100 * got['bot']:.2f} % bot, {100 * got['unsure']:.1f} % unsure"
-        for source, got in cv.get("humans_by_source", {}).items()))
+        for source, got in cv["humans_by_source"].items()))
     if summary["leave_one_family_out"]:
         print(training.format_table(summary["leave_one_family_out"], args.target_fpr))
     else:
