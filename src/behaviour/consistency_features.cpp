@@ -21,6 +21,31 @@ double distance_to_step(const Click& c, const PointerSample& a, const PointerSam
     return std::sqrt(dx * dx + dy * dy);
 }
 
+// Distance from c to the pointer's path at its time, given the first sample stamped after
+// it; -1 when there is nothing to judge (no sample at or before the click), too many
+// samples share the click's stamp to place it, or the path there is not known. On a coarse clock (a privacy setting may
+// round stamps to 100 ms) the click happened somewhere among the samples stamped with it:
+// the path runs from the last sample stamped before the click through those to the next.
+double distance_to_path(const Click& c, std::span<const PointerSample> track, std::size_t after) {
+    std::size_t from = after;
+    while (from > 0 && track[from - 1].t >= c.t) {  // samples stamped with the click
+        if (after - from == kClickTieSamples) return -1.0;
+        --from;
+    }
+    if (from > 0) --from;                 // and the last one before it
+    else if (from == after) return -1.0;  // no sample at or before the click
+    double nearest = INFINITY;
+    for (std::size_t k = from; k < after; ++k) {
+        const PointerSample &a = track[k], &b = track[k + 1];
+        // Between samples far apart in time and place the path is not known: a slow
+        // device's step cuts the corner the pointer turned at the click.
+        const double dx = b.x - a.x, dy = b.y - a.y;
+        if (b.t - a.t > kClickStepMs && dx * dx + dy * dy > kJumpPx * kJumpPx) return -1.0;
+        nearest = std::min(nearest, distance_to_step(c, a, b));
+    }
+    return nearest;
+}
+
 template <class T>
 std::span<const T> by_time(std::span<const T> in, std::vector<T>& copy) {
     const auto earlier = [](const T& a, const T& b) { return a.t < b.t; };
@@ -65,7 +90,7 @@ void consistency_features(std::span<const PointerSample> pointer, std::span<cons
         if (keyboard_click(c)) continue;
         const std::size_t before = at;  // samples up to the previous click
         while (at < track.size() && track[at].t <= c.t) ++at;
-        if (at > 0 && at < track.size() && distance_to_step(c, track[at - 1], track[at]) > kClickPlacePx) ++off_path;
+        if (at < track.size() && distance_to_path(c, track, at) > kClickPlacePx) ++off_path;
         if (last != nullptr && at == before && c.t <= judged_until) {
             const double dx = c.x - last->x, dy = c.y - last->y;
             if (dx * dx + dy * dy > kClickPlacePx * kClickPlacePx) ++jumps;
@@ -75,12 +100,24 @@ void consistency_features(std::span<const PointerSample> pointer, std::span<cons
     out[kClickOffPath] = off_path;
     out[kClickJump] = jumps;
 
+    // A jump counts when the pointer is then clicked where it appeared: a device that reports
+    // a sample only every 300 ms or more makes every sample look alone, but not at clicks.
     double lone = 0.0;
+    std::size_t next_click = 0;
     for (std::size_t i = 1; i < track.size(); ++i) {
         const PointerSample &a = track[i - 1], &p = track[i];
-        const bool quiet_after = i + 1 == track.size() || track[i + 1].t - p.t >= kJumpSilenceMs;
+        const double until = i + 1 == track.size() ? INFINITY : track[i + 1].t;
         const double dx = p.x - a.x, dy = p.y - a.y;
-        if (p.t - a.t >= kJumpSilenceMs && quiet_after && dx * dx + dy * dy > kJumpPx * kJumpPx) ++lone;
+        if (p.t - a.t < kJumpSilenceMs || until - p.t < kJumpSilenceMs || dx * dx + dy * dy <= kJumpPx * kJumpPx)
+            continue;
+        while (next_click < clicks.size() && clicks[next_click].t < p.t) ++next_click;
+        for (std::size_t k = next_click; k < clicks.size() && clicks[k].t < until; ++k) {
+            const double cx = clicks[k].x - p.x, cy = clicks[k].y - p.y;
+            if (!keyboard_click(clicks[k]) && cx * cx + cy * cy <= kClickPlacePx * kClickPlacePx) {
+                ++lone;
+                break;
+            }
+        }
     }
     out[kPointerJump] = lone;
 }

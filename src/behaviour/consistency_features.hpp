@@ -3,6 +3,7 @@
 // many violations make evidence (one may be a glitch of the page's collector).
 #pragma once
 
+#include <cstddef>
 #include <span>
 
 #include "behaviour/behaviour_session.hpp"
@@ -13,6 +14,11 @@ namespace velmora::behaviour {
 // A click further than this (px) from the pointer's path at its time is not where the
 // pointer was; two clicks further apart than this need a pointer move between them.
 inline constexpr double kClickPlacePx = 10.0;
+// More samples than this sharing a click's time stamp cannot place it on the path.
+inline constexpr std::size_t kClickTieSamples = 32;
+// Two samples around a click further apart than this (ms), and than kJumpPx, do not show the
+// pointer's path between them (a remote desktop's batches are 110 ms apart).
+inline constexpr double kClickStepMs = 150.0;
 // A pointer sample further than this (px) from the one before it, with this long a silence
 // (ms) before and after it, appeared there without a path: a hand moving a pointer sends
 // the samples along the way.

@@ -180,9 +180,22 @@ TEST_CASE("clicks where the pointer is not: off its path, or at new places witho
     CHECK_BITS(v[kPlaceXMax], 300.0);
     CHECK_BITS(v[kPlaceMin], 102.0);
     CHECK_BITS(v[kPointerJump], 0.0);
-    // A pointer that only appears at places, far apart and with silence around each.
-    s.pointer = {{100.0, 100.0, 0.0}, {300.0, 100.0, 500.0}, {330.0, 100.0, 510.0}, {300.0, 400.0, 1000.0}};
-    CHECK_BITS(compute_behaviour_features(s)[kPointerJump], 1.0);  // the second is followed at once
+    // A 100 ms clock: the click shares its stamp with three samples and happened among them.
+    s.pointer = {{0.0, 0.0, 0.0}, {40.0, 0.0, 100.0}, {80.0, 0.0, 100.0}, {120.0, 0.0, 100.0}, {160.0, 0.0, 200.0}};
+    s.clicks = {{42.0, 1.0, 100.0}, {150.0, 30.0, 100.0}};  // on that path; 30 px off it
+    CHECK_BITS(compute_behaviour_features(s)[kClickOffPath], 1.0);
+    // A slow device's step 330 ms and 200 px long does not show the path; a long rest does.
+    s.pointer = {{0.0, 0.0, 0.0}, {200.0, 0.0, 330.0}, {205.0, 0.0, 2000.0}, {400.0, 0.0, 2010.0}};
+    s.clicks = {{100.0, 80.0, 150.0}, {260.0, 60.0, 1000.0}};
+    CHECK_BITS(compute_behaviour_features(s)[kClickOffPath], 1.0);
+    // A pointer that only appears where it is clicked, far from the last, with silence around.
+    s.pointer = {{100.0, 100.0, 0.0}, {300.0, 100.0, 500.0}, {330.0, 100.0, 510.0}, {300.0, 400.0, 1000.0},
+                 {600.0, 400.0, 1400.0}};
+    s.clicks = {{300.0, 100.0, 505.0}, {303.0, 404.0, 1020.0}, {600.0, 400.0, 1300.0}};
+    CHECK_BITS(compute_behaviour_features(s)[kPointerJump], 1.0);  // the second is followed at once;
+    // the last is clicked before it appeared. A slow device's samples, with no click there:
+    s.clicks.clear();
+    CHECK_BITS(compute_behaviour_features(s)[kPointerJump], 0.0);
 }
 
 TEST_CASE("around clicks: overshoot, settle time and offset") {

@@ -20,8 +20,9 @@ OFF_PATH_SHARE: Final = 0.1
 # click_jump: clicks at a new place (over 10 px away) with no pointer event since the last.
 JUMP_CLICKS: Final = 3
 JUMP_CLICK_SHARE: Final = 0.25
-# pointer_jump: samples over 50 px from the last with 300 ms of silence on both sides (a
-# remote desktop's batches make a few; a pointer that only appears at targets makes many).
+# pointer_jump: samples over 50 px from the last with 300 ms of silence on both sides, then
+# clicked where they are (a remote desktop's batches make a few; a pointer that only
+# appears at targets makes many).
 JUMP_SAMPLES: Final = 3
 JUMP_SHARE: Final = 0.25
 # time_disorder: samples time-stamped before the sample delivered before them.
