@@ -56,10 +56,10 @@ def report(inputs: Sequence[str], family_of: dict[str, str], target_fpr: float, 
         raise ValueError("every human line must be a usable session")
     shifted = {name: np.array([feature_set.feature_row(cast(Telemetry, shift(s))) for s in sessions])
                for name, shift in SHIFTS.items()}
-    _, models, _, _, scores = training.held_out_models(data, people, np.flatnonzero(data.y == 1),
-                                                       np.empty(0, dtype=np.intp), target_fpr, seed)
+    # The threshold as evaluate picks it: over the people whose outcome the trees decide.
+    _, models, threshold, _, _ = training.held_out_models(data, people, np.flatnonzero(data.y == 1),
+                                                          np.empty(0, dtype=np.intp), target_fpr, seed)
     judges = list(zip(models, training.human_folds(data, people, seed)))
-    threshold = training.pick_threshold(scores, target_fpr)
     lines = [f"Held-out people ({len(people)}) as other devices report them, judged by out-of-fold models "
              f"(share bot / unsure):", f"{'as recorded':<26} " + _shares(judges, data.x[people], threshold)]
     lines += [f"{name:<26} " + _shares(judges, rows, threshold) for name, rows in shifted.items()]
