@@ -15,6 +15,7 @@ from ..corpus import DEFAULT_HUMANS
 from ..script import DataError
 from .optimise import CHECKPOINTS, PER_QUERY, AttackResult, Target, run_attack
 from .pool import load_pool
+from .rounds import EVASIVE, Settings, harden as run_rounds
 
 
 def _share(text: str) -> float:
@@ -50,7 +51,7 @@ def add_commands(sub: Any) -> None:
     harden.add_argument("--rounds", type=int, default=3, help="at most this many retrains on evasive bots")
     harden.add_argument("--stop-below", type=_share, default=0.3,
                         help="stop once the attacker's pass rate at the full budget is below this")
-    harden.add_argument("--evasive", type=_positive, default=120, help="evasive bots added per round")
+    harden.add_argument("--evasive", type=_positive, default=EVASIVE, help=f"evasive bots added per round (default {EVASIVE})")
     harden.add_argument("--work", type=Path, default=Path("build/adversarial"),
                         help="folder for each round's evasive bots (JSONL)")
     harden.add_argument("--target-fpr", type=float, default=0.01)
@@ -92,7 +93,6 @@ def _attack(args: argparse.Namespace) -> int:
 def _harden(args: argparse.Namespace) -> int:
     from velmora_core import training
     from velmora_core.detect import model_file
-    from .rounds import Settings, harden
     if args.rounds < 0:
         raise ValueError("--rounds must be 0 or more")
     output_ready(str(args.output))
@@ -105,7 +105,7 @@ def _harden(args: argparse.Namespace) -> int:
     settings = Settings(rounds=args.rounds, stop_below=args.stop_below, budget=args.budget,
                         per_query=args.per_query, evasive=args.evasive, target_fpr=args.target_fpr,
                         seed=args.seed)
-    model = harden(humans, bots, pool, settings, args.work, _say)
+    model = run_rounds(humans, bots, pool, settings, args.work, _say)
     model_file.write(model, args.output)
     from velmora_core.detect.attack_record import format_record
     print(format_record(model.training) or "no adversarial record")

@@ -41,6 +41,7 @@ FRESH = 100            # fresh bots judged at each checkpoint
 PICK_SESSIONS = 16     # tuning sessions that judge the candidates at a checkpoint
 PICK_TOP = 3           # best points seen that are judged again
 CLIP = (-3.0, 6.0)     # the per-session objective's range (log-odds above the threshold)
+SPREAD = 29            # passing points, spread over the search, among the evasive bots' points
 SIGMA0 = 0.3
 FAMILIAR_WEIGHT = 3.0  # log-odds per limit of excess: both margins on a like scale
 
@@ -86,6 +87,7 @@ class AttackResult:
     queries: int = 0
     seconds: float = 0.0
     elite: list[Point] = field(default_factory=list[Point])   # the best points seen, best first
+    passing: list[Point] = field(default_factory=list[Point])  # points that passed, in search order
 
     def table(self) -> list[dict[str, Any]]:
         return [{"queries": c.queries, "pass_rate": c.pass_rate} for c in self.checkpoints]
@@ -224,13 +226,17 @@ def run_attack(target: Target, pool: Pool, budget: int, seed: int, per_query: in
     result.queries = attack.queries
     result.seconds = time.perf_counter() - began
     result.elite = [p for _, p in sorted(attack.seen, key=lambda item: item[0])[:8]]
+    # Points that passed when queried, spread over the whole search: the region the
+    # attacker found, not only where it ended.
+    passed = [p for value, p in attack.seen if value <= 0.0]
+    result.passing = [passed[int(k)] for k in np.linspace(0, len(passed) - 1, min(len(passed), SPREAD)).round()]
     return result
 
 
 def evasive_bots(pool: Pool, result: AttackResult, count: int, seed: int) -> list[Session]:
-    """Bots to train on: the attacker's checkpoint picks and best points, on the tuning
-    people's scripts (never the held-out ones), new seeds."""
-    points = [c.point for c in result.checkpoints] + result.elite
+    """Bots to train on: the attacker's checkpoint picks, best points and passing points from
+    the whole search, on the tuning people's scripts (never the held-out ones), new seeds."""
+    points = [c.point for c in result.checkpoints] + result.elite + result.passing
     train = pool.train
     out: list[Session] = []
     for i in range(count):

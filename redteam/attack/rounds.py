@@ -33,7 +33,7 @@ from .optimise import CHECKPOINTS, PER_QUERY, AttackResult, Target, evasive_bots
 from .pool import Pool
 
 FAMILY = "adaptive_attack"
-EVASIVE = 120  # evasive bots added per round
+EVASIVE = 240  # evasive bots added per round
 
 
 @dataclass(frozen=True)
