@@ -76,7 +76,7 @@ def people(data: Dataset) -> npt.NDArray[np.str_]:
     return np.array([f"#{i}" for i in range(len(data.y))], dtype=np.str_)
 
 
-def person_numbers(persons: npt.NDArray[np.str_]) -> npt.NDArray[np.intp]:
+def person_numbers(persons: npt.NDArray[Any]) -> npt.NDArray[np.intp]:
     """A number per row for its person, in order of first appearance."""
     _, first, inverse = np.unique(persons, return_index=True, return_inverse=True)
     numbers: npt.NDArray[np.intp] = np.argsort(np.argsort(first))[inverse]
@@ -304,14 +304,14 @@ def folds(count: int, seed: int) -> list[Indices]:
     return [np.sort(part) for part in np.array_split(order, FOLDS)]
 
 
-def folds_by(groups: Sequence[str], seed: int) -> list[Indices]:
+def folds_by(groups: npt.ArrayLike, seed: int) -> list[Indices]:
     """Folds (test indices) that keep each group whole: the groups, in order of first
     appearance, shuffled into FOLDS parts. All groups of one item: folds(len(groups), seed).
     Fewer groups than folds cannot be split so: then the items are, as folds() does."""
-    numbers = person_numbers(np.asarray(groups, dtype=np.str_))
+    numbers = person_numbers(np.asarray(groups))
     count = int(numbers.max()) + 1 if len(numbers) else 0
     if count < FOLDS:
-        return folds(len(groups), seed)
+        return folds(len(numbers), seed)
     part = np.empty(count, dtype=np.intp)
     for k, chosen in enumerate(np.array_split(np.random.default_rng(seed).permutation(count), FOLDS)):
         part[chosen] = k
@@ -320,7 +320,7 @@ def folds_by(groups: Sequence[str], seed: int) -> list[Indices]:
 
 def human_folds(data: Dataset, humans: Indices, seed: int) -> list[Indices]:
     """Folds of these human rows (positions in humans) that never split a person."""
-    return folds_by(people(data)[humans].tolist(), seed)
+    return folds_by(people(data)[humans], seed)
 
 
 def cross_validate(data: Dataset, target_fpr: float, seed: int) -> dict[str, Any]:

@@ -51,7 +51,8 @@ def add_commands(sub: Any) -> None:
     harden.add_argument("--rounds", type=int, default=3, help="at most this many retrains on evasive bots")
     harden.add_argument("--stop-below", type=_share, default=0.3,
                         help="stop once the attacker's pass rate at the full budget is below this")
-    harden.add_argument("--evasive", type=_positive, default=EVASIVE, help=f"evasive bots added per round (default {EVASIVE})")
+    harden.add_argument("--evasive", type=_positive, default=EVASIVE,
+                        help="evasive bots added per round (default %(default)s)")
     harden.add_argument("--work", type=Path, default=Path("build/adversarial"),
                         help="folder for each round's evasive bots (JSONL)")
     harden.add_argument("--target-fpr", type=float, default=0.01)

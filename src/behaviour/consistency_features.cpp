@@ -12,6 +12,9 @@ namespace {
 // reports it at (0, 0).
 bool keyboard_click(const Click& c) { return c.x == 0.0 && c.y == 0.0; }
 
+// Whether a move of (dx, dy) is longer than px.
+bool farther_than(double dx, double dy, double px) { return dx * dx + dy * dy > px * px; }
+
 // Distance from c to the segment a-b: the pointer went from a to b between two events.
 double distance_to_step(const Click& c, const PointerSample& a, const PointerSample& b) {
     const double ax = b.x - a.x, ay = b.y - a.y, cx = c.x - a.x, cy = c.y - a.y;
@@ -23,9 +26,10 @@ double distance_to_step(const Click& c, const PointerSample& a, const PointerSam
 
 // Distance from c to the pointer's path at its time, given the first sample stamped after
 // it; -1 when there is nothing to judge (no sample at or before the click), too many
-// samples share the click's stamp to place it, or the path there is not known. On a coarse clock (a privacy setting may
-// round stamps to 100 ms) the click happened somewhere among the samples stamped with it:
-// the path runs from the last sample stamped before the click through those to the next.
+// samples share the click's stamp to place it, or the path there is not known. On a coarse
+// clock (a privacy setting may round stamps to 100 ms) the click happened somewhere among
+// the samples stamped with it: the path runs from the last sample stamped before the click
+// through those to the next.
 double distance_to_path(const Click& c, std::span<const PointerSample> track, std::size_t after) {
     std::size_t from = after;
     while (from > 0 && track[from - 1].t >= c.t) {  // samples stamped with the click
@@ -39,8 +43,7 @@ double distance_to_path(const Click& c, std::span<const PointerSample> track, st
         const PointerSample &a = track[k], &b = track[k + 1];
         // Between samples far apart in time and place the path is not known: a slow
         // device's step cuts the corner the pointer turned at the click.
-        const double dx = b.x - a.x, dy = b.y - a.y;
-        if (b.t - a.t > kClickStepMs && dx * dx + dy * dy > kJumpPx * kJumpPx) return -1.0;
+        if (b.t - a.t > kClickStepMs && farther_than(b.x - a.x, b.y - a.y, kJumpPx)) return -1.0;
         nearest = std::min(nearest, distance_to_step(c, a, b));
     }
     return nearest;
@@ -91,10 +94,10 @@ void consistency_features(std::span<const PointerSample> pointer, std::span<cons
         const std::size_t before = at;  // samples up to the previous click
         while (at < track.size() && track[at].t <= c.t) ++at;
         if (at < track.size() && distance_to_path(c, track, at) > kClickPlacePx) ++off_path;
-        if (last != nullptr && at == before && c.t <= judged_until) {
-            const double dx = c.x - last->x, dy = c.y - last->y;
-            if (dx * dx + dy * dy > kClickPlacePx * kClickPlacePx) ++jumps;
-        }
+        const bool moved_since = at != before;
+        if (last != nullptr && !moved_since && c.t <= judged_until &&
+            farther_than(c.x - last->x, c.y - last->y, kClickPlacePx))
+            ++jumps;
         last = &c;
     }
     out[kClickOffPath] = off_path;
@@ -107,13 +110,11 @@ void consistency_features(std::span<const PointerSample> pointer, std::span<cons
     for (std::size_t i = 1; i < track.size(); ++i) {
         const PointerSample &a = track[i - 1], &p = track[i];
         const double until = i + 1 == track.size() ? INFINITY : track[i + 1].t;
-        const double dx = p.x - a.x, dy = p.y - a.y;
-        if (p.t - a.t < kJumpSilenceMs || until - p.t < kJumpSilenceMs || dx * dx + dy * dy <= kJumpPx * kJumpPx)
-            continue;
+        const bool silent_around = p.t - a.t >= kJumpSilenceMs && until - p.t >= kJumpSilenceMs;
+        if (!silent_around || !farther_than(p.x - a.x, p.y - a.y, kJumpPx)) continue;
         while (next_click < clicks.size() && clicks[next_click].t < p.t) ++next_click;
         for (std::size_t k = next_click; k < clicks.size() && clicks[k].t < until; ++k) {
-            const double cx = clicks[k].x - p.x, cy = clicks[k].y - p.y;
-            if (!keyboard_click(clicks[k]) && cx * cx + cy * cy <= kClickPlacePx * kClickPlacePx) {
+            if (!keyboard_click(clicks[k]) && !farther_than(clicks[k].x - p.x, clicks[k].y - p.y, kClickPlacePx)) {
                 ++lone;
                 break;
             }

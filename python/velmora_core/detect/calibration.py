@@ -149,7 +149,7 @@ def refit_rows(x: Any, y: Any, family: Any, base: Familiar, rows: list[list[floa
     humans = np.flatnonzero(y == 0)
     site_oof = np.empty(len(site))
     people_oof = np.empty(len(humans))
-    groups = [str(people[i]) if people is not None else f"#{i}" for i in humans.tolist()]
+    groups = humans if people is None else np.asarray(people)[humans]  # a row is its own person
     for s, p in zip(training.folds(len(site), seed), training.folds_by(groups, seed + 1)):
         held = np.concatenate([at_site[s], humans[p]])
         keep = np.setdiff1d(np.arange(len(every)), held)
