@@ -1,8 +1,9 @@
 """How held-out people fare on other devices (`python -m redteam devices DATA...`, run by
 `make evaluate`): out-of-fold models (fitted as `velmora-core evaluate` fits them, the
 people's half-rate variants included) judge each held-out person's session as a slower,
-lossier or coarser-clocked device would report it. Another device is no evidence of a bot:
-the share judged "bot" should stay near the false-positive target.
+lossier or coarser-clocked device would report it, or as a page that sends it early would.
+Another device, or less of a session, is no evidence of a bot: the share judged "bot"
+should stay near the false-positive target.
 """
 
 from __future__ import annotations
@@ -29,6 +30,18 @@ def _clock(session: Session, tick: float) -> Session:
     return {**session, "mouse_movements": floor(session["mouse_movements"]), "clicks": floor(session["clicks"])}
 
 
+def _sent_early(session: Session, share: float) -> Session:
+    """The session as a page that sends its telemetry early would: its first share of
+    pointer samples and whatever came before the last of them (a movement may be cut)."""
+    moves = session["mouse_movements"][: int(share * len(session["mouse_movements"]))]
+    until = moves[-1]["t"] if moves else -math.inf
+
+    def before(items: Any) -> Any:
+        return [e for e in items if isinstance(e.get("t"), (int, float)) and e["t"] <= until]
+    return {**session, "mouse_movements": moves, "clicks": before(session["clicks"]),
+            "scrolls": before(session.get("scrolls", [])), "keystrokes": before(session.get("keystrokes", []))}
+
+
 SHIFTS: dict[str, Shift] = {
     "every 2nd sample": lambda s: {**s, "mouse_movements": s["mouse_movements"][::2]},
     "every 3rd sample": lambda s: {**s, "mouse_movements": s["mouse_movements"][::3]},
@@ -36,6 +49,7 @@ SHIFTS: dict[str, Shift] = {
         m for i, m in enumerate(s["mouse_movements"]) if (i * 7919) % 3 != 0]},
     "16 ms clock": lambda s: _clock(s, 16.0),
     "100 ms clock": lambda s: _clock(s, 100.0),
+    "sent at a third": lambda s: _sent_early(s, 1 / 3),
 }
 
 

@@ -25,7 +25,7 @@ from velmora_core.people import manifest_people
 def _session(rng, label, source):
     t, x, y = rng.uniform(500, 3000), rng.uniform(100, 900), rng.uniform(100, 600)
     moves, keys = [], []
-    count = rng.randint(80, 160)
+    count = rng.randint(80, 160) if source == "human" else rng.randint(200, 280)  # bots: stops judged
     for i in range(count):
         if source == "human":  # irregular timing and a wandering path that comes to rest
             brake = min(1.0, (count - i) / 20)
@@ -147,7 +147,7 @@ def test_outcomes_need_evidence_for_bot_and_say_what_is_missing(model_path, data
     swapped = moves[:5] + [moves[6], moves[5], moves[8], moves[7]] + moves[9:]
     # Straight moves at one speed to the end, a pause between them.
     timer = [{"x": 100.0 + 12 * k + 200 * (j % 2), "y": 100.0 + 7 * k + 150 * j, "t": 1000.0 * j + 16.0 * k}
-             for j in range(6) for k in range(30)]
+             for j in range(8) for k in range(30)]
     hops = [{"x": 100.0 + 120 * i, "y": 200.0, "t": 1000.0 + 400 * i, "button": "left"} for i in range(5)]
     cases = {"click_off_path": _with(human, clicks=far),
              "pointer_jump": _with(human, mouse_movements=[{**c, "t": c["t"] - 5} for c in hops], clicks=hops),

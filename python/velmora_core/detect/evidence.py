@@ -32,8 +32,11 @@ SCREEN_SLACK_PX: Final = 2.0
 # end_speed_ratio: a hand brakes before it stops. The recorded people end their movements at
 # 0.35 of their top speed at most (a remote desktop's coarse samples included), 0.58 when
 # every other sample is dropped (a slower device); movements that end at 0.6 of it or
-# more, on average, stop like a timer.
+# more, on average, stop like a timer. A short track's mean is no pattern: it averages a
+# few movements, and its last may be cut off mid-flight when a page sends its telemetry
+# early (the people's first thirds and fifths reach 0.6 with up to 146 samples).
 ABRUPT_END_RATIO: Final = 0.6
+ABRUPT_SAMPLES: Final = 200
 
 
 @dataclass(frozen=True)
@@ -123,7 +126,7 @@ def off_screen(row: Row) -> Finding | None:
 def abrupt_stops(row: Row) -> Finding | None:
     # A finger may lift off a touch screen in full flight; a pointer stops.
     ratio = row["end_speed_ratio"]
-    if row["touch_supported"] == 1.0 or row["mouse_points"] < MIN_POINTER_SAMPLES or ratio < ABRUPT_END_RATIO:
+    if row["touch_supported"] == 1.0 or row["mouse_points"] < ABRUPT_SAMPLES or ratio < ABRUPT_END_RATIO:
         return None
     return Finding("end_speed_ratio", ratio, f"movements end at {100 * ratio:.0f} % of their top speed on average: "
                                              f"a hand slows down before it stops")
