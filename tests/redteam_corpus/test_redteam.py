@@ -329,6 +329,8 @@ def test_consistency_families_break_exactly_their_check(human_file: Path) -> Non
             also = {"abrupt_stops"} if family.name == "foreign_track" else set()
             assert fired in ([], [broken[family.name]]) or set(fired) == {broken[family.name]} | also, \
                 (family.name, fired)
-            assert fired or family.name in ("foreign_track", "scripted_clicks", "teleport_pointer")  # few clicks: nothing to see
+            # Few clicks, or a track too short to judge its stops: nothing to see.
+            short = family.name == "abrupt_stops" and row["mouse_points"] < evidence.ABRUPT_SAMPLES
+            assert fired or short or family.name in ("foreign_track", "scripted_clicks", "teleport_pointer")
     for session in humans:
         assert not evidence.findings(evidence.Row(feature_set.NAMES, feature_set.feature_row(session)))
