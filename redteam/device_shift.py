@@ -30,16 +30,24 @@ def _clock(session: Session, tick: float) -> Session:
     return {**session, "mouse_movements": floor(session["mouse_movements"]), "clicks": floor(session["clicks"])}
 
 
+def _stamp(item: Any) -> float:
+    """An event's time: its first finite time key, in the order the features read them (only
+    key presses have the others)."""
+    for key in ("t", "down", "time"):
+        value = item.get(key) if isinstance(item, dict) else None
+        if isinstance(value, (int, float)) and math.isfinite(value):
+            return float(value)
+    return math.inf
+
+
 def _sent_early(session: Session, share: float) -> Session:
     """The session as a page that sends its telemetry early would: its first share of
     pointer samples and whatever came before the last of them (a movement may be cut)."""
     moves = session["mouse_movements"][: int(share * len(session["mouse_movements"]))]
     until = moves[-1]["t"] if moves else -math.inf
-
-    def before(items: Any) -> Any:
-        return [e for e in items if isinstance(e.get("t"), (int, float)) and e["t"] <= until]
-    return {**session, "mouse_movements": moves, "clicks": before(session["clicks"]),
-            "scrolls": before(session.get("scrolls", [])), "keystrokes": before(session.get("keystrokes", []))}
+    return {**session, "mouse_movements": moves,
+            **{key: [e for e in session.get(key, []) if _stamp(e) <= until]
+               for key in ("clicks", "scrolls", "keystrokes")}}
 
 
 SHIFTS: dict[str, Shift] = {

@@ -25,7 +25,7 @@ from velmora_core.people import manifest_people
 def _session(rng, label, source):
     t, x, y = rng.uniform(500, 3000), rng.uniform(100, 900), rng.uniform(100, 600)
     moves, keys = [], []
-    count = rng.randint(80, 160) if source == "human" else rng.randint(200, 280)  # bots: stops judged
+    count = rng.randint(80, 160) if source == "human" else rng.randint(200, 280)  # bots: enough to judge stops
     for i in range(count):
         if source == "human":  # irregular timing and a wandering path that comes to rest
             brake = min(1.0, (count - i) / 20)
