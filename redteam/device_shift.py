@@ -1,7 +1,8 @@
 """How held-out people fare on other devices (`python -m redteam devices DATA...`, run by
 `make evaluate`): out-of-fold models (fitted as `velmora-core evaluate` fits them, the
-people's half-rate variants included) judge each held-out person's session as a slower,
-lossier or coarser-clocked device would report it, or as a page that sends it early would.
+variants of `velmora_core.detect.variants` included) judge each held-out person's session as
+a slower, lossier, coarser-clocked or smaller-screened device would report it, or as a page
+that sends it early would.
 Another device, or less of a session, is no evidence of a bot: the share judged "bot"
 should stay near the false-positive target.
 """
@@ -17,6 +18,7 @@ import numpy as np
 
 from velmora_core import training
 from velmora_core.detect import feature_set
+from velmora_core.detect.variants import scaled
 from velmora_core.records import Telemetry
 
 from .script import Session
@@ -58,6 +60,8 @@ SHIFTS: dict[str, Shift] = {
     "16 ms clock": lambda s: _clock(s, 16.0),
     "100 ms clock": lambda s: _clock(s, 100.0),
     "sent at a third": lambda s: _sent_early(s, 1 / 3),
+    "half the screen": lambda s: cast(Session, scaled(cast(Telemetry, s), 0.5)),
+    "a third of the screen": lambda s: cast(Session, scaled(cast(Telemetry, s), 1 / 3)),
 }
 
 

@@ -30,7 +30,7 @@ from velmora_core.batch import Summary, run
 from velmora_core.detect import evidence, familiarity, feature_set, verdicts
 from velmora_core.detect.familiarity import Familiar
 from velmora_core.detect.model_file import Basis, Forest, Model
-from velmora_core.detect.rows import VARIANT, labelled_chunk
+from velmora_core.detect.rows import BOT_VARIANT, labelled_chunk
 from velmora_core.errors import BatchError, missing_extra
 from velmora_core.batch.writers import MemorySink
 
@@ -112,7 +112,7 @@ def load(inputs: Sequence[str], family_of: Mapping[str, str], *, jobs: int | Non
     summary = run(inputs, sink, jobs=jobs, strict=strict, progress=progress, errors=errors, work=work)
     rows = sink.rows
     x = np.array([row[3:] for row in rows], dtype=np.float64).reshape(len(rows), len(feature_set.NAMES))
-    y = np.array([1 if row[1] == 1 else 0 for row in rows], dtype=np.int64)
+    y = np.array([1 if row[1] in (1, BOT_VARIANT) else 0 for row in rows], dtype=np.int64)
     origin = np.arange(len(rows))
     manifest = cache(lambda k: manifest_people(Path(inputs[k])))  # read once, for inputs with humans only
     person: list[str] = []
@@ -121,7 +121,7 @@ def load(inputs: Sequence[str], family_of: Mapping[str, str], *, jobs: int | Non
     names: list[str] = []
     for i, row in enumerate(rows):
         source: str = row[2]
-        if row[1] == VARIANT:
+        if row[1] < 0:  # a variant
             origin[i] = origin[i - 1]  # after its session's row, or after another variant of it
             person.append(person[i - 1])
         else:
@@ -137,7 +137,8 @@ def load(inputs: Sequence[str], family_of: Mapping[str, str], *, jobs: int | Non
 
 
 def check(data: Dataset) -> None:
-    humans, bots = int(((data.y == 0) & sessions_of(data)).sum()), int((data.y == 1).sum())
+    sessions = sessions_of(data)
+    humans, bots = int(((data.y == 0) & sessions).sum()), int(((data.y == 1) & sessions).sum())
     if humans < 2 * FOLDS or bots < 2 * FOLDS:
         raise BatchError(f"too few labelled sessions to fit and check a model: {humans} human and {bots} bot; "
                          f"at least {2 * FOLDS} of each are needed")
@@ -327,7 +328,8 @@ def cross_validate(data: Dataset, target_fpr: float, seed: int) -> dict[str, Any
     """Out-of-fold scores and outcomes of every session (folds drawn per class)."""
     oof = np.empty(len(data.y), dtype=np.float64)
     judged = np.empty(len(data.y), dtype=np.bool_)
-    humans, bots = np.flatnonzero((data.y == 0) & sessions_of(data)), np.flatnonzero(data.y == 1)
+    sessions = sessions_of(data)
+    humans, bots = np.flatnonzero((data.y == 0) & sessions), np.flatnonzero((data.y == 1) & sessions)
     features = data.x.shape[1]
     judges: list[tuple[Judge, Indices]] = []
     for h, b in zip(human_folds(data, humans, seed), folds(len(bots), seed + 1)):
@@ -388,8 +390,8 @@ def leave_one_family_out(data: Dataset, target_fpr: float, seed: int,
     humans = np.flatnonzero((data.y == 0) & sessions_of(data))
     table: list[dict[str, Any]] = []
     for family in data.families:
-        held = np.flatnonzero((data.y == 1) & (data.family == family))
-        others = np.flatnonzero((data.y == 1) & (data.family != family))
+        held = np.flatnonzero((data.y == 1) & (data.family == family) & sessions_of(data))
+        others = np.flatnonzero((data.y == 1) & (data.family != family))  # with their variants
         per_model, _, threshold, held_scores, human_scores = held_out_models(data, humans, others, held, target_fpr, seed)
         got = _mean_shares(per_model)
         row = {"family": family, "bots": len(held), "caught": got["bot"], "unsure": got["unsure"],
@@ -408,7 +410,7 @@ def leave_one_source_out(data: Dataset, target_fpr: float, seed: int,
     from velmora_core.detect import calibration  # the same code as Detector.calibrated
     human = (data.y == 0) & sessions_of(data)
     sources = sorted({str(f) for f in data.family[human].tolist()})
-    bots = np.flatnonzero(data.y == 1)
+    bots = np.flatnonzero((data.y == 1) & sessions_of(data))
     order = np.random.default_rng([seed, 1]).permutation(bots)
     bots_fit, bots_judged = np.sort(order[: len(order) // 2]), np.sort(order[len(order) // 2:])
     table: list[dict[str, Any]] = []
@@ -417,14 +419,14 @@ def leave_one_source_out(data: Dataset, target_fpr: float, seed: int,
     for source in sources:
         held = np.flatnonzero(human & (data.family == source))
         train_humans = np.flatnonzero(human & (data.family != source))
-        per_model, _, _, _, _ = held_out_models(data, train_humans, bots, held, target_fpr, seed)
+        per_model, _, _, _, _ = held_out_models(data, train_humans, with_variants(data, bots), held, target_fpr, seed)
         got = _mean_shares(per_model)
         shuffled = np.random.default_rng(seed).permutation(held)
         fit_half, judge_half = shuffled[: len(shuffled) // 2], shuffled[len(shuffled) // 2:]
         row = {"source": source, "humans": len(held), "bot": got["bot"], "unsure": got["unsure"],
                "calibrated_on": len(fit_half), "calibrated_bot": None, "calibrated_unsure": None,
                "calibrated_bots_caught": None}
-        basis = np.concatenate([with_variants(data, train_humans), bots_fit])
+        basis = np.concatenate([with_variants(data, train_humans), with_variants(data, bots_fit)])
         try:
             again = calibration.refit_rows(data.x[basis], data.y[basis], data.family[basis],
                                            familiar_of(data, basis), data.x[fit_half].tolist(),
@@ -494,11 +496,16 @@ def evaluate(data: Dataset, target_fpr: float, seed: int,
     lofo = leave_one_family_out(data, target_fpr, seed, report) if len(data.families) > 1 else []
     loso = leave_one_source_out(data, target_fpr, seed, report)
     return {"seed": seed, "target_fpr": target_fpr, "params": {**PARAMS, "rounds": ROUNDS},
-            "sessions": {"human": int(((data.y == 0) & sessions_of(data)).sum()), "bot": int((data.y == 1).sum()),
-                         "human_variants": int((~sessions_of(data)).sum())},
+            "sessions": _counts(data),
             "sources": data.sources, "families": data.families,
             "cross_validation": cv, "leave_one_family_out": lofo, **lofo_summary(lofo),
             "leave_one_human_source_out": loso}
+
+
+def _counts(data: Dataset) -> dict[str, int]:
+    sessions = sessions_of(data)
+    return {"human": int(((data.y == 0) & sessions).sum()), "bot": int(((data.y == 1) & sessions).sum()),
+            "human_variants": int(((data.y == 0) & ~sessions).sum()), "bot_variants": int(((data.y == 1) & ~sessions).sum())}
 
 
 def train(data: Dataset, target_fpr: float, seed: int, report: Callable[[str], None] | None = None) -> Model:

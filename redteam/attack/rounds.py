@@ -25,6 +25,7 @@ from velmora_core import training
 from velmora_core.batch import Summary
 from velmora_core.detect import Detector, feature_set, model_file
 from velmora_core.detect.model_file import Model
+from velmora_core.detect.variants import bot_variants
 from velmora_core.records import Telemetry
 
 from ..corpus import encode
@@ -87,11 +88,19 @@ def _row(bot: Session) -> tuple[float, ...]:
 
 
 def bot_dataset(name: str, bots: Sequence[Session]) -> training.Dataset:
-    """Rows of generated bot sessions, as one family."""
-    x = np.array([_row(b) for b in bots], dtype=np.float64).reshape(
-        len(bots), len(feature_set.NAMES))
-    return training.Dataset(x, np.ones(len(bots), dtype=np.int64), np.array([name] * len(bots), dtype=np.str_),
-                            {name: len(bots)}, {name: [name]}, Summary())
+    """Rows of generated bot sessions, as one family, each followed by its variants' (as
+    training.load gives them)."""
+    rows: list[tuple[float, ...]] = []
+    origin: list[int] = []
+    for bot in bots:
+        at = len(rows)
+        made = [_row(bot)] + [feature_set.feature_row(v) for _, v in bot_variants(cast(Telemetry, bot))]
+        rows += made
+        origin += [at] * len(made)
+    x = np.array(rows, dtype=np.float64).reshape(len(rows), len(feature_set.NAMES))
+    return training.Dataset(x, np.ones(len(rows), dtype=np.int64), np.array([name] * len(rows), dtype=np.str_),
+                            {name: len(bots)}, {name: [name]}, Summary(), np.array(origin, dtype=np.intp),
+                            np.array([f"#{at}" for at in origin], dtype=np.str_))  # a variant is its bot's
 
 
 def _fit(data: training.Dataset, target_fpr: float, seed: int) -> tuple[Target, Any, float]:

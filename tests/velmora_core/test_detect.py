@@ -18,7 +18,8 @@ from helpers.leak_check import assert_no_leak
 from velmora_core import _native, training
 from velmora_core.cli import main
 from velmora_core.detect import Detector, familiarity, feature_set, model_file, verdicts
-from velmora_core.detect.variants import human_variants
+from velmora_core.detect import variants
+from velmora_core.detect.variants import bot_variants, human_variants
 from velmora_core.people import manifest_people
 
 
@@ -75,17 +76,28 @@ def test_training_is_deterministic_and_records_its_evaluation(data, model_path, 
     assert "Cross-validated AUC" in out and "line16" in out and "mean over families" in out
     summary = Detector.load(model_path).training
     assert [row["family"] for row in summary["leave_one_family_out"]] == ["line16", "line5"]
-    # Each person's variant is fitted on, never judged.
-    assert summary["sessions"] == {"human": 20, "bot": 24, "human_variants": 20}
+    # Each session's variants are fitted on, never judged.
+    assert summary["sessions"] == {"human": 20, "bot": 24, "human_variants": 60, "bot_variants": 24}
     assert len(summary["cross_validation"]["human_scores"]) == 20
-    assert len(Detector.load(model_path).model.basis.labels) == 64
+    assert len(summary["cross_validation"]["bot_scores"]) == 24
+    assert len(Detector.load(model_path).model.basis.labels) == 128
 
 
-def test_variants_are_the_person_at_half_the_rate(data):
-    human = _human(data)
-    [(_, half)] = human_variants(human)
-    assert half["mouse_movements"] == human["mouse_movements"][::2] and half["keystrokes"] == human["keystrokes"]
-    assert human_variants({"mouse_movements": "x"}) == [] == human_variants({**human, "mouse_movements": [{}] * 39})
+def test_variants_are_the_session_slower_lossier_and_smaller(data):
+    human = {**_human(data), "clicks": [{"x": 100.0, "y": 50.0, "t": 1.0, "button": "left"}]}
+    moves = human["mouse_movements"]
+    [(_, half), (_, lost), (_, small)] = human_variants(human)
+    assert half["mouse_movements"] == moves[::2] and half["keystrokes"] == human["keystrokes"]
+    assert lost["mouse_movements"] == [m for i, m in enumerate(moves) if i % 3 != 2]
+    k = small["mouse_movements"][0]["x"] / moves[0]["x"]
+    assert 0.25 <= k < 0.75 and small["browser"]["screen_width"] == round(human["browser"]["screen_width"] * k)
+    assert [m[c] for m in small["mouse_movements"] for c in "xyt"] == pytest.approx(
+        [m[c] * (k if c != "t" else 1) for m in moves for c in "xyt"])
+    assert small["clicks"] == [{"x": pytest.approx(100 * k), "y": pytest.approx(50 * k), "t": 1.0, "button": "left"}]
+    bot = next(s for s in data[1] if s["label"] == "bot")
+    assert bot_variants(bot) == [("small_screen", variants.small_screen(bot))]
+    for short in ({"mouse_movements": "x"}, {**human, "mouse_movements": [{}] * 39}):
+        assert human_variants(short) == [] == bot_variants(short)
 
 
 def test_a_manifest_keeps_each_person_in_one_fold(data, tmp_path):
@@ -103,7 +115,7 @@ def test_a_manifest_keeps_each_person_in_one_fold(data, tmp_path):
     named = training.load([str(path)], {}, jobs=1)
     people = [p for p, y in zip(named.person.tolist(), named.y.tolist()) if y == 0]
     assert sorted(set(people)) == [f"set:user{k}" for k in range(6)]
-    assert len(set(training.people(unnamed).tolist())) == len(unnamed.y) - 20  # variants share their session's
+    assert len(set(training.people(unnamed).tolist())) == 44  # sessions: variants share their session's person
     sessions = np.flatnonzero((named.y == 0) & training.sessions_of(named))
     for fold in training.human_folds(named, sessions, 1):
         inside = set(named.person[sessions[fold]].tolist())

@@ -13,7 +13,7 @@ import orjson
 
 from velmora_core.detect import Detector, feature_set
 from velmora_core.detect.stroke_memory import StrokeMemory, evidence, stroke_prints_json
-from velmora_core.detect.variants import human_variants
+from velmora_core.detect.variants import bot_variants, human_variants
 from velmora_core.batch.extraction import ChunkResult, Row, parse_object
 from velmora_core.batch.inputs import Chunk
 from velmora_core.records import Telemetry
@@ -21,8 +21,10 @@ from velmora_core.batch.writers import encode_csv, encode_jsonl
 
 SCORE_COLUMNS: Final = ("file", "line", "score", "verdict")
 LABELS: Final = {"human": 0, "bot": 1}
-# The label of a human session's variant row (a person still, but not a line of the input).
+# The labels of a variant row (variants.py), not a line of the input: a human session's (a
+# person still) and a bot session's.
 VARIANT: Final = -1
+BOT_VARIANT: Final = -2
 
 
 def _object(line: bytes) -> tuple[Telemetry | None, str]:
@@ -95,8 +97,8 @@ def score_chunk(chunk: Chunk, model: str | None, encoding: str, memory: StrokeMe
 
 def labelled_chunk(chunk: Chunk, variants: bool = False) -> ChunkResult:
     """Rows (line, label 0/1, source, *features) of sessions with a "label" and a "source";
-    with variants, each human row is followed by its variants' (variants.py), labelled
-    VARIANT."""
+    with variants, each row is followed by its variants' (variants.py), labelled VARIANT
+    (a human's) or BOT_VARIANT."""
     lines = chunk.lines()
     rejects: list[tuple[int, str]] = []
     rows: list[Row] = []
@@ -109,10 +111,11 @@ def labelled_chunk(chunk: Chunk, variants: bool = False) -> ChunkResult:
             rejects.append((number, '"source" (the recording set or bot family) is missing or not a string'))
         else:
             rows.append((number, LABELS[label], source, *feature_set.feature_row(session)))
-            if variants and label == "human":
-                rows += [(number, VARIANT, source, *feature_set.feature_row(variant))
-                         for _, variant in human_variants(session)]
-    sessions_used = sum(1 for row in rows if row[1] != VARIANT)
+            if variants:
+                kind, made = (VARIANT, human_variants(session)) if label == "human" else \
+                    (BOT_VARIANT, bot_variants(session))
+                rows += [(number, kind, source, *feature_set.feature_row(variant)) for _, variant in made]
+    sessions_used = sum(1 for row in rows if row[1] >= 0)
     return ChunkResult(chunk.source, chunk.name, len(lines), chunk.size, sessions_used, rows, rejects)
 
 
