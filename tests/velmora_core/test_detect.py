@@ -77,10 +77,10 @@ def test_training_is_deterministic_and_records_its_evaluation(data, model_path, 
     summary = Detector.load(model_path).training
     assert [row["family"] for row in summary["leave_one_family_out"]] == ["line16", "line5"]
     # Each session's variants are fitted on, never judged.
-    assert summary["sessions"] == {"human": 20, "bot": 24, "human_variants": 60, "bot_variants": 24}
+    assert summary["sessions"] == {"human": 20, "bot": 24, "human_variants": 60, "bot_variants": 48}
     assert len(summary["cross_validation"]["human_scores"]) == 20
     assert len(summary["cross_validation"]["bot_scores"]) == 24
-    assert len(Detector.load(model_path).model.basis.labels) == 128
+    assert len(Detector.load(model_path).model.basis.labels) == 152
 
 
 def test_variants_are_the_session_slower_lossier_and_smaller(data):
@@ -95,7 +95,8 @@ def test_variants_are_the_session_slower_lossier_and_smaller(data):
         [m[c] * (k if c != "t" else 1) for m in moves for c in "xyt"])
     assert small["clicks"] == [{"x": pytest.approx(100 * k), "y": pytest.approx(50 * k), "t": 1.0, "button": "left"}]
     bot = next(s for s in data[1] if s["label"] == "bot")
-    assert bot_variants(bot) == [("small_screen", variants.small_screen(bot))]
+    assert bot_variants(bot) == [("samples_lost", variants.samples_lost(bot)),
+                                 ("small_screen", variants.small_screen(bot))]
     for short in ({"mouse_movements": "x"}, {**human, "mouse_movements": [{}] * 39}):
         assert human_variants(short) == [] == bot_variants(short)
 
@@ -115,7 +116,7 @@ def test_a_manifest_keeps_each_person_in_one_fold(data, tmp_path):
     named = training.load([str(path)], {}, jobs=1)
     people = [p for p, y in zip(named.person.tolist(), named.y.tolist()) if y == 0]
     assert sorted(set(people)) == [f"set:user{k}" for k in range(6)]
-    assert len(set(training.people(unnamed).tolist())) == 44  # sessions: variants share their session's person
+    assert len(set(training.people(unnamed).tolist())) == 44  # variants share their session's person
     sessions = np.flatnonzero((named.y == 0) & training.sessions_of(named))
     for fold in training.human_folds(named, sessions, 1):
         inside = set(named.person[sessions[fold]].tolist())
