@@ -387,10 +387,11 @@ def _mean_shares(per_model: Sequence[Mapping[str, float]]) -> dict[str, float]:
 def leave_one_family_out(data: Dataset, target_fpr: float, seed: int,
                          report: Callable[[str], None] | None = None) -> list[dict[str, Any]]:
     """Per bot family: how models fitted without it judge its sessions, at the target FPR."""
-    humans = np.flatnonzero((data.y == 0) & sessions_of(data))
+    sessions = sessions_of(data)
+    humans = np.flatnonzero((data.y == 0) & sessions)
     table: list[dict[str, Any]] = []
     for family in data.families:
-        held = np.flatnonzero((data.y == 1) & (data.family == family) & sessions_of(data))
+        held = np.flatnonzero((data.y == 1) & (data.family == family) & sessions)
         others = np.flatnonzero((data.y == 1) & (data.family != family))  # with their variants
         per_model, _, threshold, held_scores, human_scores = held_out_models(data, humans, others, held, target_fpr, seed)
         got = _mean_shares(per_model)
@@ -504,8 +505,9 @@ def evaluate(data: Dataset, target_fpr: float, seed: int,
 
 def _counts(data: Dataset) -> dict[str, int]:
     sessions = sessions_of(data)
-    return {"human": int(((data.y == 0) & sessions).sum()), "bot": int(((data.y == 1) & sessions).sum()),
-            "human_variants": int(((data.y == 0) & ~sessions).sum()), "bot_variants": int(((data.y == 1) & ~sessions).sum())}
+    human, bot = data.y == 0, data.y == 1
+    return {"human": int((human & sessions).sum()), "bot": int((bot & sessions).sum()),
+            "human_variants": int((human & ~sessions).sum()), "bot_variants": int((bot & ~sessions).sum())}
 
 
 def train(data: Dataset, target_fpr: float, seed: int, report: Callable[[str], None] | None = None) -> Model:

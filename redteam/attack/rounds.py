@@ -25,7 +25,7 @@ from velmora_core import training
 from velmora_core.batch import Summary
 from velmora_core.detect import Detector, feature_set, model_file
 from velmora_core.detect.model_file import Model
-from velmora_core.detect.variants import bot_variants
+from velmora_core.detect.rows import variant_rows
 from velmora_core.records import Telemetry
 
 from ..corpus import encode
@@ -94,7 +94,7 @@ def bot_dataset(name: str, bots: Sequence[Session]) -> training.Dataset:
     origin: list[int] = []
     for bot in bots:
         at = len(rows)
-        made = [_row(bot)] + [feature_set.feature_row(v) for _, v in bot_variants(cast(Telemetry, bot))]
+        made = [_row(bot), *variant_rows(cast(Telemetry, bot), human=False)]
         rows += made
         origin += [at] * len(made)
     x = np.array(rows, dtype=np.float64).reshape(len(rows), len(feature_set.NAMES))

@@ -112,11 +112,16 @@ def labelled_chunk(chunk: Chunk, variants: bool = False) -> ChunkResult:
         else:
             rows.append((number, LABELS[label], source, *feature_set.feature_row(session)))
             if variants:
-                kind, made = (VARIANT, human_variants(session)) if label == "human" else \
-                    (BOT_VARIANT, bot_variants(session))
-                rows += [(number, kind, source, *feature_set.feature_row(variant)) for _, variant in made]
+                kind = VARIANT if label == "human" else BOT_VARIANT
+                rows += [(number, kind, source, *row) for row in variant_rows(session, label == "human")]
     sessions_used = sum(1 for row in rows if row[1] >= 0)
     return ChunkResult(chunk.source, chunk.name, len(lines), chunk.size, sessions_used, rows, rejects)
+
+
+def variant_rows(session: Telemetry, human: bool) -> list[tuple[float, ...]]:
+    """The feature rows of a session's training variants (variants.py), a person's or a bot's."""
+    made = human_variants(session) if human else bot_variants(session)
+    return [feature_set.feature_row(variant) for _, variant in made]
 
 
 def feature_chunk(chunk: Chunk) -> ChunkResult:
