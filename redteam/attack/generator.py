@@ -221,15 +221,30 @@ def session(script: Script, plan: Plan, s: Settings, rng: np.random.Generator) -
     changed = np.ones(len(reads), dtype=bool)
     changed[1:] = (pos[1:, 0] != pos[:-1, 0]) | (pos[1:, 1] != pos[:-1, 1])
     keep = changed | (rng.random(len(reads)) < s["report_still"])
-    return _assemble(script, stamps[keep], pos[keep, 0], pos[keep, 1])
+    return _assemble(script, stamps[keep], pos[keep, 0], pos[keep, 1], _clicks_at_pointer(script, reads, pos))
 
 
-def _assemble(script: Script, t: FloatArray, x: FloatArray, y: FloatArray) -> Session:
+def _clicks_at_pointer(script: Script, reads: FloatArray, pos: FloatArray) -> list[dict[str, object]]:
+    """The script's clicks, each where the pointer is when it comes, as a browser reports
+    them (a keyboard's click at (0, 0) stays there)."""
+    clicks = [dict(c) for c in script.clicks]
+    for c in clicks:
+        x, y, t = c.get("x"), c.get("y"), c.get("t")
+        if x == 0 and y == 0 or not isinstance(t, (int, float)):
+            continue
+        k = int(np.searchsorted(reads, float(t), side="right")) - 1
+        if k >= 0:
+            c["x"], c["y"] = float(pos[k, 0]), float(pos[k, 1])
+    return clicks
+
+
+def _assemble(script: Script, t: FloatArray, x: FloatArray, y: FloatArray,
+              clicks: list[dict[str, object]] | None = None) -> Session:
     return {
         "label": "bot",
         "source": "adaptive_attack",
         "browser": dict(script.browser),
-        "clicks": [dict(c) for c in script.clicks],
+        "clicks": [dict(c) for c in script.clicks] if clicks is None else clicks,
         "scrolls": [dict(c) for c in script.scrolls],
         "keystrokes": [dict(k) for k in script.keystrokes],
         "mouse_movements": [{"x": a, "y": b, "t": c} for a, b, c in zip(x.tolist(), y.tolist(), t.tolist())],
