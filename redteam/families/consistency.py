@@ -11,8 +11,6 @@ checks must catch them, since its trees see nothing wrong.
   now and then a sample arrives after a later one;
 - off_screen: a person's own session under browser facts copied from a smaller screen,
   so the pointer is where that screen has no pixels;
-- nudged_clicks: a person's own track and clicks, each click moved one to four pixels off
-  the pointer, as a script that clicks at a target's place while its pointer rests beside it;
 - teleport_pointer: a person's clicks, keys and scrolls with the pointer moved straight to
   each click's place just before it (one sample there), so it jumps with no path between;
 - abrupt_stops: a person's own paths and clicks, re-timed after each movement's top speed
@@ -87,23 +85,6 @@ class TeleportPointer(Family):
         return _session(self.name, script, moves)
 
 
-class NudgedClicks(Family):
-    name = "nudged_clicks"
-    description = "a person's own track and clicks, each click 1-4 px beside the pointer"
-
-    def session(self, script: Script, ctx: Context, rng: np.random.Generator,
-                difficulty: float, notes: dict[str, str] | None = None) -> Session:
-        clicks = [dict(c) for c in script.clicks]
-        for c in clicks:
-            if (c["x"], c["y"]) == (0.0, 0.0):  # a keyboard's click has no place
-                continue
-            reach, angle = float(rng.uniform(1.0, 4.0)), float(rng.uniform(0.0, 2.0 * math.pi))
-            x = min(max(round(c["x"] + reach * math.cos(angle)), 0.0), script.width - 1)
-            y = min(max(round(c["y"] + reach * math.sin(angle)), 0.0), script.height - 1)
-            c["x"], c["y"] = (x, y) if (x, y) != (c["x"], c["y"]) else (x, y + (1.0 if y < 1.0 else -1.0))
-        return _session(self.name, script, _track(script.strokes), clicks=clicks)
-
-
 class DisorderedEvents(Family):
     name = "disordered_events"
     description = "a person's own track, now and then delivered out of order by a merging script"
@@ -173,5 +154,5 @@ class AbruptStops(Family):
                                             for p in _without_braking(piece)])
 
 
-CONSISTENCY_FAMILIES: tuple[Family, ...] = (ForeignTrack(), ScriptedClicks(), NudgedClicks(), TeleportPointer(),
-                                            DisorderedEvents(), OffScreen(), AbruptStops())
+CONSISTENCY_FAMILIES: tuple[Family, ...] = (ForeignTrack(), ScriptedClicks(), TeleportPointer(), DisorderedEvents(),
+                                            OffScreen(), AbruptStops())

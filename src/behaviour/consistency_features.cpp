@@ -49,17 +49,6 @@ double distance_to_path(const Click& c, std::span<const PointerSample> track, st
     return nearest;
 }
 
-bool whole(double v) { return std::floor(v) == v; }
-
-// Whether every pointer sample and pointer click lies on whole pixels.
-bool whole_pixels(std::span<const PointerSample> track, std::span<const Click> clicks) {
-    for (const PointerSample& p : track)
-        if (!whole(p.x) || !whole(p.y)) return false;
-    for (const Click& c : clicks)
-        if (!whole(c.x) || !whole(c.y)) return false;
-    return true;
-}
-
 template <class T>
 std::span<const T> by_time(std::span<const T> in, std::vector<T>& copy) {
     const auto earlier = [](const T& a, const T& b) { return a.t < b.t; };
@@ -97,17 +86,14 @@ void consistency_features(std::span<const PointerSample> pointer, std::span<cons
     const std::span<const Click> clicks = by_time(clicks_in, click_copy);
     // Clicks after the last sample are not judged: a page may stop keeping samples at a cap.
     const double judged_until = track.empty() ? INFINITY : track.back().t;
-    const double exact = whole_pixels(track, clicks) ? kClickExactPx : kClickRoundingPx;
-    double off_path = 0.0, off_pointer = 0.0, jumps = 0.0;
+    double off_path = 0.0, jumps = 0.0;
     const Click* last = nullptr;
     std::size_t at = 0;  // first sample after the click
     for (const Click& c : clicks) {
         if (keyboard_click(c)) continue;
         const std::size_t before = at;  // samples up to the previous click
         while (at < track.size() && track[at].t <= c.t) ++at;
-        const double off = at < track.size() ? distance_to_path(c, track, at) : -1.0;
-        if (off > kClickPlacePx) ++off_path;
-        if (off > exact) ++off_pointer;
+        if (at < track.size() && distance_to_path(c, track, at) > kClickPlacePx) ++off_path;
         const bool moved_since = at != before;
         if (last != nullptr && !moved_since && c.t <= judged_until &&
             farther_than(c.x - last->x, c.y - last->y, kClickPlacePx))
@@ -115,7 +101,6 @@ void consistency_features(std::span<const PointerSample> pointer, std::span<cons
         last = &c;
     }
     out[kClickOffPath] = off_path;
-    out[kClickOffPointer] = off_pointer;
     out[kClickJump] = jumps;
 
     // A jump counts when the pointer is then clicked where it appeared: a device that reports

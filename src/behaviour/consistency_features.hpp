@@ -14,12 +14,6 @@ namespace velmora::behaviour {
 // A click further than this (px) from the pointer's path at its time is not where the
 // pointer was; two clicks further apart than this need a pointer move between them.
 inline constexpr double kClickPlacePx = 10.0;
-// A browser reports a click at the pointer's own coordinates, so in a session of whole
-// pixels a click a pixel off the path is not where the pointer was. Where coordinates
-// carry fractions (a zoomed page, a touch screen), a page may read a click and a move
-// rounded differently: a click counts as off the pointer only further than that can make.
-inline constexpr double kClickExactPx = 0.5;
-inline constexpr double kClickRoundingPx = 1.5;
 // More samples than this sharing a click's time stamp cannot place it on the path.
 inline constexpr std::size_t kClickTieSamples = 32;
 // Two samples around a click further apart than this (ms), and than kJumpPx, do not show the

@@ -68,7 +68,6 @@ enum Feature : std::size_t {
     kPlaceYMax,
     kPlaceMin,
     kPointerJump,
-    kClickOffPointer,
     kFeatureCount
 };
 
@@ -123,7 +122,6 @@ inline constexpr std::array<std::string_view, kFeatureCount> kFeatureNames = {
     "place_y_max",
     "place_min",
     "pointer_jump",
-    "click_off_pointer",
 };
 
 using FeatureValues = std::array<double, kFeatureCount>;

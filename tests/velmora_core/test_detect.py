@@ -161,9 +161,8 @@ def test_outcomes_need_evidence_for_bot_and_say_what_is_missing(model_path, data
     # Straight moves at one speed to the end, a pause between them.
     timer = [{"x": 100.0 + 12 * k + 200 * (j % 2), "y": 100.0 + 7 * k + 150 * j, "t": 1000.0 * j + 16.0 * k}
              for j in range(8) for k in range(30)]
-    beside = [{"x": m["x"] + 3, "y": m["y"] + 3, "t": m["t"], "button": "left"} for m in moves[10:60:10]]
     hops = [{"x": 100.0 + 120 * i, "y": 200.0, "t": 1000.0 + 400 * i, "button": "left"} for i in range(5)]
-    cases = {"click_off_path": _with(human, clicks=far), "click_off_pointer": _with(human, clicks=beside),
+    cases = {"click_off_path": _with(human, clicks=far),
              "pointer_jump": _with(human, mouse_movements=[{**c, "t": c["t"] - 5} for c in hops], clicks=hops),
              "end_speed_ratio": _with(human, mouse_movements=timer, clicks=[]),
              "click_jump": _with(human, mouse_movements=[], clicks=teleport),

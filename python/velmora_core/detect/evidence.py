@@ -17,11 +17,6 @@ MIN_POINTER_SAMPLES: Final = 20
 # click_off_path: clicks more than 10 px from the pointer's path at their time.
 OFF_PATH_CLICKS: Final = 2
 OFF_PATH_SHARE: Final = 0.1
-# click_off_pointer: clicks off the pointer's path at all (over half a pixel where every
-# position is a whole pixel, else over 1.5 px): a browser reports a click where its pointer
-# is, so a pattern of them means the clicks and the track were made apart.
-OFF_POINTER_CLICKS: Final = 3
-OFF_POINTER_SHARE: Final = 0.5
 # click_jump: clicks at a new place (over 10 px away) with no pointer event since the last.
 JUMP_CLICKS: Final = 3
 JUMP_CLICK_SHARE: Final = 0.25
@@ -90,15 +85,6 @@ def clicks_off_path(row: Row) -> Finding | None:
                                           f"(over 10 px from its path at the time)")
 
 
-def clicks_off_pointer(row: Row) -> Finding | None:
-    # A browser may move a tap onto the nearest control (touch adjustment).
-    off, clicks = row["click_off_pointer"], row["click_count"]
-    if row["touch_supported"] == 1.0 or not _pattern(off, clicks, OFF_POINTER_CLICKS, OFF_POINTER_SHARE):
-        return None
-    return Finding("click_off_pointer", off, f"{_count(off)} of {_count(clicks)} clicks were beside the pointer, "
-                                             f"not on it: a browser reports a click where its pointer is")
-
-
 def click_jumps(row: Row) -> Finding | None:
     # A finger taps at new places without moving a pointer between the taps.
     jumps, clicks = row["click_jump"], row["click_count"]
@@ -147,7 +133,7 @@ def abrupt_stops(row: Row) -> Finding | None:
 
 
 CHECKS: Final[tuple[Callable[[Row], Finding | None], ...]] = (
-    webdriver, clicks_off_path, clicks_off_pointer, click_jumps, pointer_jumps, time_disorder, off_screen, abrupt_stops)
+    webdriver, clicks_off_path, click_jumps, pointer_jumps, time_disorder, off_screen, abrupt_stops)
 
 
 def findings(row: Row) -> list[Finding]:
