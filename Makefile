@@ -129,6 +129,7 @@ redteam-corpus: $(VPY)
 # 2-core machine (each attack 1.5-8 minutes: its cost grows with the event rate it settles on).
 ATTACK_BUDGET ?= 10000
 ATTACK_SEED ?= 1
+ATTACK_OBJECTIVE ?= verdict
 ADV_ROUNDS ?= 3
 ADV_STOP ?= 0.3
 ADV_WORK := build/adversarial
@@ -155,7 +156,8 @@ evaluate: install redteam-corpus
 .PHONY: attack
 attack: install
 	$(VPY) -m pip install -q --group attack
-	$(VPY) -m redteam attack $(if $(MODEL),--model $(MODEL)) --budget $(ATTACK_BUDGET) --seed $(ATTACK_SEED)
+	$(VPY) -m redteam attack $(if $(MODEL),--model $(MODEL)) --budget $(ATTACK_BUDGET) --seed $(ATTACK_SEED) \
+	    --objective $(ATTACK_OBJECTIVE)
 
 clean:
 	rm -rf build dist $(VENV) $(ASAN_VENV)

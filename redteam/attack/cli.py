@@ -13,7 +13,7 @@ from velmora_core.batch.output_files import output_ready
 
 from ..corpus import DEFAULT_HUMANS
 from ..script import DataError
-from .optimise import CHECKPOINTS, PER_QUERY, AttackResult, Target, run_attack
+from .optimise import CHECKPOINTS, OBJECTIVES, PER_QUERY, AttackResult, Target, run_attack
 from .pool import load_pool
 from .rounds import EVASIVE, Settings, harden as run_rounds
 
@@ -42,6 +42,9 @@ def add_commands(sub: Any) -> None:
     attack.add_argument("--model", type=Path, default=None, help="a model file (default: the bundled model)")
     attack.add_argument("--seed", type=int, default=1)
     attack.add_argument("--json", type=Path, default=None, help="also write the figures and picks here")
+    attack.add_argument("--objective", choices=OBJECTIVES, default="verdict",
+                        help="what the attacker tunes on: the verdict (checks, familiarity and score; the default) "
+                             "or the score alone")
     _common(attack)
 
     harden = sub.add_parser("harden", help="adversarial training rounds, then the final model")
@@ -66,8 +69,8 @@ def _say(text: str) -> None:
 
 
 def _table(result: AttackResult) -> str:
-    lines = [f"{'queries':>8}  {'fresh bots that pass':>20}"]
-    lines += [f"{c.queries:>8}  {100 * c.pass_rate:>18.1f} %" for c in result.checkpoints]
+    lines = [f"{'queries':>8}  {'fresh bots that pass':>20}  {'not judged bot':>14}"]
+    lines += [f"{c.queries:>8}  {100 * c.pass_rate:>18.1f} %  {100 * c.not_bot:>12.1f} %" for c in result.checkpoints]
     return "\n".join(lines)
 
 
@@ -78,14 +81,17 @@ def _attack(args: argparse.Namespace) -> int:
     pool = load_pool(args.humans)
     name = "the bundled model" if args.model is None else str(args.model)
     print(f"Attacking {name} (threshold {detector.threshold:.6f}): {len(pool.train)} tuning scripts, "
-          f"{len(pool.fresh)} held-out scripts; {args.per_query} sessions per query; seed {args.seed}")
-    target = Target(detector)
+          f"{len(pool.fresh)} held-out scripts; {args.per_query} sessions per query; seed {args.seed}; "
+          f"tuned on the {args.objective}")
+    target = Target(detector, args.objective)
     result = run_attack(target, pool, args.budget, args.seed, args.per_query, report=_say)
     print(_table(result))
     print(f"{result.queries} queries in {result.seconds:.0f} s")
     if args.json is not None:
         args.json.write_text(json.dumps({"model": name, "seed": args.seed, "per_query": args.per_query,
+                                         "objective": args.objective,
                                          "checkpoints": [{"queries": c.queries, "pass_rate": c.pass_rate,
+                                                          "not_bot": c.not_bot,
                                                           "point": c.point} for c in result.checkpoints]},
                                         indent=1) + "\n", encoding="utf-8")
     return 0

@@ -10,6 +10,9 @@ checkpoint the attacker picks its candidate the way a real one would, from what 
 the best few points seen and the search's current mean, judged again on a fixed set of
 tuning sessions (not counted as queries). The pick is then judged on fresh bots: scripts
 of the held-out people, new seeds. The run is deterministic for a seed.
+
+With the "score" objective the attacker sees only the score against the threshold, as one
+that tunes on Detector.score would: blind to the checks and the familiar ranges.
 """
 
 from __future__ import annotations
@@ -46,11 +49,15 @@ SIGMA0 = 0.3
 FAMILIAR_WEIGHT = 3.0  # log-odds per limit of excess: both margins on a like scale
 
 
+OBJECTIVES = ("verdict", "score")
+
+
 @dataclass(frozen=True)
 class Target:
     """What is attacked: a detector; a bot passes when its outcome is "human"."""
 
     detector: Detector
+    objective: str = "verdict"  # what the attacker tunes on (OBJECTIVES)
 
     def row(self, bot: Session) -> tuple[float, ...]:
         return feature_set.feature_row(cast(Telemetry, bot))
@@ -59,6 +66,8 @@ class Target:
         """How far the bot is from passing (at most 0: it passes, bar a consistency check)."""
         row = self.row(bot)
         det = self.detector
+        if self.objective == "score":
+            return _logit(det.score_row(row)) - _logit(det.threshold)
         named = evidence.Row(det.model.names, row)
         if evidence.findings(named) or evidence.thin(named) is not None:
             return CLIP[1]
@@ -68,8 +77,11 @@ class Target:
             z = max(z, (excess.total - familiar.limit) / max(familiar.limit, 1.0) * FAMILIAR_WEIGHT)
         return z
 
+    def outcome(self, bot: Session) -> str:
+        return self.detector.verdict_row(self.row(bot)).outcome
+
     def passes(self, bot: Session) -> bool:
-        return self.detector.verdict_row(self.row(bot)).outcome == "human"
+        return self.outcome(bot) == "human"
 
 
 @dataclass
@@ -77,6 +89,7 @@ class Checkpoint:
     queries: int
     pass_rate: float           # share of the fresh bots that pass
     point: Point               # the attacker's pick
+    not_bot: float = 0.0       # share of the fresh bots not judged "bot" ("human" or "unsure")
 
 
 @dataclass
@@ -159,8 +172,12 @@ class Attack:
                 for i in range(count)]
 
     def pass_rate(self, point: Point) -> float:
-        bots = self.fresh_bots(point)
-        return sum(self.target.passes(b) for b in bots) / len(bots)
+        return self.judge(point)[0]
+
+    def judge(self, point: Point) -> tuple[float, float]:
+        """The shares of the point's fresh bots judged "human" and not judged "bot"."""
+        outcomes = [self.target.outcome(b) for b in self.fresh_bots(point)]
+        return outcomes.count("human") / len(outcomes), 1.0 - outcomes.count("bot") / len(outcomes)
 
 
 def run_attack(target: Target, pool: Pool, budget: int, seed: int, per_query: int = PER_QUERY,
@@ -180,8 +197,8 @@ def run_attack(target: Target, pool: Pool, budget: int, seed: int, per_query: in
         value = attack.query(point)
         if attack.queries in marks:
             choice = attack.pick(state["mean"])
-            rate = attack.pass_rate(choice)
-            result.checkpoints.append(Checkpoint(attack.queries, rate, choice))
+            rate, not_bot = attack.judge(choice)
+            result.checkpoints.append(Checkpoint(attack.queries, rate, choice, not_bot))
             if report is not None:
                 report(f"{attack.queries:>6} queries: {100 * rate:5.1f} % of fresh bots pass "
                        f"({time.perf_counter() - began:.0f} s)")
