@@ -144,12 +144,22 @@ def check(data: Dataset) -> None:
                          f"at least {2 * FOLDS} of each are needed")
 
 
-def weights(y: npt.NDArray[np.int64], family: npt.NDArray[np.str_]) -> Vector:
+# The family a calibration gives a site's sessions (among the people).
+SITE: Final = "site"
+
+
+def weights(y: npt.NDArray[np.int64], family: npt.NDArray[np.str_], site_share: float = 0.0) -> Vector:
     """Sample weights: humans and bots weigh the same in total, and so does every bot family,
-    so that a family with few sessions teaches as much as a large one."""
+    so that a family with few sessions teaches as much as a large one. A site's people
+    (family SITE) weigh at least site_share of the humans' total, so that a few dozen of
+    them are not lost among thousands of ours."""
     w = np.zeros(len(y), dtype=np.float64)
     humans = y == 0
     w[humans] = 1.0 / max(int(humans.sum()), 1)
+    site = humans & (family == SITE)
+    if site.any() and (~site & humans).any() and site.mean() < site_share * humans.mean():
+        w[site] = site_share / int(site.sum())
+        w[humans & ~site] = (1.0 - site_share) / int((humans & ~site).sum())
     names = sorted(set(family[~humans].tolist()))
     for name in names:
         members = (~humans) & (family == name)
@@ -157,10 +167,11 @@ def weights(y: npt.NDArray[np.int64], family: npt.NDArray[np.str_]) -> Vector:
     return w * len(y) / 2.0
 
 
-def fit(x: Matrix, y: npt.NDArray[np.int64], seed: int, family: npt.NDArray[np.str_] | None = None) -> Any:
+def fit(x: Matrix, y: npt.NDArray[np.int64], seed: int, family: npt.NDArray[np.str_] | None = None,
+        site_share: float = 0.0) -> Any:
     """A fitted booster (LightGBM, one thread, deterministic for a seed), blind to feature_set.NOT_FITTED."""
     lightgbm = _lightgbm()
-    w = weights(y, family if family is not None else np.full(len(y), "bot", dtype=np.str_))
+    w = weights(y, family if family is not None else np.full(len(y), "bot", dtype=np.str_), site_share)
     if x.shape[1] == len(feature_set.NAMES):
         x = x.copy()
         x[:, [i for i, name in enumerate(feature_set.NAMES) if name in feature_set.NOT_FITTED]] = 0.0
@@ -182,9 +193,10 @@ def export(booster: Any) -> Forest:
     return forest
 
 
-def fit_forest(x: Matrix, y: npt.NDArray[np.int64], seed: int, family: npt.NDArray[np.str_]) -> Forest:
+def fit_forest(x: Matrix, y: npt.NDArray[np.int64], seed: int, family: npt.NDArray[np.str_],
+               site_share: float = 0.0) -> Forest:
     """The exported fit."""
-    return export(fit(x, y, seed, family))
+    return export(fit(x, y, seed, family, site_share))
 
 
 def familiar_of(data: Dataset, rows: Indices | None = None) -> Familiar:

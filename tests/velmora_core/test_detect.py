@@ -188,6 +188,15 @@ def test_outcomes_need_evidence_for_bot_and_say_what_is_missing(model_path, data
     assert verdicts.decide(0.99, 0.5, [], None, familiarity.Excess(0.5, "", 0, 0), 1.0) == ("bot", "model")
 
 
+def test_a_sites_people_weigh_at_least_their_share():
+    y = np.array([0] * 10 + [1] * 10)
+    family = np.array(["a"] * 8 + [training.SITE] * 2 + ["x"] * 5 + ["y"] * 5)
+    w = training.weights(y, family, 0.25)
+    assert w[8:10].sum() == pytest.approx(0.25 * w[:10].sum()) and w[:10].sum() == pytest.approx(w[10:].sum())
+    # Two of ten people are more than a tenth already: their natural weight stands.
+    np.testing.assert_array_equal(training.weights(y, family, 0.1), training.weights(y, family))
+
+
 @pytest.mark.parametrize("fpr", [0.0, 0.01, 0.1, 0.5])
 def test_threshold_flags_at_most_the_target_share(fpr):
     scores = np.random.default_rng(1).random(301).round(2)  # many ties
