@@ -230,7 +230,7 @@ def _clicks_at_pointer(script: Script, reads: FloatArray, pos: FloatArray) -> li
     clicks = [dict(c) for c in script.clicks]
     for c in clicks:
         x, y, t = c.get("x"), c.get("y"), c.get("t")
-        if x == 0 and y == 0 or not isinstance(t, (int, float)):
+        if (x == 0 and y == 0) or not isinstance(t, (int, float)):
             continue
         k = int(np.searchsorted(reads, float(t), side="right")) - 1
         if k >= 0:
