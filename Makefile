@@ -113,7 +113,8 @@ MODEL_FILE := python/velmora_core/detect/default_model.json
 MODEL_DATA := ../shared/data/human_sessions.jsonl ../shared/data/human_sessions_more.jsonl \
               ../shared/data/bot_sessions.jsonl
 REDTEAM_DIR := build/redteam
-REDTEAM_FAMILIES := bezier_fitts min_jerk sigma_lognormal wind_gravity human_replay noisy_spline scripted_typing dispatched warp_replay
+REDTEAM_FAMILIES := bezier_fitts min_jerk sigma_lognormal wind_gravity human_replay noisy_spline scripted_typing dispatched warp_replay \
+    learned_strokes
 MODEL_OPTIONS := --target-fpr 0.01 --seed 1 \
     --family ghost_cursor_fixed16ms=ghost_cursor --family ghost_cursor_fixed8ms=ghost_cursor \
     --family ghost_cursor_libtimestamps=ghost_cursor

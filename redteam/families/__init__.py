@@ -7,6 +7,7 @@ from .bezier_fitts import BezierFitts
 from .consistency import CONSISTENCY_FAMILIES
 from .dispatched import Dispatched
 from .human_replay import HumanReplay
+from .learned_strokes import LearnedStrokes
 from .min_jerk import MinJerk
 from .noisy_spline import NoisySpline
 from .scripted_typing import ScriptedTyping
@@ -21,6 +22,7 @@ PATH_FAMILIES: tuple[PathFamily, ...] = (
 FAMILIES: dict[str, Family] = {
     family.name: family
     for family in (*PATH_FAMILIES, ScriptedTyping(PATH_FAMILIES), Dispatched(PATH_FAMILIES), WarpReplay(),
+                   LearnedStrokes(),
                    STROKE_REPLAY, STROKE_REPLAY_THIN)
 }
 # Kept apart: they break one consistency check each on purpose (redteam/consistency_report.py),

@@ -58,8 +58,8 @@ class ForeignTrack(Family):
         scale = (c1 - c0 + 2 * lead) / max(t1 - t0, 1.0)
         cx = float(np.mean([c["x"] for c in clicks])) - float(np.mean([p[1] for p in track]))
         cy = float(np.mean([c["y"] for c in clicks])) - float(np.mean([p[2] for p in track]))
-        moves = [(round(c0 - lead + (t - t0) * scale, 1), round(min(max(x + cx, 0.0), script.width - 1)),
-                  round(min(max(y + cy, 0.0), script.height - 1))) for t, x, y in track]
+        moves = [(round(c0 - lead + (t - t0) * scale, 1), float(round(min(max(x + cx, 0.0), script.width - 1))),
+                  float(round(min(max(y + cy, 0.0), script.height - 1)))) for t, x, y in track]
         if notes is not None:
             notes["mover"] = f"track of human {donor}, time x{scale:.2f}"
         return _session(self.name, script, moves)
