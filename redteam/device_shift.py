@@ -1,7 +1,7 @@
 """How held-out people fare on other devices (`python -m redteam devices DATA...`, run by
 `make evaluate`): out-of-fold models (fitted as `velmora-core evaluate` fits them, the
 variants of `velmora_core.detect.variants` included) judge each held-out person's session as
-a slower, lossier, coarser-clocked or smaller-screened device would report it, or as a page
+a slower, faster, lossier, coarser-clocked or smaller-screened device would report it, or as a page
 that sends it early would.
 Another device, or less of a session, is no evidence of a bot: the share judged "bot"
 should stay near the false-positive target.
@@ -52,6 +52,40 @@ def _sent_early(session: Session, share: float) -> Session:
                for key in ("clicks", "scrolls", "keystrokes")}}
 
 
+def _faster(session: Session, period: float, gap: float = 50.0) -> Session:
+    """The track as a faster device would report it: a Catmull-Rom curve through each pair of
+    samples under gap ms apart (a pause is left as it is), read every period ms and sent when
+    its whole-pixel position changes. Our recordings are at most 120 Hz; this is the nearest
+    we get to a 144 Hz display or raw pointer events."""
+    moves = session["mouse_movements"]
+    if len(moves) < 2:
+        return session
+    t, x, y = (np.array([m[k] for m in moves], dtype=np.float64) for k in ("t", "x", "y"))
+    out = [moves[0]]
+    last = (round(x[0]), round(y[0]))
+    for i in range(len(moves) - 1):
+        a, b = t[i], t[i + 1]
+        if 0.0 < b - a <= gap:
+            j = (max(i - 1, 0), i, i + 1, min(i + 2, len(moves) - 1))
+            k = math.floor(a / period) + 1
+            while k * period < b:
+                s = (k * period - a) / (b - a)
+                at = (round(_catmull_rom(x[list(j)], s)), round(_catmull_rom(y[list(j)], s)))
+                if at != last:
+                    out.append({"x": float(at[0]), "y": float(at[1]), "t": float(round(k * period))})
+                    last = at
+                k += 1
+        out.append(moves[i + 1])
+        last = (round(x[i + 1]), round(y[i + 1]))
+    return {**session, "mouse_movements": out}
+
+
+def _catmull_rom(v: Any, s: float) -> float:
+    v0, v1, v2, v3 = (float(c) for c in v)
+    return 0.5 * (2 * v1 + (v2 - v0) * s + (2 * v0 - 5 * v1 + 4 * v2 - v3) * s * s
+                  + (3 * v1 - v0 - 3 * v2 + v3) * s ** 3)
+
+
 SHIFTS: dict[str, Shift] = {
     "every 2nd sample": lambda s: {**s, "mouse_movements": s["mouse_movements"][::2]},
     "every 3rd sample": lambda s: {**s, "mouse_movements": s["mouse_movements"][::3]},
@@ -60,6 +94,9 @@ SHIFTS: dict[str, Shift] = {
     "16 ms clock": lambda s: _clock(s, 16.0),
     "100 ms clock": lambda s: _clock(s, 100.0),
     "sent at a third": lambda s: _sent_early(s, 1 / 3),
+    "144 Hz display": lambda s: _faster(s, 1000 / 144),
+    "240 Hz display": lambda s: _faster(s, 1000 / 240),
+    "1000 Hz raw events": lambda s: _faster(s, 1.0),
     "half the screen": lambda s: cast(Session, scaled(cast(Telemetry, s), 0.5)),
     "a third of the screen": lambda s: cast(Session, scaled(cast(Telemetry, s), 1 / 3)),
 }
