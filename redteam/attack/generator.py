@@ -115,7 +115,7 @@ def session(script: Script, plan: Plan, s: Settings, rng: np.random.Generator) -
     """A bot session following `script` with settings `s`."""
     n = len(plan.deadline)
     if n == 0:
-        return _assemble(script, np.zeros(0), np.zeros(0), np.zeros(0))
+        return _assemble(script, np.zeros(0), np.zeros(0), np.zeros(0), [dict(c) for c in script.clicks])
     # When each move arrives and how long it takes, within the script's times.
     margin = s["settle_ms"] * rng.uniform(0.3, 1.7, n)
     arrive = plan.deadline - margin
@@ -239,12 +239,12 @@ def _clicks_at_pointer(script: Script, reads: FloatArray, pos: FloatArray) -> li
 
 
 def _assemble(script: Script, t: FloatArray, x: FloatArray, y: FloatArray,
-              clicks: list[dict[str, object]] | None = None) -> Session:
+              clicks: list[dict[str, object]]) -> Session:
     return {
         "label": "bot",
         "source": "adaptive_attack",
         "browser": dict(script.browser),
-        "clicks": [dict(c) for c in script.clicks] if clicks is None else clicks,
+        "clicks": clicks,
         "scrolls": [dict(c) for c in script.scrolls],
         "keystrokes": [dict(k) for k in script.keystrokes],
         "mouse_movements": [{"x": a, "y": b, "t": c} for a, b, c in zip(x.tolist(), y.tolist(), t.tolist())],

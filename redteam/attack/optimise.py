@@ -80,9 +80,6 @@ class Target:
     def outcome(self, bot: Session) -> str:
         return self.detector.verdict_row(self.row(bot)).outcome
 
-    def passes(self, bot: Session) -> bool:
-        return self.outcome(bot) == "human"
-
 
 @dataclass
 class Checkpoint:
@@ -170,9 +167,6 @@ class Attack:
         fresh = self.pool.fresh
         return [session(*fresh[i % len(fresh)], settings, np.random.default_rng([self.seed, salt, i]))
                 for i in range(count)]
-
-    def pass_rate(self, point: Point) -> float:
-        return self.judge(point)[0]
 
     def judge(self, point: Point) -> tuple[float, float]:
         """The shares of the point's fresh bots judged "human" and not judged "bot"."""

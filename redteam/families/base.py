@@ -5,7 +5,8 @@ from __future__ import annotations
 import math
 from abc import ABC, abstractmethod
 from dataclasses import dataclass, field
-from typing import Any
+from collections.abc import Callable
+from typing import Any, Generic, TypeVar
 
 import numpy as np
 
@@ -22,6 +23,23 @@ class Context:
 
     strokes: tuple[tuple[int, Stroke], ...] = field(default=())
     library: tuple[tuple[int, Stroke], ...] = field(default=())
+
+
+T = TypeVar("T")
+
+
+class PerBuild(Generic[T]):
+    """What a family makes once per build from the library (the held-out people's strokes, or
+    all the strokes when there is none): the last context's value is kept, held by identity."""
+
+    def __init__(self, make: Callable[[tuple[tuple[int, Stroke], ...]], T]) -> None:
+        self._make = make
+        self._made: tuple[Context, T] | None = None
+
+    def __call__(self, ctx: Context) -> T:
+        if self._made is None or self._made[0] is not ctx:
+            self._made = (ctx, self._make(ctx.library or ctx.strokes))
+        return self._made[1]
 
 
 @dataclass(frozen=True)

@@ -20,7 +20,7 @@ import numpy as np
 
 from ..script import Point, Script, Session, Stroke
 from ..trajectory import FloatArray, fitts_duration, min_jerk
-from .base import Context, PathFamily
+from .base import Context, PathFamily, PerBuild
 
 KNOTS = 24              # time shares read per stroke, ends included
 COMPONENTS = 10         # modes of variation kept
@@ -99,14 +99,8 @@ class LearnedStrokes(PathFamily):
     description = "a statistical model of held-out people's strokes (mean shape, main modes, timing), sampled per move"
 
     def __init__(self) -> None:
-        self._cache: dict[int, StrokeModel | None] = {}
+        self.model = PerBuild(fit)
         self._current: StrokeModel | None = None  # the model of the session being made
-
-    def model(self, ctx: Context) -> StrokeModel | None:
-        key = id(ctx)
-        if key not in self._cache:
-            self._cache = {key: fit(ctx.library or ctx.strokes)}
-        return self._cache[key]
 
     def session(self, script: Script, ctx: Context, rng: np.random.Generator,
                 difficulty: float, notes: dict[str, str] | None = None) -> Session:

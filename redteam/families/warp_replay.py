@@ -17,7 +17,7 @@ from dataclasses import dataclass
 import numpy as np
 
 from ..script import Script, Session, Stroke
-from .base import Context, Family, assemble
+from .base import Context, Family, PerBuild, assemble
 
 CANDIDATES = 48
 MIN_CHORD_PX = 20.0
@@ -49,13 +49,7 @@ class WarpReplay(Family):
     description = "real strokes of held-out people, rotated and scaled onto each move, with their own timing"
 
     def __init__(self) -> None:
-        self._cache: dict[int, list[tuple[int, _Source]]] = {}
-
-    def _library(self, ctx: Context) -> list[tuple[int, _Source]]:
-        key = id(ctx)
-        if key not in self._cache:
-            self._cache = {key: _sources(ctx.library or ctx.strokes)}
-        return self._cache[key]
+        self._library = PerBuild(_sources)
 
     def session(self, script: Script, ctx: Context, rng: np.random.Generator,
                 difficulty: float, notes: dict[str, str] | None = None) -> Session:
