@@ -224,15 +224,17 @@ class Judge:
         return judge
 
     def judged_by_model(self, x: Matrix) -> npt.NDArray[np.bool_]:
-        """Rows whose outcome the trees decide: no check fires, enough data, familiar."""
-        return np.array([verdicts.decide(0.0, 0.0, *self._parts(row))[1] == "model" for row in x.tolist()],
+        """Rows whose outcome the trees decide: no check fires, enough data, familiar (a
+        ceiling only keeps a session the trees call human from that outcome: asked as a bot)."""
+        return np.array([verdicts.decide(1.0, 0.0, *self._parts(row))[1] == "model" for row in x.tolist()],
                         dtype=np.bool_)
 
     def _parts(self, row: list[float]) -> tuple[list[evidence.Finding], evidence.Finding | None,
-                                                familiarity.Excess, float]:
+                                                familiarity.Excess, float, familiarity.Excess | None]:
         named = evidence.Row(feature_set.NAMES, row)
         return (evidence.findings(named), evidence.thin(named),
-                familiarity.excess(self.familiar, row, self.index), self.familiar.limit)
+                familiarity.excess(self.familiar, row, self.index), self.familiar.limit,
+                familiarity.above_ceiling(self.familiar, row, feature_set.NAMES))
 
     def outcomes(self, x: Matrix, threshold: float) -> list[str]:
         scores = self.scores(x).tolist()

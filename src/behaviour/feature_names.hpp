@@ -57,6 +57,8 @@ enum Feature : std::size_t {
     kHoldIntervalCorr,
     kKeyIntervalLag1,
     kBurstConsistency,
+    // the pointer stream as a whole: one device, one clock (interval_divergence.hpp)
+    kDtStrokeDivergence,
     // the pointer features taken together, against people's
     kHumanDistance,
     kHumanRangeExcess,
@@ -113,6 +115,7 @@ inline constexpr std::array<std::string_view, kFeatureCount> kFeatureNames = {
     "hold_interval_corr",
     "key_interval_lag1",
     "burst_consistency",
+    "dt_stroke_divergence",
     "human_distance",
     "human_range_excess",
     "click_off_path",

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "behaviour/fast_math.hpp"
 #include "behaviour/human_reference.hpp"
+#include "behaviour/interval_divergence.hpp"
 #include "behaviour/running_stats.hpp"
 
 namespace velmora::behaviour {
@@ -354,6 +356,7 @@ void pointer_features(std::span<const PointerSample> pointer, std::span<const Cl
     std::vector<Step> steps;
     std::uint64_t still = 0, all_steps = 0;
     std::size_t start = 0, next_click = 0;
+    std::vector<std::pair<std::size_t, std::size_t>> movements;
     for (std::size_t i = 1; i <= k.size(); ++i) {
         // The movement [start, i) ends at a pause, at a click, or with the track.
         const Click* ends_at_click = nullptr;
@@ -367,6 +370,7 @@ void pointer_features(std::span<const PointerSample> pointer, std::span<const Cl
         }
         std::size_t a = start, b = i;  // trim still ends
         start = i;
+        movements.emplace_back(a, b);
         for (std::size_t j = a + 1; j < b; ++j) {
             ++all_steps;
             if (k[j].x == k[j - 1].x && k[j].y == k[j - 1].y) ++still;
@@ -381,6 +385,7 @@ void pointer_features(std::span<const PointerSample> pointer, std::span<const Cl
     }
 
     out[kStillStepShare] = share(still, all_steps);
+    out[kDtStrokeDivergence] = interval_divergence(k, movements);
     out[kTinyStepShare] = share(sums.tiny, sums.steps);
     out[kAxisStepShare] = share(sums.axis, sums.steps);
     if (sums.peaks.n > 0) {

@@ -163,6 +163,27 @@ TEST_CASE("pauses split movements; order of input and non-finite samples do not 
     CHECK_BITS(w[kTimeDisorder], 39.0);  // received newest first: every sample goes back in time
 }
 
+TEST_CASE("movements sampled by one clock rank alike; strokes from several recordings do not") {
+    // Three movements 2 s apart, each 20 samples; the same clock, or each its own.
+    const auto session = [](double a, double b, double c) {
+        std::vector<PointerSample> p;
+        const double steps[] = {a, b, c};
+        for (int m = 0; m < 3; ++m) {
+            const std::vector<PointerSample> part = line(100.0 * m, 2000.0 * m, 20, 5.0, steps[m]);
+            p.insert(p.end(), part.begin(), part.end());
+        }
+        return p;
+    };
+    CHECK_BITS(of_pointer(session(16.0, 16.0, 16.0))[kDtStrokeDivergence], 0.0);
+    CHECK(of_pointer(session(8.0, 16.0, 33.0))[kDtStrokeDivergence] > 0.85);
+    // One movement is nothing to compare with; two are enough.
+    std::vector<PointerSample> part = session(8.0, 16.0, 33.0);
+    part.resize(40);
+    CHECK(of_pointer(part)[kDtStrokeDivergence] > 0.5);
+    part.resize(20);
+    CHECK_BITS(of_pointer(part)[kDtStrokeDivergence], 0.0);
+}
+
 TEST_CASE("clicks where the pointer is not: off its path, or at new places without a move") {
     BehaviourSession s;
     s.pointer = line(100.0, 100.0, 20, 5.0, 10.0);  // x 100 to 195 (y 100) at t 100 to 290

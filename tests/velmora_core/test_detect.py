@@ -186,6 +186,15 @@ def test_outcomes_need_evidence_for_bot_and_say_what_is_missing(model_path, data
     unfamiliar = familiarity.Excess(50.0, "dt_cv", 9.0, 1.0)
     assert verdicts.decide(0.99, 0.5, [], None, unfamiliar, 1.0) == ("unsure", "unfamiliar")
     assert verdicts.decide(0.99, 0.5, [], None, familiarity.Excess(0.5, "", 0, 0), 1.0) == ("bot", "model")
+    # Movements each on their own clock (strokes of several recordings): above the people's
+    # ceiling, which keeps a session the trees call human from "human" and never makes a bot.
+    assert dict(det.model.familiar.ceiling) == {"dt_stroke_divergence": 0.0}  # one movement each
+    row = list(feature_set.feature_row(human))
+    row[feature_set.NAMES.index("dt_stroke_divergence")] = 0.3  # the trees never read it
+    verdict = det.verdict_row(tuple(row))
+    assert (verdict.outcome, verdict.reasons[0].feature) == ("unsure", "dt_stroke_divergence"), verdict.reasons
+    above = familiarity.Excess(0.2, "dt_stroke_divergence", 0.4, 0.2)
+    assert verdicts.decide(0.99, 0.5, [], None, None, 1.0, above) == ("bot", "model")
 
 
 def test_a_sites_people_weigh_at_least_their_share():
@@ -294,6 +303,7 @@ def test_foreign_and_truncated_files_are_refused(tmp_path, content, message):
     (lambda d: _resealed(d, lambda d: d["basis"].update(rows=d["basis"]["rows"][:-8])), "basis.rows is not"),
     (lambda d: _resealed(d, lambda d: d["basis"]["labels"].__setitem__(0, 2)), "basis.labels"),
     (lambda d: _resealed(d, lambda d: d["basis"]["people"].pop()), "basis.people"),
+    (lambda d: _resealed(d, lambda d: d["familiar"].update(ceiling={"no_such": 1.0})), "familiar.ceiling"),
 ])
 def test_damaged_and_other_feature_set_models_are_refused(model_path, tmp_path, change, message):
     with pytest.raises(ValueError, match=message):

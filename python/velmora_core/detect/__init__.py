@@ -147,13 +147,17 @@ class Detector:
         thin = evidence.thin(named)
         excess = self.familiarity(row)
         limit = self.model.familiar.limit if self.model.familiar is not None else 0.0
-        outcome, why = verdicts.decide(score, self.threshold, checks, thin, excess, limit)
+        ceiling = familiarity.above_ceiling(self.model.familiar, row, self.model.names) \
+            if self.model.familiar is not None else None
+        outcome, why = verdicts.decide(score, self.threshold, checks, thin, excess, limit, ceiling)
         if why == "checks":
             reasons = tuple(map(verdicts.from_finding, checks))
         elif why == "data" and thin is not None:
             reasons = (verdicts.from_finding(thin),)
         elif why == "unfamiliar" and excess is not None:
             reasons = (verdicts.unfamiliar(excess, _title(excess.worst)),)
+        elif why == "ceiling" and ceiling is not None:
+            reasons = (verdicts.above_ceiling(ceiling, _title(ceiling.worst)),)
         else:
             reasons = self.reasons(row, outcome == "bot")
         return Verdict(outcome, score, reasons)

@@ -9,7 +9,8 @@ The input is the site's traffic without labels, mostly human. Three things move:
   see it), and so are the model's own people's;
 - what is familiar: the ranges of the pointer features become those of the base model's
   people joined with the site's, each site range widened a little when it was read from
-  few sessions (a few dozen people rarely show a population's extremes);
+  few sessions (a few dozen people rarely show a population's extremes), and each ceiling
+  the higher of the two;
 - the threshold: where the target share of the site's people lies, estimated twice (the
   lower is taken): from the site's own scores, and from the base model's own human scores
   carried over robustly (median and spread of the log-odds), which a few per cent of bots
@@ -112,7 +113,11 @@ def joined_familiar(base: Familiar, rows: list[list[float]]) -> Familiar:
         b = position[name]
         low.append(min(ranges.low[k] - pad * ranges.scale[k], base.low[b]))
         high.append(max(ranges.high[k] + pad * ranges.scale[k], base.high[b]))
-    return Familiar(ranges.names, tuple(low), tuple(high), ranges.scale, max(ranges.limit, base.limit))
+    ceiling = dict(base.ceiling)
+    for name, bound in ranges.ceiling:
+        ceiling[name] = max(bound, ceiling.get(name, bound))
+    return Familiar(ranges.names, tuple(low), tuple(high), ranges.scale, max(ranges.limit, base.limit),
+                    tuple(ceiling.items()))
 
 
 def site_threshold(site_scores: Sequence[float], reference_scores: Sequence[float], floor: float,

@@ -1,5 +1,6 @@
 """What a model considers familiar: the range of each pointer feature over the people it
-was fitted on (or calibrated to), and how far a session lies outside those ranges.
+was fitted on (or calibrated to), and how far a session lies outside those ranges; and,
+for a few features the trees never read, a ceiling that all but a few of those people stay under.
 
 Being unlike these people is not evidence of a bot: another task, device or population
 lands outside them too. A verdict uses it only to say "unsure" where the trees, which
@@ -15,6 +16,13 @@ from velmora_core.detect import feature_set
 
 # What a session's motion and typing measure: every feature the trees may split on.
 FEATURES: Final[tuple[str, ...]] = tuple(n for n in feature_set.NAMES if n not in feature_set.NOT_FITTED)
+# Features whose value above every person's keeps a session from being called human, though
+# it is no evidence of a bot alone. dt_stroke_divergence: sampling steps that differ from one
+# movement to the next as no single device's do, as when strokes replayed from several
+# recordings are joined (or, rarely, a device changes its rate mid-session). The trees do
+# not read it: fitted on, it sharpened them against our generators' sampler and made people
+# on faster devices or sent early two to three times as often "bot".
+CEILINGS: Final[tuple[str, ...]] = ("dt_stroke_divergence",)
 # The range leaves this share of people outside at either end.
 TAIL: Final = 0.005
 # One feature adds at most this many scales, so that one odd value cannot carry a session.
@@ -34,10 +42,14 @@ class Familiar:
     high: tuple[float, ...]
     scale: tuple[float, ...]  # interquartile range over 1.349: a standard deviation, robustly
     limit: float  # a session whose excess is above this is unfamiliar
+    ceiling: tuple[tuple[str, float], ...] = ()  # (feature, the people's high end); () for none
 
     def to_json(self) -> dict[str, Any]:
-        return {"names": list(self.names), "low": list(self.low), "high": list(self.high),
-                "scale": list(self.scale), "limit": self.limit}
+        body: dict[str, Any] = {"names": list(self.names), "low": list(self.low), "high": list(self.high),
+                                "scale": list(self.scale), "limit": self.limit}
+        if self.ceiling:
+            body["ceiling"] = dict(self.ceiling)
+        return body
 
 
 @dataclass(frozen=True)
@@ -80,7 +92,9 @@ def profile(rows: Sequence[Sequence[float]], names: Sequence[str],
             held_out += [excess(part, row, indices(part, names)).total for row in other]
     held_out.sort()
     limit = max(LIMIT_MARGIN * quantile(held_out, LIMIT_QUANTILE), LIMIT_FLOOR) if held_out else LIMIT_FLOOR
-    return Familiar(ranges.names, ranges.low, ranges.high, ranges.scale, limit)
+    ceiling = tuple((name, quantile(sorted(row[names.index(name)] for row in rows), 1.0 - TAIL))
+                    for name in CEILINGS) if rows else ()
+    return Familiar(ranges.names, ranges.low, ranges.high, ranges.scale, limit, ceiling)
 
 
 def _ranges(rows: Sequence[Sequence[float]], names: Sequence[str]) -> Familiar:
@@ -116,6 +130,16 @@ def excess(familiar: Familiar, row: Sequence[float], index: Sequence[int]) -> Ex
     return Excess(total, worst, value, bound)
 
 
+def above_ceiling(familiar: Familiar, row: Sequence[float], names: Sequence[str]) -> Excess | None:
+    """The first ceiling feature whose value in the row (names: its columns) is above the
+    people's (total: by how much), or None."""
+    for name, bound in familiar.ceiling:
+        value = row[names.index(name)]
+        if value > bound:
+            return Excess(value - bound, name, value, bound)
+    return None
+
+
 def parse(raw: Mapping[str, Any], known: Sequence[str]) -> Familiar:
     """The familiar record of a model file; ValueError when it is malformed."""
     names = raw.get("names")
@@ -130,7 +154,11 @@ def parse(raw: Mapping[str, Any], known: Sequence[str]) -> Familiar:
     limit = raw.get("limit")
     if not _finite(limit) or any(s <= 0.0 for s in parts[2]):
         raise ValueError("familiar.limit or a scale is not a positive finite number")
-    return Familiar(tuple(names), parts[0], parts[1], parts[2], float(limit))  # type: ignore[arg-type]
+    ceiling = raw.get("ceiling", {})
+    if not isinstance(ceiling, dict) or not all(n in known and _finite(v) for n, v in ceiling.items()):
+        raise ValueError("familiar.ceiling is not an object of this feature set's names and finite numbers")
+    return Familiar(tuple(names), parts[0], parts[1], parts[2], float(limit),  # type: ignore[arg-type]
+                    tuple((str(n), float(v)) for n, v in ceiling.items()))
 
 
 def _finite(v: object) -> bool:

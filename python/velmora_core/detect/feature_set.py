@@ -14,7 +14,7 @@ from velmora_core.records import FEATURE_NAMES, FeatureRecord, Telemetry
 
 FEATURE_SET: Final = "velmora-session-features"
 # Raised whenever a feature is added, removed, reordered or computed differently.
-FEATURE_SET_VERSION: Final = 7
+FEATURE_SET_VERSION: Final = 8
 NAMES: Final[tuple[str, ...]] = FEATURE_NAMES + BEHAVIOUR_FEATURE_NAMES
 # Features the trees never split on and the familiar ranges leave out. They stay in the row
 # (the model file keeps one fixed layout); the fit sees them as constant.
@@ -24,13 +24,15 @@ NAMES: Final[tuple[str, ...]] = FEATURE_NAMES + BEHAVIOUR_FEATURE_NAMES
 #   them learns only about careless bots;
 # - how far a session lies from the built-in people: unlike people is not evidence of a bot
 #   (the familiar ranges make such sessions "unsure" instead);
-# - positions and the consistency counts: the checks judge those by rule.
+# - positions and the consistency counts: the checks judge those by rule;
+# - the features the familiar ceilings judge (familiarity.CEILINGS).
 NOT_FITTED: Final = frozenset({
     "webdriver", "screen_valid", "plugins_length", "touch_supported", "screen_width", "max_touch_points",
     "avg_touch_radius", "touch_radius_var", "avg_touch_force", "touch_event_count",
     "click_count", "key_count", "scroll_count", "mouse_points", "digraph_entropy", "keystroke_score",
     "human_distance", "human_range_excess",
-    "click_off_path", "click_jump", "pointer_jump", "time_disorder", "place_x_max", "place_y_max", "place_min"})
+    "click_off_path", "click_jump", "pointer_jump", "time_disorder", "place_x_max", "place_y_max", "place_min",
+    "dt_stroke_divergence"})
 
 
 def feature_row(telemetry: Telemetry, record: FeatureRecord | None = None) -> tuple[float, ...]:

@@ -6,7 +6,8 @@
      "forest": {"baseline": ..., "roots": [...], "feature": [...], "left": [...],
                 "right": [...], "missing_left": [...], "threshold": [...], "value": [...]},
      "training": {...},
-     "familiar": {"names": [...], "low": [...], "high": [...], "scale": [...], "limit": ...},
+     "familiar": {"names": [...], "low": [...], "high": [...], "scale": [...], "limit": ...,
+                  "ceiling": {"dt_stroke_divergence": ...}},
      "calibration": {"sessions": ..., "sha256": ..., "date": ..., ...},   (calibrated models only)
      "basis": {"rows": "<base64>", "labels": [0, 1, ...], "families": [...], "people": [0, 0, 1, ...]},
      "sha256": "..."}

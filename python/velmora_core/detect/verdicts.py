@@ -3,7 +3,9 @@
 - "bot" needs evidence of automation: a consistency check that fires (evidence.py), or
   the trees' score above the threshold for a session like the people the model knows.
 - "unsure": too little usable data, or a session unlike those people (familiarity.py),
-  whatever the trees say: they know nothing of other tasks, devices or populations.
+  whatever the trees say: they know nothing of other tasks, devices or populations; or a
+  session the trees would call human with a value above a ceiling of those people's
+  (familiarity.CEILINGS): no evidence of a bot, but no person of theirs did that.
 - "human" otherwise.
 """
 
@@ -60,6 +62,12 @@ def unfamiliar(excess: Excess, title: str) -> Reason:
                   f"{title} ({excess.worst} = {excess.value:.4g}, {way} {excess.bound:.4g})")
 
 
+def above_ceiling(excess: Excess, title: str) -> Reason:
+    return Reason(excess.worst, excess.value, 0.0,
+                  f"not like any person this model knows: {title} ({excess.worst} = {excess.value:.4g}) "
+                  f"is above theirs (up to {excess.bound:.4g})")
+
+
 def model_reason(title: str, name: str, value: float, contribution: float) -> Reason:
     shown = "missing" if math.isnan(value) else f"{value:.4g}"
     way = "bot" if contribution > 0 else "human"
@@ -73,12 +81,15 @@ def with_replay(verdict: Verdict, replay: "ReplayEvidence") -> Verdict:
 
 
 def decide(score: float, threshold: float, checks: list[evidence.Finding], thin: evidence.Finding | None,
-           excess: Excess | None, limit: float) -> tuple[Outcome, str]:
-    """The outcome, and which kind of reason explains it: "checks", "data", "unfamiliar" or "model"."""
+           excess: Excess | None, limit: float, ceiling: Excess | None = None) -> tuple[Outcome, str]:
+    """The outcome, and which kind of reason explains it: "checks", "data", "unfamiliar",
+    "ceiling" or "model"."""
     if checks:
         return "bot", "checks"
     if thin is not None:
         return "unsure", "data"
     if excess is not None and excess.total > limit:
         return "unsure", "unfamiliar"
-    return ("bot" if score > threshold else "human"), "model"
+    if score > threshold:
+        return "bot", "model"
+    return ("unsure", "ceiling") if ceiling is not None else ("human", "model")
