@@ -16,12 +16,12 @@ from velmora_core.detect import feature_set
 
 # What a session's motion and typing measure: every feature the trees may split on.
 FEATURES: Final[tuple[str, ...]] = tuple(n for n in feature_set.NAMES if n not in feature_set.NOT_FITTED)
-# Features whose value above every person's keeps a session from being called human, though
+# Features whose value above all but a few people's keeps a session from being called human, though
 # it is no evidence of a bot alone. dt_stroke_divergence: sampling steps that differ from one
 # movement to the next as no single device's do, as when strokes replayed from several
 # recordings are joined (or, rarely, a device changes its rate mid-session). The trees do
 # not read it: fitted on, it sharpened them against our generators' sampler and made people
-# on faster devices or sent early two to three times as often "bot".
+# on faster devices or sent early more often "bot" (redteam/README.md).
 CEILINGS: Final[tuple[str, ...]] = ("dt_stroke_divergence",)
 # The range leaves this share of people outside at either end.
 TAIL: Final = 0.005

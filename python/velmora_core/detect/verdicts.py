@@ -5,7 +5,7 @@
 - "unsure": too little usable data, or a session unlike those people (familiarity.py),
   whatever the trees say: they know nothing of other tasks, devices or populations; or a
   session the trees would call human with a value above a ceiling of those people's
-  (familiarity.CEILINGS): no evidence of a bot, but no person of theirs did that.
+  (familiarity.CEILINGS): no evidence of a bot, but all but a few of them stay below it.
 - "human" otherwise.
 """
 
@@ -64,8 +64,8 @@ def unfamiliar(excess: Excess, title: str) -> Reason:
 
 def above_ceiling(excess: Excess, title: str) -> Reason:
     return Reason(excess.worst, excess.value, 0.0,
-                  f"not like any person this model knows: {title} ({excess.worst} = {excess.value:.4g}) "
-                  f"is above theirs (up to {excess.bound:.4g})")
+                  f"above the people this model knows: {title} ({excess.worst} = {excess.value:.4g}, "
+                  f"theirs up to {excess.bound:.4g})")
 
 
 def model_reason(title: str, name: str, value: float, contribution: float) -> Reason:
