@@ -503,6 +503,10 @@ def test_calibration_round_trip_and_bad_input(model_path, data, tmp_path, capsys
         assert outcomes["human"].count("bot") == 0 and outcomes["bot"].count("bot") == len(outcomes["bot"])
     kept = base.calibrated(site, refit=False)
     assert kept.model.forest == base.model.forest and kept.threshold >= base.threshold
+    # A ceiling is the higher of the base model's and the site's.
+    high = _rewritten(model_path, tmp_path, lambda d: _resealed(
+        d, lambda d: d["familiar"].update(ceiling={"dt_stroke_divergence": 0.5})))
+    assert Detector.load(high).calibrated(site, refit=False).model.familiar.ceiling == (("dt_stroke_divergence", 0.5),)
     # A model without the rows it was fitted on cannot be refitted: --refit stops, the default says so.
     bare = _rewritten(model_path, tmp_path, lambda d: _resealed(d, lambda d: d.pop("basis")))
     capsys.readouterr()
