@@ -214,13 +214,18 @@ class Judge:
 
     def __init__(self, forest: Forest, familiar: Familiar, features: int) -> None:
         self.scores = scorer(forest, features)
+        self._use(familiar)
+
+    def _use(self, familiar: Familiar) -> None:
         self.familiar = familiar
         self.index = familiarity.indices(familiar, feature_set.NAMES)
+        self.ceiling_index = familiarity.ceiling_indices(familiar, feature_set.NAMES)
 
     def with_familiar(self, familiar: Familiar) -> "Judge":
         """The same trees with other familiar ranges (a calibration's)."""
         judge = Judge.__new__(Judge)
-        judge.scores, judge.familiar, judge.index = self.scores, familiar, familiarity.indices(familiar, feature_set.NAMES)
+        judge.scores = self.scores
+        judge._use(familiar)
         return judge
 
     def judged_by_model(self, x: Matrix) -> npt.NDArray[np.bool_]:
@@ -234,7 +239,7 @@ class Judge:
         named = evidence.Row(feature_set.NAMES, row)
         return (evidence.findings(named), evidence.thin(named),
                 familiarity.excess(self.familiar, row, self.index), self.familiar.limit,
-                familiarity.above_ceiling(self.familiar, row, feature_set.NAMES))
+                familiarity.above_ceiling(self.familiar, row, self.ceiling_index))
 
     def outcomes(self, x: Matrix, threshold: float) -> list[str]:
         scores = self.scores(x).tolist()

@@ -2,14 +2,15 @@
 
 A query is one candidate point judged on a few bot sessions (scripts of the tuning people,
 new noise each time). A bot passes when the detector calls it "human": no consistency check
-fires, and the session is both familiar to the model and scored below its threshold, and under
-its ceilings. The objective is the mean over the sessions of the largest of the margins, the
+fires, and the session is familiar to the model, scored below its threshold and under its
+ceilings. The objective is the mean over the sessions of the largest of the margins, the
 score's log-odds above the threshold's, the familiarity excess above its limit and the amount
-above a ceiling (all read from the model file the attacker has), clipped so that one hopeless session does not drown the others. At each
-checkpoint the attacker picks its candidate the way a real one would, from what it saw:
-the best few points seen and the search's current mean, judged again on a fixed set of
-tuning sessions (not counted as queries). The pick is then judged on fresh bots: scripts
-of the held-out people, new seeds. The run is deterministic for a seed.
+above a ceiling (all read from the model file the attacker has), clipped so that one hopeless
+session does not drown the others. At each checkpoint the attacker picks its candidate the
+way a real one would, from what it saw: the best few points seen and the search's current
+mean, judged again on a fixed set of tuning sessions (not counted as queries). The pick is
+then judged on fresh bots: scripts of the held-out people, new seeds. The run is
+deterministic for a seed.
 
 With the "score" objective the attacker sees only the score against the threshold, as one
 that tunes on Detector.score would: blind to the checks and the familiar ranges.
@@ -27,7 +28,7 @@ from typing import Any, cast
 
 import numpy as np
 
-from velmora_core.detect import Detector, evidence, familiarity, feature_set
+from velmora_core.detect import Detector, evidence, feature_set
 from velmora_core.records import Telemetry
 
 from ..script import Script, Session
@@ -75,7 +76,7 @@ class Target:
         excess, familiar = det.familiarity(row), det.model.familiar
         if excess is not None and familiar is not None:
             z = max(z, (excess.total - familiar.limit) / max(familiar.limit, 1.0) * FAMILIAR_WEIGHT)
-            above = familiarity.above_ceiling(familiar, row, det.model.names)
+            above = det.ceiling(row)
             if above is not None:  # the same weight per ceiling's worth above it
                 z = max(z, above.total / max(above.bound, 1e-9) * FAMILIAR_WEIGHT)
         return z

@@ -23,6 +23,7 @@ from typing import Any, Final, Self, cast
 
 from velmora_core import _native, ingest
 from velmora_core.detect import evidence, familiarity, feature_set, model_file, verdicts
+from velmora_core.detect.familiarity import Excess
 from velmora_core.detect.model_file import Model
 from velmora_core.detect.stroke_memory import AsyncStrokeMemory, StrokeMemory, row_with_replays
 from velmora_core.detect.verdicts import Outcome, Reason, Verdict, with_replay
@@ -59,7 +60,8 @@ class Detector:
         except (ValueError, TypeError, OverflowError) as error:
             raise ValueError(f"damaged model file: {error}") from None
         self.model: Final = model
-        self._familiar = (model.familiar, familiarity.indices(model.familiar, model.names)) \
+        self._familiar = (model.familiar, familiarity.indices(model.familiar, model.names),
+                          familiarity.ceiling_indices(model.familiar, model.names)) \
             if model.familiar is not None else None
 
     @classmethod
@@ -147,8 +149,7 @@ class Detector:
         thin = evidence.thin(named)
         excess = self.familiarity(row)
         limit = self.model.familiar.limit if self.model.familiar is not None else 0.0
-        ceiling = familiarity.above_ceiling(self.model.familiar, row, self.model.names) \
-            if self.model.familiar is not None else None
+        ceiling = self.ceiling(row)
         outcome, why = verdicts.decide(score, self.threshold, checks, thin, excess, limit, ceiling)
         if why == "checks":
             reasons = tuple(map(verdicts.from_finding, checks))
@@ -167,6 +168,12 @@ class Detector:
         if self._familiar is None:
             return None
         return familiarity.excess(self._familiar[0], row, self._familiar[1])
+
+    def ceiling(self, row: tuple[float, ...]) -> Excess | None:
+        """The first of the model's ceilings the row is above (None: none, or no ceilings)."""
+        if self._familiar is None:
+            return None
+        return familiarity.above_ceiling(self._familiar[0], row, self._familiar[2])
 
     def calibrated(self, sessions: "Iterable[Telemetry]", target_fpr: float = 0.01, *,
                    refit: bool | None = None) -> "Detector":

@@ -92,8 +92,9 @@ def profile(rows: Sequence[Sequence[float]], names: Sequence[str],
             held_out += [excess(part, row, indices(part, names)).total for row in other]
     held_out.sort()
     limit = max(LIMIT_MARGIN * quantile(held_out, LIMIT_QUANTILE), LIMIT_FLOOR) if held_out else LIMIT_FLOOR
-    ceiling = tuple((name, quantile(sorted(row[names.index(name)] for row in rows), 1.0 - TAIL))
-                    for name in CEILINGS) if rows else ()
+    ceiling = tuple((name, quantile(sorted(column), 1.0 - TAIL))
+                    for name, column in zip(CEILINGS, columns(rows, [names.index(n) for n in CEILINGS]))) \
+        if rows else ()
     return Familiar(ranges.names, ranges.low, ranges.high, ranges.scale, limit, ceiling)
 
 
@@ -130,13 +131,16 @@ def excess(familiar: Familiar, row: Sequence[float], index: Sequence[int]) -> Ex
     return Excess(total, worst, value, bound)
 
 
-def above_ceiling(familiar: Familiar, row: Sequence[float], names: Sequence[str]) -> Excess | None:
-    """The first ceiling feature whose value in the row (names: its columns) is above the
-    people's (total: by how much), or None."""
-    for name, bound in familiar.ceiling:
-        value = row[names.index(name)]
-        if value > bound:
-            return Excess(value - bound, name, value, bound)
+def ceiling_indices(familiar: Familiar, names: Sequence[str]) -> list[int]:
+    return [names.index(name) for name, _ in familiar.ceiling]
+
+
+def above_ceiling(familiar: Familiar, row: Sequence[float], index: Sequence[int]) -> Excess | None:
+    """The first ceiling feature whose value in the row (index: each ceiling's column, from
+    ceiling_indices) is above the people's (total: by how much), or None."""
+    for (name, bound), i in zip(familiar.ceiling, index):
+        if row[i] > bound:
+            return Excess(row[i] - bound, name, row[i], bound)
     return None
 
 
