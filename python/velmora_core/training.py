@@ -231,21 +231,20 @@ class Judge:
         return judge
 
     def judged_by_model(self, x: Matrix) -> npt.NDArray[np.bool_]:
-        """Rows whose outcome the trees decide: no check fires, enough data, familiar (a
-        ceiling only keeps a session the trees call human from that outcome: asked as a bot)."""
-        return np.array([verdicts.decide(1.0, 0.0, *self._parts(row))[1] == "model" for row in x.tolist()],
-                        dtype=np.bool_)
+        """Rows whose outcome the trees decide: no check fires, enough data, familiar."""
+        return np.array([verdicts.ruled(*self._rules(row)) is None for row in x.tolist()], dtype=np.bool_)
 
-    def _parts(self, row: list[float]) -> tuple[list[evidence.Finding], evidence.Finding | None,
-                                                familiarity.Excess, float, familiarity.Excess | None]:
+    def _rules(self, row: list[float]) -> tuple[list[evidence.Finding], evidence.Finding | None,
+                                                familiarity.Excess, float]:
         named = evidence.Row(feature_set.NAMES, row)
         return (evidence.findings(named), evidence.thin(named),
-                familiarity.excess(self.familiar, row, self.index), self.familiar.limit,
-                familiarity.above_ceiling(self.familiar, row, self.ceiling_index))
+                familiarity.excess(self.familiar, row, self.index), self.familiar.limit)
 
     def outcomes(self, x: Matrix, threshold: float) -> list[str]:
         scores = self.scores(x).tolist()
-        return [verdicts.decide(s, threshold, *self._parts(row))[0] for s, row in zip(scores, x.tolist())]
+        return [verdicts.decide(s, threshold, *self._rules(row),
+                                familiarity.above_ceiling(self.familiar, row, self.ceiling_index))[0]
+                for s, row in zip(scores, x.tolist())]
 
 
 def shares(outcomes: Sequence[str]) -> dict[str, float]:

@@ -80,16 +80,26 @@ def with_replay(verdict: Verdict, replay: "ReplayEvidence") -> Verdict:
     return Verdict("bot", verdict.score, (reason, *verdict.reasons))
 
 
-def decide(score: float, threshold: float, checks: list[evidence.Finding], thin: evidence.Finding | None,
-           excess: Excess | None, limit: float, ceiling: Excess | None = None) -> tuple[Outcome, str]:
-    """The outcome, and which kind of reason explains it: "checks", "data", "unfamiliar",
-    "ceiling" or "model"."""
+def ruled(checks: list[evidence.Finding], thin: evidence.Finding | None, excess: Excess | None,
+          limit: float) -> tuple[Outcome, str] | None:
+    """The outcome and its kind of reason when the trees' score has no say: a check fires
+    ("checks"), too little data ("data") or an unfamiliar session ("unfamiliar"); else None."""
     if checks:
         return "bot", "checks"
     if thin is not None:
         return "unsure", "data"
     if excess is not None and excess.total > limit:
         return "unsure", "unfamiliar"
+    return None
+
+
+def decide(score: float, threshold: float, checks: list[evidence.Finding], thin: evidence.Finding | None,
+           excess: Excess | None, limit: float, ceiling: Excess | None = None) -> tuple[Outcome, str]:
+    """The outcome, and which kind of reason explains it: "checks", "data", "unfamiliar",
+    "ceiling" or "model"."""
+    rule = ruled(checks, thin, excess, limit)
+    if rule is not None:
+        return rule
     if score > threshold:
         return "bot", "model"
     return ("unsure", "ceiling") if ceiling is not None else ("human", "model")
