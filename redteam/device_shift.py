@@ -1,8 +1,8 @@
 """How held-out people fare on other devices (`python -m redteam devices DATA...`, run by
 `make evaluate`): out-of-fold models (fitted as `velmora-core evaluate` fits them, the
 variants of `velmora_core.detect.variants` included) judge each held-out person's session as
-a slower, faster, lossier, coarser-clocked or smaller-screened device would report it, or as a page
-that sends it early would.
+a slower, faster, lossier, coarser-clocked or smaller-screened device would report it, as a page
+that sends it early would, or as a collector that sends no browser facts would.
 Another device, or less of a session, is no evidence of a bot: the share judged "bot"
 should stay near the false-positive target.
 """
@@ -86,6 +86,15 @@ def _catmull_rom(v: Any, s: float) -> float:
                   + (3 * v1 - v0 - 3 * v2 + v3) * s ** 3)
 
 
+def _phone_on_its_side(session: Session) -> Session:
+    """The session on a phone held sideways (844 x 390 px) whose browser reports the screen
+    upright, 390 px wide, as Safari on iOS does."""
+    width = session["browser"]["screen_width"]
+    turned = cast(Session, scaled(cast(Telemetry, session), 844.0 / width))
+    return {**turned, "browser": {**turned["browser"], "screen_width": 390, "screen_height": 844,
+                                  "touch_supported": True, "max_touch_points": 5}}
+
+
 SHIFTS: dict[str, Shift] = {
     "every 2nd sample": lambda s: {**s, "mouse_movements": s["mouse_movements"][::2]},
     "every 3rd sample": lambda s: {**s, "mouse_movements": s["mouse_movements"][::3]},
@@ -99,6 +108,8 @@ SHIFTS: dict[str, Shift] = {
     "1000 Hz raw events": lambda s: _faster(s, 1.0),
     "half the screen": lambda s: cast(Session, scaled(cast(Telemetry, s), 0.5)),
     "a third of the screen": lambda s: cast(Session, scaled(cast(Telemetry, s), 1 / 3)),
+    "a phone on its side": _phone_on_its_side,
+    "no browser facts": lambda s: {k: v for k, v in s.items() if k != "browser"},
 }
 
 

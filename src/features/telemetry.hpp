@@ -32,6 +32,9 @@ struct BrowserFacts {
     bool touch_supported = false;
     std::int64_t max_touch_points = 0;
     std::int64_t plugins_length = 1;
+    // A browser dict was read. The defaults above are nobody's screen: the session row
+    // (not the record) reads their screen as unreported.
+    bool reported = false;
 };
 
 struct ParsedTelemetry {

@@ -41,6 +41,7 @@ std::optional<bool> bool_at(PyObject* dict, PyObject* key) {
 // A "browser" dict that lacks a key reads it as 0.0 / false, not as the defaults that
 // apply when there is no browser dict at all.
 void read_browser(PyObject* browser, BrowserFacts& facts) {
+    facts.reported = true;
     if (auto v = bool_at(browser, VELMORA_KEY("webdriver"))) facts.webdriver = *v;
     double width = 0.0, height = 0.0;
     float_at(browser, VELMORA_KEY("screen_width"), width);

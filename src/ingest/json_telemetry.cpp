@@ -27,6 +27,7 @@ bool read_browser(yyjson_val* browser, BrowserFacts& facts) {
     static constexpr std::string_view names[] = {"webdriver", "screen_width", "screen_height", "touch_supported",
                                                  "max_touch_points", "plugins_length"};
     const Members m(browser, names);
+    facts.reported = true;
     bool flag = false;
     if (bool_of(m.value[0], flag)) facts.webdriver = flag;
     double width = 0.0, height = 0.0;

@@ -42,7 +42,8 @@
       "document's content.")                                                                          \
     X(session_row, "telemetry",                                                                        \
       "Every feature of a telemetry dict read once, as a tuple of floats: the feature dict's values "  \
-      "in order (flags as 0.0 and 1.0), then the behaviour feature values.")                            \
+      "in order (flags as 0.0 and 1.0; screen_valid 0.0 without a browser dict, whose default "       \
+      "screen nobody reported), then the behaviour feature values.")                                   \
     X(session_row_prints, "telemetry",                                                                 \
       "(session_row(telemetry), stroke_prints(telemetry)) from one reading of the dict.")              \
     X(session_score, "forest, telemetry", "forest_score of session_row(telemetry), in one call.")       \

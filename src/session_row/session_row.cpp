@@ -27,7 +27,11 @@ Row row_of(const features::FeatureRecord& record, const behaviour::FeatureValues
 
 Row session_row(const features::ParsedTelemetry& telemetry, const behaviour::BehaviourSession& session,
                 features::TwiddleCache& tables) {
-    return row_of(features::build_feature_record(telemetry, tables), behaviour::compute_behaviour_features(session));
+    Row row = row_of(features::build_feature_record(telemetry, tables), behaviour::compute_behaviour_features(session));
+    // Without a browser dict the record holds a default 1024 x 768 screen; the checks must
+    // not hold a person's pointer to a screen nobody reported.
+    if (!telemetry.browser.reported) row[static_cast<std::size_t>(features::FeatureId::screen_valid)] = 0.0;
+    return row;
 }
 
 void pointer_from_points(std::span<const features::MousePoint> points, std::vector<behaviour::PointerSample>& pointer) {

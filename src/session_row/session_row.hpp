@@ -27,6 +27,8 @@ using Row = std::array<double, kRowLength>;
 Row row_of(const features::FeatureRecord& record, const behaviour::FeatureValues& behaviour);
 
 // Both parts computed: the record with spectrum tables from `tables`, the behaviour values.
+// One value differs from row_of(record, ...): screen_valid is 0.0 when the telemetry had no
+// browser dict (the record's default screen was not reported).
 Row session_row(const features::ParsedTelemetry& telemetry, const behaviour::BehaviourSession& session,
                 features::TwiddleCache& tables);
 

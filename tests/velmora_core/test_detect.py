@@ -17,7 +17,7 @@ import pytest
 from helpers.leak_check import assert_no_leak
 from velmora_core import _native, training
 from velmora_core.cli import main
-from velmora_core.detect import Detector, familiarity, feature_set, model_file, verdicts
+from velmora_core.detect import Detector, evidence, familiarity, feature_set, model_file, verdicts
 from velmora_core.detect import variants
 from velmora_core.detect.variants import bot_variants, human_variants
 from velmora_core.people import manifest_people
@@ -173,6 +173,16 @@ def test_outcomes_need_evidence_for_bot_and_say_what_is_missing(model_path, data
         verdict = det.verdict(session)
         assert (verdict.outcome, verdict.reasons[0].feature) == ("bot", feature), verdict.reasons
         assert verdict.is_bot and verdict.reasons[0].contribution == 0.0
+    # No screen to hold the pointer to: none reported (the record's default 1024 px), or a
+    # touch screen's upright width while the phone is on its side.
+    far_x = max(m["x"] for m in moves)
+    right = _with(human, mouse_movements=[{**m, "x": m["x"] + 1500 - far_x} for m in moves])  # past x = 1024
+    upright = {**human["browser"], "screen_width": far_x / 2, "touch_supported": True}
+    for session in ({k: v for k, v in right.items() if k != "browser"}, _with(human, browser=upright)):
+        assert det.verdict(session).outcome == "human"
+    # A finger may lift off in flight: samples with a contact radius are a touch screen's.
+    fingers = _with(cases["end_speed_ratio"], browser=None, mouse_movements=[{**m, "r": 20.0} for m in timer])
+    assert not evidence.findings(evidence.Row(feature_set.NAMES, feature_set.feature_row(fingers)))
     # Unusable or thin data: unsure, with the problem named.
     for session, text in [({}, "no mouse_movements"), (_with(human, mouse_movements="x"), "is a str, not a list"),
                           (_with(human, mouse_movements=[{**m, "x": math.nan} for m in moves]), "unusable"),

@@ -23,7 +23,7 @@ def bits(row):
 
 
 def reference(telemetry):
-    return bits(feature_set.row_of(core.extract_features_rs(telemetry), _native.behaviour_feature_values(telemetry)))
+    return bits(feature_set.feature_row(telemetry, core.extract_features_rs(telemetry)))
 
 
 @pytest.fixture(scope="module")

@@ -29,6 +29,9 @@ JUMP_SHARE: Final = 0.25
 DISORDERED_SAMPLES: Final = 2
 # place_*: pointer or click positions beyond the screen's far edge (px of slack).
 SCREEN_SLACK_PX: Final = 2.0
+# A touch screen's positions may reach its longer side, up to this many times the width its
+# browser reports (tall phones are 2.2 times as long as wide).
+TURNED_SCREEN: Final = 2.5
 # end_speed_ratio: a hand brakes before it stops. The recorded people end their movements at
 # 0.35 of their top speed at most (a remote desktop's coarse samples included), 0.58 when
 # every other sample is dropped (a slower device); movements that end at 0.6 of it or
@@ -77,6 +80,12 @@ def webdriver(row: Row) -> Finding | None:
     return Finding("webdriver", 1.0, "the browser reports that automation controls it (navigator.webdriver)")
 
 
+def _touch(row: Row) -> bool:
+    """The browser reports touch, or the samples carry a finger's contact radius (a collector
+    may send no browser facts)."""
+    return row["touch_supported"] == 1.0 or row["touch_event_count"] > 0.0
+
+
 def clicks_off_path(row: Row) -> Finding | None:
     off, clicks = row["click_off_path"], row["click_count"]
     if not _pattern(off, clicks, OFF_PATH_CLICKS, OFF_PATH_SHARE):
@@ -88,7 +97,7 @@ def clicks_off_path(row: Row) -> Finding | None:
 def click_jumps(row: Row) -> Finding | None:
     # A finger taps at new places without moving a pointer between the taps.
     jumps, clicks = row["click_jump"], row["click_count"]
-    if row["touch_supported"] == 1.0 or not _pattern(jumps, clicks, JUMP_CLICKS, JUMP_CLICK_SHARE):
+    if _touch(row) or not _pattern(jumps, clicks, JUMP_CLICKS, JUMP_CLICK_SHARE):
         return None
     return Finding("click_jump", jumps, f"{_count(jumps)} clicks at a new place with no pointer move before them")
 
@@ -96,7 +105,7 @@ def click_jumps(row: Row) -> Finding | None:
 def pointer_jumps(row: Row) -> Finding | None:
     # A tap on a touch screen puts one sample where the finger lands.
     lone, samples = row["pointer_jump"], row["mouse_points"]
-    if row["touch_supported"] == 1.0 or not _pattern(lone, samples, JUMP_SAMPLES, JUMP_SHARE):
+    if _touch(row) or not _pattern(lone, samples, JUMP_SAMPLES, JUMP_SHARE):
         return None
     return Finding("pointer_jump", lone, f"{_count(lone)} of {_count(samples)} pointer samples appear far from the last "
                                          f"with no path between: the pointer jumps")
@@ -111,10 +120,14 @@ def time_disorder(row: Row) -> Finding | None:
 
 
 def off_screen(row: Row) -> Finding | None:
+    # screen_valid is 0.0 in a row when no browser reported a screen.
     width = row["screen_width"]
     if row["screen_valid"] != 1.0 or row["mouse_points"] + row["click_count"] == 0:
         return None
     far = row["place_x_max"]
+    if _touch(row):
+        # A phone's browser may report its upright width when it is turned on its side.
+        width *= TURNED_SCREEN
     if far > width + SCREEN_SLACK_PX:
         return Finding("place_x_max", far, f"a pointer position at x = {far:g} px, beyond the {width:g} px wide screen")
     low = row["place_min"]
@@ -126,7 +139,7 @@ def off_screen(row: Row) -> Finding | None:
 def abrupt_stops(row: Row) -> Finding | None:
     # A finger may lift off a touch screen in full flight; a pointer stops.
     ratio = row["end_speed_ratio"]
-    if row["touch_supported"] == 1.0 or row["mouse_points"] < ABRUPT_SAMPLES or ratio < ABRUPT_END_RATIO:
+    if _touch(row) or row["mouse_points"] < ABRUPT_SAMPLES or ratio < ABRUPT_END_RATIO:
         return None
     return Finding("end_speed_ratio", ratio, f"movements end at {100 * ratio:.0f} % of their top speed on average: "
                                              f"a hand slows down before it stops")

@@ -14,7 +14,7 @@ from velmora_core.records import FEATURE_NAMES, FeatureRecord, Telemetry
 
 FEATURE_SET: Final = "velmora-session-features"
 # Raised whenever a feature is added, removed, reordered or computed differently.
-FEATURE_SET_VERSION: Final = 8
+FEATURE_SET_VERSION: Final = 9
 NAMES: Final[tuple[str, ...]] = FEATURE_NAMES + BEHAVIOUR_FEATURE_NAMES
 # Features the trees never split on and the familiar ranges leave out. They stay in the row
 # (the model file keeps one fixed layout); the fit sees them as constant.
@@ -35,16 +35,28 @@ NOT_FITTED: Final = frozenset({
     "dt_stroke_divergence"})
 
 
+_SCREEN_VALID: Final = NAMES.index("screen_valid")
+
+
 def feature_row(telemetry: Telemetry, record: FeatureRecord | None = None) -> tuple[float, ...]:
     """Every feature of one session as a float, in NAMES order (flags as 0.0 and 1.0).
 
     The session is read once for both feature sets. record, when given, is
     extract_features_rs(telemetry), computed already by the caller; only the behaviour
     features are computed then.
+
+    One value differs from the record: screen_valid is 0.0 when the telemetry has no
+    browser dict. The record then holds a default 1024 x 768 screen, which no browser
+    reported, and a person's pointer must not be held to it.
     """
     if record is None:
         return _native.session_row(telemetry)
-    return row_of(record, _native.behaviour_feature_values(telemetry))
+    row = row_of(record, _native.behaviour_feature_values(telemetry))
+    # Read as the native reader reads it: a dict subclass's own get() is not called.
+    facts = dict.get(cast(dict[str, object], telemetry), "browser") if isinstance(telemetry, dict) else None
+    if isinstance(facts, dict):
+        return row
+    return (*row[:_SCREEN_VALID], 0.0, *row[_SCREEN_VALID + 1:])
 
 
 def row_of(record: Mapping[str, object], behaviour: Sequence[float]) -> tuple[float, ...]:
