@@ -180,9 +180,11 @@ def test_outcomes_need_evidence_for_bot_and_say_what_is_missing(model_path, data
     upright = {**human["browser"], "screen_width": far_x / 2, "touch_supported": True}
     for session in ({k: v for k, v in right.items() if k != "browser"}, _with(human, browser=upright)):
         assert det.verdict(session).outcome == "human"
-    # A finger may lift off in flight: samples with a contact radius are a touch screen's.
+    # A finger may lift off in flight, and a tap has no path leading to it: samples with a
+    # contact radius are a touch screen's.
     fingers = _with(cases["end_speed_ratio"], browser=None, mouse_movements=[{**m, "r": 20.0} for m in timer])
-    assert not evidence.findings(evidence.Row(feature_set.NAMES, feature_set.feature_row(fingers)))
+    for session in (fingers, _with(cases["click_off_path"], browser=upright)):
+        assert not evidence.findings(evidence.Row(feature_set.NAMES, feature_set.feature_row(session)))
     # Unusable or thin data: unsure, with the problem named.
     for session, text in [({}, "no mouse_movements"), (_with(human, mouse_movements="x"), "is a str, not a list"),
                           (_with(human, mouse_movements=[{**m, "x": math.nan} for m in moves]), "unusable"),

@@ -87,8 +87,9 @@ def _touch(row: Row) -> bool:
 
 
 def clicks_off_path(row: Row) -> Finding | None:
+    # A tap lands where the finger comes down, with no pointer path leading there.
     off, clicks = row["click_off_path"], row["click_count"]
-    if not _pattern(off, clicks, OFF_PATH_CLICKS, OFF_PATH_SHARE):
+    if _touch(row) or not _pattern(off, clicks, OFF_PATH_CLICKS, OFF_PATH_SHARE):
         return None
     return Finding("click_off_path", off, f"{_count(off)} of {_count(clicks)} clicks were not where the pointer was "
                                           f"(over 10 px from its path at the time)")
