@@ -149,7 +149,8 @@ evaluate: install redteam-corpus
 	$(VPY) -m velmora_core evaluate $(MODEL_DATA) $(REDTEAM_FAMILIES:%=$(REDTEAM_DIR)/%.jsonl) $(MODEL_OPTIONS) \
 	    $(if $(MODEL),--model $(MODEL))
 	$(VPY) -m redteam consistency --per-family 60 --seed 1 $(if $(MODEL),--model $(MODEL))
-	$(VPY) -m redteam devices $(MODEL_DATA) $(REDTEAM_FAMILIES:%=$(REDTEAM_DIR)/%.jsonl) $(MODEL_OPTIONS)
+	$(VPY) -m redteam devices $(MODEL_DATA) $(REDTEAM_FAMILIES:%=$(REDTEAM_DIR)/%.jsonl) $(MODEL_OPTIONS) \
+	    $(if $(MODEL),--model $(MODEL))
 
 # Our adaptive attacker against MODEL (default: the bundled model): the share of fresh bots
 # (held-out people's scripts, new seeds) that pass after 100, 1,000 and 10,000 queries.

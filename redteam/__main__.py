@@ -65,6 +65,9 @@ def _parser() -> argparse.ArgumentParser:
     cmd.add_argument("--family", action="append", default=[], metavar="SOURCE=FAMILY")
     cmd.add_argument("--no-variants", dest="variants", action="store_false",
                      help="fit without the people's half-rate variants (what they change)")
+    cmd.add_argument("--model", default=None, metavar="FILE",
+                     help="fit also on the bots of this model's basis that DATA lack, its adversarial rounds' "
+                          "(default: the bundled model)")
     attack_cli.add_commands(sub)
     return parser
 
@@ -82,7 +85,7 @@ def main(argv: list[str] | None = None) -> int:
         from .device_shift import report as devices
         try:
             print(devices(args.inputs, training.parse_families(args.family), args.target_fpr, args.seed,
-                          args.variants))
+                          args.variants, args.model))
         except (OSError, ValueError) as error:
             print(f"error: {error}", file=sys.stderr)
             return 1

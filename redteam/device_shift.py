@@ -1,6 +1,8 @@
-"""How held-out people fare on other devices (`python -m redteam devices DATA...`, run by
-`make evaluate`): out-of-fold models (fitted as `velmora-core evaluate` fits them, the
-variants of `velmora_core.detect.variants` included) judge each held-out person's session as
+"""How held-out people fare on other devices (`python -m redteam devices DATA... [--model FILE]`,
+run by `make evaluate`): out-of-fold models (fitted as `velmora-core evaluate` fits them, the
+variants of `velmora_core.detect.variants` included, and with the bots that only the model's
+basis holds, the evasive bots of its adversarial rounds: fitted as the model was) judge each
+held-out person's session as
 a slower, faster, lossier, coarser-clocked or smaller-screened device would report it, as a page
 that sends it early would, or as a collector that sends no browser facts would.
 Another device, or less of a session, is no evidence of a bot: the share judged "bot"
@@ -17,10 +19,12 @@ from typing import Any, cast
 import numpy as np
 
 from velmora_core import training
-from velmora_core.detect import feature_set
+from velmora_core.batch import Summary
+from velmora_core.detect import Detector, feature_set
 from velmora_core.detect.variants import scaled
 from velmora_core.records import Telemetry
 
+from .attack.rounds import concat
 from .script import Session
 
 Shift = Callable[[Session], Session]
@@ -121,9 +125,34 @@ def _human_sessions(inputs: Sequence[str]) -> list[Session]:
     return out
 
 
+def model_only_bots(detector: Detector, data: training.Dataset) -> training.Dataset | None:
+    """The bot rows of the model's basis whose family the data lack (its adversarial rounds'
+    evasive bots), each variant with its session; None when there are none."""
+    basis = detector.model.basis
+    if basis is None:
+        return None
+    families = np.array(basis.families, dtype=np.str_)
+    known = set(data.families) | {source for sources in data.families.values() for source in sources}
+    keep = np.flatnonzero((np.array(basis.labels) == 1) & ~np.isin(families, sorted(known)))
+    if len(keep) == 0:
+        return None
+    x = np.frombuffer(basis.rows, dtype="<f8").reshape(len(basis.labels), len(feature_set.NAMES))[keep]
+    person = np.array(basis.people)[keep] if basis.people is not None else np.arange(len(keep))
+    _, first, number = np.unique(person, return_index=True, return_inverse=True)
+    origin = first[number].astype(np.intp)  # a session's variants follow it and share its person
+    names = families[keep]
+    return training.Dataset(x.copy(), np.ones(len(keep), dtype=np.int64), names,
+                            {n: int(np.sum(names[first] == n)) for n in sorted(set(names.tolist()))},
+                            {n: [n] for n in sorted(set(names.tolist()))}, Summary(), origin,
+                            np.array([f"#{o}" for o in origin], dtype=np.str_))
+
+
 def report(inputs: Sequence[str], family_of: dict[str, str], target_fpr: float, seed: int,
-           variants: bool = True) -> str:
+           variants: bool = True, model: str | None = None) -> str:
     data = training.load(inputs, family_of, jobs=1, variants=variants)
+    extra = model_only_bots(Detector.default() if model is None else Detector.load(model), data)
+    if extra is not None:
+        data = concat([data, extra])
     people = np.flatnonzero((data.y == 0) & training.sessions_of(data))
     sessions = _human_sessions(inputs)
     if len(sessions) != len(people):
@@ -134,7 +163,8 @@ def report(inputs: Sequence[str], family_of: dict[str, str], target_fpr: float, 
     _, models, threshold, _, _ = training.held_out_models(data, people, np.flatnonzero(data.y == 1),
                                                           np.empty(0, dtype=np.intp), target_fpr, seed)
     judges = list(zip(models, training.human_folds(data, people, seed)))
-    lines = [f"Held-out people ({len(people)}) as other devices report them, judged by out-of-fold models "
+    fitted = "" if extra is None else f", fitted also on the model's {len(extra.sources)} families the data lack"
+    lines = [f"Held-out people ({len(people)}) as other devices report them, judged by out-of-fold models{fitted} "
              f"(share bot / unsure):", f"{'as recorded':<26} " + _shares(judges, data.x[people], threshold)]
     lines += [f"{name:<26} " + _shares(judges, rows, threshold) for name, rows in shifted.items()]
     return "\n".join(lines)

@@ -48,7 +48,7 @@ class Settings:
     seed: int = 1
 
 
-def _concat(parts: Sequence[training.Dataset]) -> training.Dataset:
+def concat(parts: Sequence[training.Dataset]) -> training.Dataset:
     sources: dict[str, int] = {}
     families: dict[str, list[str]] = {}
     origins: list[np.ndarray[Any, np.dtype[np.intp]]] = []
@@ -135,7 +135,7 @@ def harden(humans: training.Dataset, bots: training.Dataset, pool: Pool, setting
     rounds: list[dict[str, Any]] = []
     checkpoints = tuple(c for c in CHECKPOINTS if c < settings.budget) + (settings.budget,)
     for number in range(settings.rounds + 1):
-        data = _concat([fit_humans, bots, *added])
+        data = concat([fit_humans, bots, *added])
         target, forest, threshold = _fit(data, settings.target_fpr, settings.seed)
         held_outcomes = [target.detector.verdict_row(tuple(r)).outcome for r in held_x.tolist()]
         fpr = held_outcomes.count("bot") / max(len(held_outcomes), 1)
@@ -155,7 +155,7 @@ def harden(humans: training.Dataset, bots: training.Dataset, pool: Pool, setting
                 handle.write(encode({**bot, "source": name}) + "\n")
         added.append(bot_dataset(name, new))
     report(f"final fit on every session ({len(added)} evasive families)")
-    everything = _concat([humans, bots, *added])
+    everything = concat([humans, bots, *added])
     model = training.train(everything, settings.target_fpr, settings.seed, report)
     final = run_attack(Target(Detector(model)), pool, settings.budget, settings.seed + 7777,
                        settings.per_query, checkpoints, lambda line: report("  final: " + line))
