@@ -28,7 +28,8 @@ last of them, people and bots) was tried and dropped: held-out people sent at a 
 
 A variant on a coarse clock (time stamps floored to 16 ms) was tried too: it made the
 remote-desktop people of Balabit, whose clock ticks like that, look familiar to a model
-fitted without them, and a third of them "bot" (none without it).
+fitted without them, and a third of them "bot" (none without it). For people only, with
+the adversarial rounds, it let our attacker through in every round (docs/detector.md).
 """
 
 import math
