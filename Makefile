@@ -143,7 +143,8 @@ model: install redteam-corpus
 	    --work $(ADV_WORK) -o $(MODEL_FILE)
 	$(MAKE) install  # the installed package carries the new model
 
-# Also prints the adversarial rounds recorded in MODEL (default: the bundled model).
+# Also prints the adversarial rounds recorded in MODEL (default: the bundled model), and judges
+# held-out people as other devices report them with models fitted as MODEL was.
 evaluate: EXTRAS := train
 evaluate: install redteam-corpus
 	$(VPY) -m velmora_core evaluate $(MODEL_DATA) $(REDTEAM_FAMILIES:%=$(REDTEAM_DIR)/%.jsonl) $(MODEL_OPTIONS) \
