@@ -141,10 +141,10 @@ def model_only_bots(detector: Detector, data: training.Dataset) -> training.Data
     _, first, number = np.unique(person, return_index=True, return_inverse=True)
     origin = first[number].astype(np.intp)  # a session's variants follow it and share its person
     names = families[keep]
-    return training.Dataset(x.copy(), np.ones(len(keep), dtype=np.int64), names,
-                            {n: int(np.sum(names[first] == n)) for n in sorted(set(names.tolist()))},
-                            {n: [n] for n in sorted(set(names.tolist()))}, Summary(), origin,
-                            np.array([f"#{o}" for o in origin], dtype=np.str_))
+    kinds, sessions = np.unique(names[first], return_counts=True)
+    return training.Dataset(x, np.ones(len(keep), dtype=np.int64), names,
+                            {str(n): int(c) for n, c in zip(kinds, sessions)}, {str(n): [str(n)] for n in kinds},
+                            Summary(), origin, np.array([f"#{o}" for o in origin], dtype=np.str_))
 
 
 def report(inputs: Sequence[str], family_of: dict[str, str], target_fpr: float, seed: int,
