@@ -5,6 +5,8 @@ basis holds, the evasive bots of its adversarial rounds: fitted as the model was
 held-out person's session as
 a slower, faster, lossier, coarser-clocked or smaller-screened device would report it, as a page
 that sends it early would, or as a collector that sends no browser facts would.
+A hardened model's plain trees are fitted out of fold too, without those bots, and the
+outcomes are a hardened model's (training.HUMAN_BAND).
 Another device, or less of a session, is no evidence of a bot: the share judged "bot"
 should stay near the false-positive target.
 """
@@ -149,30 +151,45 @@ def model_only_bots(detector: Detector, data: training.Dataset) -> training.Data
 
 def report(inputs: Sequence[str], family_of: dict[str, str], target_fpr: float, seed: int,
            variants: bool = True, model: str | None = None) -> str:
-    data = training.load(inputs, family_of, jobs=1, variants=variants)
-    extra = model_only_bots(Detector.default() if model is None else Detector.load(model), data)
-    if extra is not None:
-        data = concat([data, extra])
+    plain_data = training.load(inputs, family_of, jobs=1, variants=variants)
+    detector = Detector.default() if model is None else Detector.load(model)
+    extra = model_only_bots(detector, plain_data)
+    data = plain_data if extra is None else concat([plain_data, extra])
     people = np.flatnonzero((data.y == 0) & training.sessions_of(data))
     sessions = _human_sessions(inputs)
     if len(sessions) != len(people):
         raise ValueError("every human line must be a usable session")
     shifted = {name: np.array([feature_set.feature_row(cast(Telemetry, shift(s))) for s in sessions])
                for name, shift in SHIFTS.items()}
-    # The threshold as evaluate picks it: over the people whose outcome the trees decide.
-    _, models, threshold, _, _ = training.held_out_models(data, people, np.flatnonzero(data.y == 1),
-                                                          np.empty(0, dtype=np.intp), target_fpr, seed)
-    judges = list(zip(models, training.human_folds(data, people, seed)))
+    hardened = detector.model.plain is not None
+    nothing = np.empty(0, dtype=np.intp)
+    # The thresholds as evaluate picks them: over the people whose outcome the trees decide.
+    _, models, threshold, _, _ = training.held_out_models(
+        data, people, np.flatnonzero(data.y == 1), nothing, training.HUMAN_BAND if hardened else target_fpr, seed)
+    plain: list[training.Judge | None] = [None] * len(models)
+    plain_threshold = 0.0
+    if hardened:  # the people come first in both, so the folds are the same
+        _, found, plain_threshold, _, _ = training.held_out_models(
+            plain_data, people, np.flatnonzero(plain_data.y == 1), nothing, target_fpr, seed)
+        plain = list[training.Judge | None](found)
+    judges = list(zip(models, plain, training.human_folds(data, people, seed)))
     fitted = "" if extra is None else f", fitted also on the model's {len(extra.sources)} families the data lack"
+    if hardened:
+        fitted += " and, as its plain trees are, without them"
+
+    def shares(rows: Any) -> str:
+        return _shares(judges, rows, threshold, plain_threshold)
     lines = [f"Held-out people ({len(people)}) as other devices report them, judged by out-of-fold models{fitted} "
-             f"(share bot / unsure):", f"{'as recorded':<26} " + _shares(judges, data.x[people], threshold)]
-    lines += [f"{name:<26} " + _shares(judges, rows, threshold) for name, rows in shifted.items()]
+             f"(share bot / unsure):", f"{'as recorded':<26} " + shares(data.x[people])]
+    lines += [f"{name:<26} " + shares(rows) for name, rows in shifted.items()]
     return "\n".join(lines)
 
 
-def _shares(judges: Sequence[tuple[training.Judge, Any]], rows: Any, threshold: float) -> str:
+def _shares(judges: Sequence[tuple[training.Judge, training.Judge | None, Any]], rows: Any, threshold: float,
+            plain_threshold: float) -> str:
     outcomes: list[str] = []
-    for judge, test in judges:
-        outcomes += judge.outcomes(rows[test], threshold)
+    for judge, plain, test in judges:
+        confirmed = None if plain is None else (plain.scores(rows[test]) > plain_threshold).tolist()
+        outcomes += judge.outcomes(rows[test], threshold, confirmed)
     got = training.shares(outcomes)
     return f"{100 * got['bot']:>6.1f} % {100 * got['unsure']:>6.1f} %"

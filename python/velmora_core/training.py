@@ -51,6 +51,13 @@ ROUNDS: Final = 200
 PARAMS: Final[dict[str, Any]] = dict(objective="binary", learning_rate=0.05, num_leaves=15, min_data_in_leaf=10,
                                      feature_fraction=0.15, lambda_l2=1.0, deterministic=True,
                                      force_row_wise=True, num_threads=1, verbose=-1)
+# A hardened model (redteam harden) calls "human" only below the score that leaves this
+# share of its people, out of fold, above it; above it a session is a bot only when the
+# trees fitted without the adversarial rounds' evasive bots also score it above their own
+# threshold (at the target rate), else "unsure". A band that our attacker has to get under
+# (the bundled model with such a band, seeds 1-10: 17 % through at 10,000 queries on
+# average, 42 % without), and people whom only the evasive bots resemble stay "unsure".
+HUMAN_BAND: Final = 0.03
 
 @dataclass
 class Dataset:
@@ -240,11 +247,14 @@ class Judge:
         return (evidence.findings(named), evidence.thin(named),
                 familiarity.excess(self.familiar, row, self.index), self.familiar.limit)
 
-    def outcomes(self, x: Matrix, threshold: float) -> list[str]:
+    def outcomes(self, x: Matrix, threshold: float, confirmed: Sequence[bool] | None = None) -> list[str]:
+        """confirmed: per row, whether the plain trees (a hardened model's) score it above
+        their threshold (None: there are none)."""
         scores = self.scores(x).tolist()
+        agree = [True] * len(scores) if confirmed is None else list(confirmed)
         return [verdicts.decide(s, threshold, *self._rules(row),
-                                familiarity.above_ceiling(self.familiar, row, self.ceiling_index))[0]
-                for s, row in zip(scores, x.tolist())]
+                                familiarity.above_ceiling(self.familiar, row, self.ceiling_index), a)[0]
+                for s, row, a in zip(scores, x.tolist(), agree)]
 
 
 def shares(outcomes: Sequence[str]) -> dict[str, float]:
@@ -345,7 +355,8 @@ def human_folds(data: Dataset, humans: Indices, seed: int) -> list[Indices]:
 
 
 def cross_validate(data: Dataset, target_fpr: float, seed: int) -> dict[str, Any]:
-    """Out-of-fold scores and outcomes of every session (folds drawn per class)."""
+    """Out-of-fold scores and outcomes of every session (folds drawn per class); also the
+    threshold that leaves HUMAN_BAND of the people above it ("band_threshold")."""
     oof = np.empty(len(data.y), dtype=np.float64)
     judged = np.empty(len(data.y), dtype=np.bool_)
     sessions = sessions_of(data)
@@ -369,6 +380,7 @@ def cross_validate(data: Dataset, target_fpr: float, seed: int) -> dict[str, Any
     by_source = {source: shares(outcome[humans[data.family[humans] == source]].tolist())
                  for source in sorted(set(data.family[humans].tolist()))}
     return {"folds": FOLDS, "auc": auc(human_scores, bot_scores), "threshold": threshold,
+            "band_threshold": pick_threshold(human_scores, HUMAN_BAND, judged[humans]),
             "caught": bot["bot"], "bots_unsure": bot["unsure"],
             "false_positive_rate": human["bot"], "humans_unsure": human["unsure"],
             "humans_by_source": {k: {"bot": v["bot"], "unsure": v["unsure"]} for k, v in by_source.items()},

@@ -1,13 +1,16 @@
 """Adversarial training: attack the model, train on the bots that got through, repeat.
 
 Each round fits a model on the tuning people's sessions, the bot data and the evasive bots
-of the rounds before (as families `adaptive_attack_1`, `adaptive_attack_2`, ...), with its
-threshold from cross-validation as `velmora-core train` chooses it; measures the share of
-the held-out people it flags (the human false-positive rate, which must not rise); and
-attacks it. The rounds stop once the attacker's pass rate at the last checkpoint is below
-the target, or after the given number of rounds. The final model is then fitted on every
-session, human and bot, attacked once more, and written with the rounds and the final
-attack figures in its `training` record under "adversarial".
+of the rounds before (as families `adaptive_attack_1`, `adaptive_attack_2`, ...). It is
+judged as a hardened model is (training.HUMAN_BAND): "human" only below the score that
+leaves that share of the people, out of fold, above it; "bot" only when round 0's trees,
+fitted without evasive bots, also score the session above their threshold at the target
+rate. Each round measures the share of the held-out people it calls "bot" (the human
+false-positive rate, which must not rise) and is attacked. The rounds stop once the
+attacker's pass rate at the last checkpoint is below the target, or after the given number
+of rounds. The final model is then fitted on every session, human and bot, with its plain
+trees fitted on every session but the evasive bots, attacked once more, and written with
+the rounds and the final attack figures in its `training` record under "adversarial".
 
 velmora_core never imports this package: this module drives velmora_core.training.
 """
@@ -24,7 +27,7 @@ import numpy as np
 from velmora_core import training
 from velmora_core.batch import Summary
 from velmora_core.detect import Detector, feature_set, model_file
-from velmora_core.detect.model_file import Model
+from velmora_core.detect.model_file import Model, Plain
 from velmora_core.detect.rows import variant_rows
 from velmora_core.records import Telemetry
 
@@ -103,13 +106,22 @@ def bot_dataset(name: str, bots: Sequence[Session]) -> training.Dataset:
                             np.array([f"#{at}" for at in origin], dtype=np.str_))  # a variant is its bot's
 
 
-def _fit(data: training.Dataset, target_fpr: float, seed: int) -> tuple[Target, Any, float]:
-    """A round's model: the trees on every row given, the threshold from cross-validation."""
+def _fit(data: training.Dataset, target_fpr: float, seed: int, plain: Plain | None) -> tuple[Target, Plain]:
+    """A round's model: the trees on every row given, its thresholds from cross-validation,
+    and the plain trees given (None: these trees are their own). Also these trees as plain ones."""
     cv = training.cross_validate(data, target_fpr, seed)
-    forest = training.fit_forest(data.x, data.y, seed, data.family)
-    threshold = float(cv["threshold"])
-    model = Model(feature_set.NAMES, threshold, target_fpr, forest, {}, familiar=training.familiar_of(data))
-    return Target(Detector(model)), forest, threshold
+    own = Plain(training.fit_forest(data.x, data.y, seed, data.family), float(cv["threshold"]))
+    model = Model(feature_set.NAMES, float(cv["band_threshold"]), target_fpr, own.forest, {},
+                  familiar=training.familiar_of(data), plain=own if plain is None else plain)
+    return Target(Detector(model)), own
+
+
+def plain_of(data: training.Dataset, target_fpr: float, seed: int) -> tuple[Plain, dict[str, Any]]:
+    """Plain trees fitted on data (no evasive bots), their threshold from cross-validation, and
+    what the cross-validation found."""
+    cv = training.cross_validate(data, target_fpr, seed)
+    found = {key: cv[key] for key in ("auc", "threshold", "caught", "false_positive_rate", "humans_unsure")}
+    return Plain(training.fit_forest(data.x, data.y, seed, data.family), float(cv["threshold"])), found
 
 
 def _attack_row(result: AttackResult) -> dict[str, Any]:
@@ -133,10 +145,12 @@ def harden(humans: training.Dataset, bots: training.Dataset, pool: Pool, setting
     work.mkdir(parents=True, exist_ok=True)
     added: list[training.Dataset] = []
     rounds: list[dict[str, Any]] = []
+    plain: Plain | None = None
     checkpoints = tuple(c for c in CHECKPOINTS if c < settings.budget) + (settings.budget,)
     for number in range(settings.rounds + 1):
         data = concat([fit_humans, bots, *added])
-        target, forest, threshold = _fit(data, settings.target_fpr, settings.seed)
+        target, own = _fit(data, settings.target_fpr, settings.seed, plain)
+        plain = own if plain is None else plain
         held_outcomes = [target.detector.verdict_row(tuple(r)).outcome for r in held_x.tolist()]
         fpr = held_outcomes.count("bot") / max(len(held_outcomes), 1)
         report(f"round {number}: {len(added)} evasive families; held-out humans flagged {100 * fpr:.2f} % "
@@ -144,7 +158,8 @@ def harden(humans: training.Dataset, bots: training.Dataset, pool: Pool, setting
         result = run_attack(target, pool, settings.budget, settings.seed + 101 * number, settings.per_query,
                             checkpoints, lambda line: report("  " + line))
         final_rate = result.checkpoints[-1].pass_rate
-        rounds.append({"round": number, "evasive_families": len(added), "threshold": threshold,
+        rounds.append({"round": number, "evasive_families": len(added), "threshold": target.detector.threshold,
+                       "plain_threshold": plain.threshold,
                        "held_out_humans": int(held.sum()), "held_out_fpr": fpr, "attack": _attack_row(result)})
         if final_rate < settings.stop_below or number == settings.rounds:
             break
@@ -157,8 +172,12 @@ def harden(humans: training.Dataset, bots: training.Dataset, pool: Pool, setting
     report(f"final fit on every session ({len(added)} evasive families)")
     everything = concat([humans, bots, *added])
     model = training.train(everything, settings.target_fpr, settings.seed, report)
+    report("plain trees: every session but the evasive bots")
+    final_plain, plain_cv = plain_of(concat([humans, bots]), settings.target_fpr, settings.seed)
+    model = replace(model, threshold=float(model.training["cross_validation"]["band_threshold"]), plain=final_plain)
     final = run_attack(Target(Detector(model)), pool, settings.budget, settings.seed + 7777,
                        settings.per_query, checkpoints, lambda line: report("  final: " + line))
     record = {"rounds": rounds, "stop_below": settings.stop_below, "max_rounds": settings.rounds,
+              "human_band": training.HUMAN_BAND, "plain": plain_cv,
               "evasive_per_round": settings.evasive, "final_attack": _attack_row(final)}
     return replace(model, training={**model.training, "adversarial": record})

@@ -105,6 +105,11 @@ def test_hardened_model_records_its_rounds(human_file: Path, tmp_path: Path, cap
     assert record["rounds"][1]["evasive_families"] == 1
     assert all(0.0 <= r["held_out_fpr"] <= 1.0 and set(r["attack"]["pass_rate"]) == {"6"} for r in record["rounds"])
     assert set(record["final_attack"]["pass_rate"]) == {"6"}
+    # "human" only below the band; "bot" also needs the trees fitted without the evasive bots.
+    hardened = Detector.load(model).model
+    assert hardened.plain is not None and hardened.plain.threshold == record["plain"]["threshold"]
+    assert hardened.threshold == hardened.training["cross_validation"]["band_threshold"]
+    assert hardened.plain.forest != hardened.forest
     # The evasive bots were trained on as a family of their own, and are kept for inspection.
     assert "adaptive_attack_1" in Detector.load(model).training["families"]
     assert len((tmp_path / "work" / "adaptive_attack_1.jsonl").read_text().splitlines()) == 8

@@ -10,8 +10,10 @@
 
 The model is a tree ensemble evaluated natively (velmora_core._native); scoring needs no
 training library. The threshold was chosen on held-out human sessions to keep false
-positives at the model's target rate. "bot" needs evidence of automation: a consistency
-check, or the trees for a session like the people the model knows (verdicts.py).
+positives at the model's target rate (a hardened model: to leave a few per cent of them
+"unsure", with a second set of trees at the target rate for "bot"). "bot" needs evidence of
+automation: a consistency check, or the trees for a session like the people the model knows
+(verdicts.py).
 """
 
 import os
@@ -20,6 +22,7 @@ from functools import cache
 from importlib import resources
 from collections.abc import Iterable
 from typing import Any, Final, Self, cast
+from types import CapsuleType
 
 from velmora_core import _native, ingest
 from velmora_core.detect import evidence, familiarity, feature_set, model_file, verdicts
@@ -52,11 +55,9 @@ class Detector:
     """A loaded model: score sessions, or decide them against its threshold."""
 
     def __init__(self, model: Model) -> None:
-        forest = model.forest
         try:
-            self._forest = _native.forest_build(
-                forest.baseline, len(model.names), forest.feature, forest.left, forest.right,
-                forest.missing_left, forest.threshold, forest.value, forest.roots)
+            self._forest = _build(model.forest, len(model.names))
+            self._plain = None if model.plain is None else _build(model.plain.forest, len(model.names))
         except (ValueError, TypeError, OverflowError) as error:
             raise ValueError(f"damaged model file: {error}") from None
         self.model: Final = model
@@ -80,7 +81,8 @@ class Detector:
 
     @property
     def threshold(self) -> float:
-        """A session is a bot when its score is above this."""
+        """A session is "human" only at or below this score, and a bot above it (with a
+        hardened model's plain trees agreeing; otherwise "unsure")."""
         return self.model.threshold
 
     @property
@@ -150,8 +152,12 @@ class Detector:
         excess = self.familiarity(row)
         limit = self.model.familiar.limit if self.model.familiar is not None else 0.0
         ceiling = self.ceiling(row)
-        outcome, why = verdicts.decide(score, self.threshold, checks, thin, excess, limit, ceiling)
-        if why == "checks":
+        plain = self._plain_score(row, score)
+        confirmed = plain is None or plain[0] > plain[1]
+        outcome, why = verdicts.decide(score, self.threshold, checks, thin, excess, limit, ceiling, confirmed)
+        if why == "plain" and plain is not None:
+            reasons = (verdicts.attacker_like(score, self.threshold, *plain), *self.reasons(row, True))
+        elif why == "checks":
             reasons = tuple(map(verdicts.from_finding, checks))
         elif why == "data" and thin is not None:
             reasons = (verdicts.from_finding(thin),)
@@ -162,6 +168,13 @@ class Detector:
         else:
             reasons = self.reasons(row, outcome == "bot")
         return Verdict(outcome, score, reasons)
+
+    def _plain_score(self, row: tuple[float, ...], score: float) -> tuple[float, float] | None:
+        """The plain trees' score and threshold, when the model has them and the score is above
+        its threshold (only then do they have a say)."""
+        if self._plain is None or self.model.plain is None or score <= self.threshold:
+            return None
+        return _native.forest_score(self._plain, row), self.model.plain.threshold
 
     def familiarity(self, row: tuple[float, ...]) -> familiarity.Excess | None:
         """How far the row lies outside the model's familiar ranges (None: the model has none)."""
@@ -201,6 +214,11 @@ class Detector:
         ranked = sorted((i for i, c in enumerate(parts) if side * c > 1e-9), key=lambda i: -side * parts[i])
         names = self.model.names
         return tuple(verdicts.model_reason(_title(names[i]), names[i], row[i], parts[i]) for i in ranked[:MAX_REASONS])
+
+
+def _build(forest: model_file.Forest, features: int) -> CapsuleType:
+    return _native.forest_build(forest.baseline, features, forest.feature, forest.left, forest.right,
+                                forest.missing_left, forest.threshold, forest.value, forest.roots)
 
 
 def _with_data_problem(verdict: Verdict, telemetry: Telemetry) -> Verdict:

@@ -18,6 +18,10 @@ The input is the site's traffic without labels, mostly human. Three things move:
   first. The threshold never drops below the one the (refitted) trees need for the
   model's own people.
 
+A hardened model's plain trees (model_file.Plain) stood in for people unlike ours; a
+calibrated model has the site's people in its fit instead, and one set of trees: "bot"
+above its threshold, "human" at or below.
+
 Memory is bounded: a fixed-size uniform sample of the rows (reservoir) stands for them all.
 """
 
@@ -234,7 +238,7 @@ def calibrated_model(detector: "Detector", sample: Reservoir, target_fpr: float,
         again = refit_rows(x, np.array(basis.labels, dtype=np.int64), np.array(basis.families, dtype=np.str_),
                            model.familiar, sample.rows, target_fpr, seed if type(seed) is int else 1, basis.people)
         return replace(model, forest=again.forest, threshold=again.fitted.threshold, target_fpr=target_fpr,
-                       familiar=again.fitted.familiar, calibration={**record, "used": again.fitted.used})
+                       familiar=again.fitted.familiar, calibration={**record, "used": again.fitted.used}, plain=None)
     cv = model.training.get("cross_validation", {})
     human_scores = [float(s) for s in cv.get("human_scores", []) if isinstance(s, (int, float))]
 
@@ -243,7 +247,7 @@ def calibrated_model(detector: "Detector", sample: Reservoir, target_fpr: float,
 
     fitted = fit_rows(model.familiar, scores, sample.rows, model.threshold, human_scores, target_fpr)
     return replace(model, threshold=fitted.threshold, target_fpr=target_fpr, familiar=fitted.familiar,
-                   calibration={**record, "used": fitted.used})
+                   calibration={**record, "used": fitted.used}, plain=None)
 
 
 def calibrate(detector: "Detector", sessions: Iterable[Telemetry], target_fpr: float,

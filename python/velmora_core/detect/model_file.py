@@ -5,6 +5,7 @@
      "threshold": 0.8, "target_fpr": 0.01,
      "forest": {"baseline": ..., "roots": [...], "feature": [...], "left": [...],
                 "right": [...], "missing_left": [...], "threshold": [...], "value": [...]},
+     "plain": {"threshold": 0.7, "forest": {...}},   (hardened models only)
      "training": {...},
      "familiar": {"names": [...], "low": [...], "high": [...], "scale": [...], "limit": ...,
                   "ceiling": {"dt_stroke_divergence": ...}},
@@ -12,9 +13,11 @@
      "basis": {"rows": "<base64>", "labels": [0, 1, ...], "families": [...], "people": [0, 0, 1, ...]},
      "sha256": "..."}
 
-The basis is the labelled rows the trees were fitted on (little-endian float64, row after
-row, base64), kept so that a calibration can fit the trees again with a site's people
-among them. The forest's columns hold one item per node; a leaf has feature -1. "sha256" is the
+"plain" holds trees fitted without the evasive bots of the adversarial rounds, with their
+own threshold: a hardened model calls a session "bot" only when both sets of trees score it
+above their thresholds (verdicts.py). The basis is the labelled rows the trees were fitted
+on (little-endian float64, row after row, base64), kept so that a calibration can fit the
+trees again with a site's people among them. The forest's columns hold one item per node; a leaf has feature -1. "sha256" is the
 digest of the rest (keys sorted, compact separators), so a file changed by accident is
 refused rather than read as a different model. Every number in the file must be finite,
 and a file, its trees and its nodes have upper limits, so that no file can make a reader
@@ -59,6 +62,18 @@ class Forest:
 
 
 @dataclass(frozen=True)
+class Plain:
+    """Trees fitted without the adversarial rounds' evasive bots: what the bots of the other
+    families alone teach. Only a session both sets score above their thresholds is a bot."""
+
+    forest: Forest
+    threshold: float  # its people's target share above it
+
+    def to_json(self) -> dict[str, Any]:
+        return {"threshold": self.threshold, "forest": self.forest.to_json()}
+
+
+@dataclass(frozen=True)
 class Basis:
     """The labelled rows a model was fitted on."""
 
@@ -76,7 +91,7 @@ class Basis:
 @dataclass(frozen=True)
 class Model:
     names: tuple[str, ...]  # the features, in row order
-    threshold: float  # bot when score > threshold
+    threshold: float  # bot when score > threshold (and, with plain trees, theirs above their threshold)
     target_fpr: float
     forest: Forest
     training: dict[str, Any] = field(default_factory=dict[str, Any])
@@ -85,6 +100,7 @@ class Model:
     familiar: Familiar | None = None  # the ranges of the people fitted on; None: no familiarity test
     calibration: dict[str, Any] | None = None  # what a calibration was made on
     basis: Basis | None = None  # the rows fitted on; None: a calibration cannot refit the trees
+    plain: Plain | None = None  # trees without the evasive bots; None: the forest decides alone
 
 
 def _digest(body: dict[str, Any]) -> str:
@@ -100,6 +116,8 @@ def to_json(model: Model) -> dict[str, Any]:
         "threshold": model.threshold, "target_fpr": model.target_fpr,
         "forest": model.forest.to_json(), "training": model.training,
     }
+    if model.plain is not None:
+        body["plain"] = model.plain.to_json()
     if model.familiar is not None:
         body["familiar"] = model.familiar.to_json()
     if model.calibration is not None:
@@ -143,21 +161,21 @@ def _number(value: object, what: str, source: str) -> float:
     return number
 
 
-def _column(forest: dict[str, Any], name: str, source: str, whole: bool) -> list[Any]:
-    values = _list(forest.get(name), f"forest.{name}", source)
+def _column(forest: dict[str, Any], name: str, what: str, source: str, whole: bool) -> list[Any]:
+    values = _list(forest.get(name), f"{what}.{name}", source)
     if len(values) > MAX_NODES:
-        raise _refuse(f"too large: forest.{name} holds {len(values)} items; a model may have at most "
+        raise _refuse(f"too large: {what}.{name} holds {len(values)} items; a model may have at most "
                       f"{MAX_NODES} nodes", source)
     if name == "roots" and len(values) > MAX_TREES:
         raise _refuse(f"too large: {len(values)} trees; a model may have at most {MAX_TREES}", source)
     if whole:
         for v in values:
             if isinstance(v, bool) or not isinstance(v, int):
-                raise _refuse(f"damaged model file: forest.{name} holds {type(v).__name__} items", source)
+                raise _refuse(f"damaged model file: {what}.{name} holds {type(v).__name__} items", source)
         return values
     numbers = [_finite(v) for v in values]
     if None in numbers:
-        raise _refuse(f"damaged model file: forest.{name} holds an item that is not a finite number", source)
+        raise _refuse(f"damaged model file: {what}.{name} holds an item that is not a finite number", source)
     return numbers
 
 
@@ -199,10 +217,12 @@ def parse(document: object, source: str = "model") -> Model:
                       f"train a model for this build", source)
     target_fpr = _number(body.get("target_fpr"), "target_fpr", source)
     threshold = _number(body.get("threshold"), "threshold", source)
-    raw = _object(body.get("forest"), "forest", source)
-    forest = Forest(_number(raw.get("baseline"), "forest.baseline", source),
-                    *(_column(raw, name, source, whole=name not in ("threshold", "value"))
-                      for name in FOREST_COLUMNS))
+    forest = _forest(_object(body.get("forest"), "forest", source), "forest", source)
+    plain = None
+    if "plain" in body:
+        raw = _object(body["plain"], "plain", source)
+        plain = Plain(_forest(_object(raw.get("forest"), "plain.forest", source), "plain.forest", source),
+                      _number(raw.get("threshold"), "plain.threshold", source))
     training = _object(body.get("training", {}), "training", source)
     familiar = None
     if "familiar" in body:
@@ -213,7 +233,13 @@ def parse(document: object, source: str = "model") -> Model:
     calibration = _object(body["calibration"], "calibration", source) if "calibration" in body else None
     basis = _basis(_object(body["basis"], "basis", source), len(names), source) if "basis" in body else None
     return Model(tuple(cast(list[str], names)), threshold, target_fpr, forest, training,
-                 familiar=familiar, calibration=calibration, basis=basis)
+                 familiar=familiar, calibration=calibration, basis=basis, plain=plain)
+
+
+def _forest(raw: dict[str, Any], what: str, source: str) -> Forest:
+    return Forest(_number(raw.get("baseline"), f"{what}.baseline", source),
+                  *(_column(raw, name, what, source, whole=name not in ("threshold", "value"))
+                    for name in FOREST_COLUMNS))
 
 
 def _basis(raw: dict[str, Any], features: int, source: str) -> Basis:

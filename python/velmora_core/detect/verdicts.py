@@ -1,7 +1,11 @@
 """A verdict: one of three outcomes, the score, and the reasons as records.
 
 - "bot" needs evidence of automation: a consistency check that fires (evidence.py), or
-  the trees' score above the threshold for a session like the people the model knows.
+  the trees' score above the threshold for a session like the people the model knows. A
+  hardened model's trees learned our adaptive attacker's bots as well; it also carries trees
+  fitted without them (model_file.Plain), and the session is a bot only when those score it
+  above their own threshold too. What only the attacker's bots resemble (sampling finer or
+  more regular than our recordings', which other devices and collectors give) is "unsure".
 - "unsure": too little usable data, or a session unlike those people (familiarity.py),
   whatever the trees say: they know nothing of other tasks, devices or populations; or a
   session the trees would call human with a value above a ceiling of those people's
@@ -93,13 +97,22 @@ def ruled(checks: list[evidence.Finding], thin: evidence.Finding | None, excess:
     return None
 
 
+def attacker_like(score: float, threshold: float, plain: float, plain_threshold: float) -> Reason:
+    return Reason("score", plain, 0.0,
+                  f"like only the bots of our adaptive attacker, which people on devices we have not recorded can "
+                  f"resemble: score {score:.3f} above {threshold:.3f}, but {plain:.3f} from the trees fitted without "
+                  f"those bots, not above {plain_threshold:.3f}")
+
+
 def decide(score: float, threshold: float, checks: list[evidence.Finding], thin: evidence.Finding | None,
-           excess: Excess | None, limit: float, ceiling: Excess | None = None) -> tuple[Outcome, str]:
+           excess: Excess | None, limit: float, ceiling: Excess | None = None,
+           confirmed: bool = True) -> tuple[Outcome, str]:
     """The outcome, and which kind of reason explains it: "checks", "data", "unfamiliar",
-    "ceiling" or "model"."""
+    "ceiling", "plain" or "model". confirmed: whether the plain trees, when the model has
+    them, score the row above their threshold."""
     rule = ruled(checks, thin, excess, limit)
     if rule is not None:
         return rule
     if score > threshold:
-        return "bot", "model"
+        return ("bot", "model") if confirmed else ("unsure", "plain")
     return ("unsure", "ceiling") if ceiling is not None else ("human", "model")
