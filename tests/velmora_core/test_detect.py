@@ -2,6 +2,7 @@
 refusals, the score/verdict API and the `score` command's rows and errors."""
 
 import csv
+import dataclasses
 import importlib.util
 import json
 import math
@@ -209,6 +210,25 @@ def test_outcomes_need_evidence_for_bot_and_say_what_is_missing(model_path, data
     assert verdicts.decide(0.99, 0.5, [], None, None, 1.0, above) == ("bot", "model")
 
 
+def test_a_hardened_model_calls_bot_only_when_its_plain_trees_agree(model_path, data, tmp_path):
+    det = Detector.load(model_path)
+    strict = Detector(dataclasses.replace(det.model, threshold=0.0))  # every score is above it
+    plain = dataclasses.replace(strict.model, plain=model_file.Plain(det.model.forest, 1.0))
+    model_file.write(plain, tmp_path / "hardened.json")
+    doubting = Detector.load(tmp_path / "hardened.json")
+    assert doubting.model == plain
+    human = _human(data)
+    assert strict.verdict(human).outcome == "bot"
+    verdict = doubting.verdict(human)
+    assert (verdict.outcome, verdict.reasons[0].feature) == ("unsure", "score")
+    assert "adaptive attacker" in str(verdict.reasons[0]) and verdict.reasons[1:] == strict.verdict(human).reasons
+    agreeing = Detector(dataclasses.replace(det.model, plain=model_file.Plain(det.model.forest, 0.0)))
+    assert [agreeing.verdict(s) for s in data[1]] == [det.verdict(s) for s in data[1]]
+    # A calibration fits the site's people instead: one set of trees.
+    rng = random.Random(5)
+    assert doubting.calibrated([_session(rng, "human", "human") for _ in range(30)], refit=False).model.plain is None
+
+
 def test_a_sites_people_weigh_at_least_their_share():
     y = np.array([0] * 10 + [1] * 10)
     family = np.array(["a"] * 8 + [training.SITE] * 2 + ["x"] * 5 + ["y"] * 5)
@@ -316,6 +336,8 @@ def test_foreign_and_truncated_files_are_refused(tmp_path, content, message):
     (lambda d: _resealed(d, lambda d: d["basis"]["labels"].__setitem__(0, 2)), "basis.labels"),
     (lambda d: _resealed(d, lambda d: d["basis"]["people"].pop()), "basis.people"),
     (lambda d: _resealed(d, lambda d: d["familiar"].update(ceiling={"no_such": 1.0})), "familiar.ceiling"),
+    (lambda d: _resealed(d, lambda d: d.update(plain={"threshold": 0.5, "forest": {**d["forest"], "value": "x"}})),
+     "plain.forest.value is not a list"),
 ])
 def test_damaged_and_other_feature_set_models_are_refused(model_path, tmp_path, change, message):
     with pytest.raises(ValueError, match=message):
