@@ -114,7 +114,7 @@ def test_hardened_model_records_its_rounds(human_file: Path, tmp_path: Path, cap
     assert "adaptive_attack_1" in Detector.load(model).training["families"]
     assert len((tmp_path / "work" / "adaptive_attack_1.jsonl").read_text().splitlines()) == 8
     table = format_record(Detector.load(model).training)
-    assert table is not None and "final" in table
+    assert table is not None and "final" in table and "fitted without the evasive bots" in table
     capsys.readouterr()
     # `velmora-core evaluate --model` prints the recorded rounds beside its own tables.
     assert cli_main(["evaluate", str(human_file), str(bots / "min_jerk.jsonl"), str(bots / "noisy_spline.jsonl"),

@@ -3,7 +3,8 @@
 `python -m redteam harden` (the repository's red team, not part of this package) writes it
 under training["adversarial"]: per round the held-out human false-positive rate and the
 share of fresh bots of our adaptive attacker that passed after so many queries, and the
-same attack on the final model.
+same attack on the final model; for a model with plain trees, the band and what their
+cross-validation found.
 """
 
 from collections.abc import Mapping
@@ -38,4 +39,12 @@ def format_record(training: Mapping[str, Any]) -> str | None:
                      f"{100 * float(r.get('held_out_fpr', 0.0)):>13.2f} %" + cells(r.get("attack", {})))
     if final:
         lines.append(f"{'final':<8} {len(rounds) - 1 if rounds else 0!s:>16} {'':>15}" + cells(final))
+    plain = record.get("plain")
+    if isinstance(plain, Mapping):
+        plain = cast(Mapping[str, Any], plain)
+        lines.append(f"\"human\" only below the score that leaves {100 * float(record.get('human_band', 0.0)):g} % "
+                     f"of the people above it, out of fold; \"bot\" only when the trees fitted without the evasive "
+                     f"bots also score above {float(plain['threshold']):.6f} (cross-validated: AUC "
+                     f"{float(plain['auc']):.4f}, {100 * float(plain['caught']):.1f} % of bots caught, "
+                     f"{100 * float(plain['false_positive_rate']):.2f} % of humans bot)")
     return "\n".join(lines)
