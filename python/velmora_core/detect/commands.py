@@ -83,8 +83,8 @@ def add_commands(commands: Any) -> None:
 
     score = commands.add_parser(
         "score", help="score every session with the detector (one row per line)",
-        description="Write file, line, score (0 to 1, higher is more bot-like) and verdict (bot when the "
-                    "score is above the model's threshold) for every session, in input order.")
+        description="Write file, line, score (0 to 1, higher is more bot-like) and verdict (human, unsure or "
+                    "bot, as Detector.verdict decides) for every session, in input order.")
     score.add_argument("inputs", nargs="+", metavar="DATA")
     score.add_argument("--model", metavar="MODEL", help="a file written by `velmora-core train` "
                                                          "(default: the model shipped with the package)")

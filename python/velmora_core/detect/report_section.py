@@ -139,11 +139,15 @@ def section(inputs: Sequence[str], model: str, label_key: str | None, jobs: int 
 </table>""" if record.families else "<p>The model file records no leave-one-family-out table.</p>")
     name = "the bundled model" if path is None else f"<code>{html.escape(model)}</code>"
     cv_text = f"cross-validated AUC at training {record.cv_auc:.4f}; " if record.cv_auc is not None else ""
+    rule = ("bot when the score is above it), chosen for a " + _percent(det.target_fpr) + " false-positive rate"
+            if det.model.plain is None else
+            "human only at or below it, bot above it when the trees fitted without the attacker's evasive bots "
+            "agree), chosen to leave " + _percent(det.training.get("adversarial", {}).get("human_band"))
+            + " of the people above it")
     return f"""
 <h1>The detector model</h1>
 <p>Model: {name}, {len(det.model.names)} features, {len(det.model.forest.roots)} trees; threshold
-{det.threshold:.6f} (bot when the score is above it), chosen for a {_percent(det.target_fpr)} false-positive
-rate on out-of-fold human scores; {cv_text}fitted on {_count(record.humans)} human and
+{det.threshold:.6f} ({rule} on out-of-fold human scores; {cv_text}fitted on {_count(record.humans)} human and
 {_count(record.bots)} bot sessions.</p>
 <p>On this report's {len(scores.humans)} human and {len(scores.bots)} bot sessions the threshold flags
 {_percent(flagged)} of humans and catches {_percent(caught)} of bots. Sessions the model was fitted on score
