@@ -149,8 +149,8 @@ def section(inputs: Sequence[str], model: str, label_key: str | None, jobs: int 
 <p>Model: {name}, {len(det.model.names)} features, {len(det.model.forest.roots)} trees; threshold
 {det.threshold:.6f} ({rule} on out-of-fold human scores; {cv_text}fitted on {_count(record.humans)} human and
 {_count(record.bots)} bot sessions.</p>
-<p>On this report's {len(scores.humans)} human and {len(scores.bots)} bot sessions the threshold flags
-{_percent(flagged)} of humans and catches {_percent(caught)} of bots. Sessions the model was fitted on score
+<p>On this report's {len(scores.humans)} human and {len(scores.bots)} bot sessions {_percent(flagged)} of
+humans and {_percent(caught)} of bots score above the threshold. Sessions the model was fitted on score
 better than new ones: the out-of-fold curve and the table below are the estimates for new traffic.</p>
 <h2>ROC and score distribution</h2>
 {img(roc, "ROC of the detector", "model_roc.png")}
