@@ -145,13 +145,16 @@ model: install redteam-corpus
 	$(MAKE) install  # the installed package carries the new model
 
 # Also prints the adversarial rounds recorded in MODEL (default: the bundled model), and judges
-# held-out people as other devices report them with models fitted as MODEL was.
+# held-out people as other devices report them, and each held-out bot family, with models
+# fitted as MODEL was and by its rule.
 evaluate: EXTRAS := train
 evaluate: install redteam-corpus
 	$(VPY) -m velmora_core evaluate $(MODEL_DATA) $(REDTEAM_FAMILIES:%=$(REDTEAM_DIR)/%.jsonl) $(MODEL_OPTIONS) \
 	    $(if $(MODEL),--model $(MODEL))
 	$(VPY) -m redteam consistency --per-family 60 --seed 1 $(if $(MODEL),--model $(MODEL))
 	$(VPY) -m redteam devices $(MODEL_DATA) $(REDTEAM_FAMILIES:%=$(REDTEAM_DIR)/%.jsonl) $(MODEL_OPTIONS) \
+	    $(if $(MODEL),--model $(MODEL))
+	$(VPY) -m redteam families $(MODEL_DATA) $(REDTEAM_FAMILIES:%=$(REDTEAM_DIR)/%.jsonl) $(MODEL_OPTIONS) \
 	    $(if $(MODEL),--model $(MODEL))
 
 # Our adaptive attacker against MODEL (default: the bundled model): the share of fresh bots

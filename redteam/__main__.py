@@ -1,4 +1,4 @@
-"""Command line: `python -m redteam list | build | check | consistency | devices | attack | harden`."""
+"""Command line: `python -m redteam list | build | check | consistency | devices | families | attack | harden`."""
 
 from __future__ import annotations
 
@@ -58,16 +58,20 @@ def _parser() -> argparse.ArgumentParser:
     cmd.add_argument("--seed", type=int, default=0)
     cmd.add_argument("--humans", type=Path, nargs="+", default=list(DEFAULT_HUMANS))
     cmd.add_argument("--model", type=Path, default=None, help="a detector model file (default: the bundled one)")
-    cmd = sub.add_parser("devices", help="held-out people as other devices report them, judged by out-of-fold models")
-    cmd.add_argument("inputs", nargs="+", metavar="DATA", help="labelled session files, as `velmora-core evaluate` reads")
-    cmd.add_argument("--target-fpr", type=float, default=0.01)
-    cmd.add_argument("--seed", type=int, default=1)
-    cmd.add_argument("--family", action="append", default=[], metavar="SOURCE=FAMILY")
-    cmd.add_argument("--no-variants", dest="variants", action="store_false",
-                     help="fit without the people's half-rate variants (what they change)")
-    cmd.add_argument("--model", default=None, metavar="FILE",
-                     help="fit also on the bots of this model's basis that DATA lack, its adversarial rounds' "
-                          "(default: the bundled model)")
+    for name, text in (("devices", "held-out people as other devices report them, judged by out-of-fold models"),
+                       ("families", "each bot family judged by out-of-fold models fitted without it, as the "
+                                    "model judges")):
+        cmd = sub.add_parser(name, help=text)
+        cmd.add_argument("inputs", nargs="+", metavar="DATA",
+                         help="labelled session files, as `velmora-core evaluate` reads")
+        cmd.add_argument("--target-fpr", type=float, default=0.01)
+        cmd.add_argument("--seed", type=int, default=1)
+        cmd.add_argument("--family", action="append", default=[], metavar="SOURCE=FAMILY")
+        cmd.add_argument("--no-variants", dest="variants", action="store_false",
+                         help="fit without the people's half-rate variants (what they change)")
+        cmd.add_argument("--model", default=None, metavar="FILE",
+                         help="fit also on the bots of this model's basis that DATA lack, its adversarial "
+                              "rounds', and judge as it does (default: the bundled model)")
     attack_cli.add_commands(sub)
     return parser
 
@@ -80,12 +84,14 @@ def main(argv: list[str] | None = None) -> int:
         return 0
     if args.command in ("attack", "harden"):
         return attack_cli.run(args)
-    if args.command == "devices":
+    if args.command in ("devices", "families"):
         from velmora_core import training
         from .device_shift import report as devices
+        from .held_out_families import report as families
         try:
-            print(devices(args.inputs, training.parse_families(args.family), args.target_fpr, args.seed,
-                          args.variants, args.model))
+            print((devices if args.command == "devices" else families)(
+                args.inputs, training.parse_families(args.family), args.target_fpr, args.seed, args.variants,
+                args.model))
         except (OSError, ValueError) as error:
             print(f"error: {error}", file=sys.stderr)
             return 1

@@ -5,8 +5,10 @@ from __future__ import annotations
 
 from collections import Counter
 from pathlib import Path
+from typing import cast
 
 from velmora_core.detect import Detector, evidence, feature_set
+from velmora_core.records import Telemetry
 
 from .corpus import context_from, generate, scripts_from
 from .families import CONSISTENCY_FAMILIES
@@ -19,7 +21,7 @@ def firing_rates(humans: list[Session]) -> dict[str, dict[str, int]]:
     for session in humans:
         counts = table.setdefault(str(session.get("source")), Counter())
         counts["sessions"] += 1
-        row = evidence.Row(feature_set.NAMES, feature_set.feature_row(session))
+        row = evidence.Row(feature_set.NAMES, feature_set.feature_row(cast(Telemetry, session)))
         for check in evidence.CHECKS:
             if check(row) is not None:
                 counts[check.__name__] += 1
@@ -39,7 +41,7 @@ def report(humans_paths: list[Path], per_family: int, seed: int, model: Path | N
     lines += ["", "Families that break one check each, judged by the model (share bot / unsure / human):"]
     for family in CONSISTENCY_FAMILIES:
         sessions = generate(family, scripts, ctx, per_family, seed)
-        outcomes = Counter(detector.verdict(s).outcome for s in sessions)
+        outcomes = Counter(detector.verdict(cast(Telemetry, s)).outcome for s in sessions)
         shares = " ".join(f"{100 * outcomes[o] / len(sessions):>6.1f} %" for o in ("bot", "unsure", "human"))
         lines.append(f"{family.name:<20} {len(sessions):>6} {shares}")
     return "\n".join(lines)

@@ -16,6 +16,7 @@ from __future__ import annotations
 import json
 import math
 from collections.abc import Callable, Sequence
+from dataclasses import dataclass
 from typing import Any, cast
 
 import numpy as np
@@ -149,19 +150,38 @@ def model_only_bots(detector: Detector, data: training.Dataset) -> training.Data
                             Summary(), origin, np.array([f"#{o}" for o in origin], dtype=np.str_))
 
 
+@dataclass(frozen=True)
+class Fitting:
+    """The data to fit out-of-fold models on as a model file was fitted."""
+
+    plain: training.Dataset  # the data read: what its plain trees were fitted on
+    data: training.Dataset  # and the bots only the model's basis holds (after the data's rows)
+    extra: training.Dataset | None  # those bots, if any
+    hardened: bool  # the model has plain trees: judge as it does (training.HUMAN_BAND)
+
+    def described(self) -> str:
+        fitted = "" if self.extra is None else \
+            f", fitted also on the model's {len(self.extra.sources)} families the data lack"
+        return fitted + (" and, as its plain trees are, without them" if self.hardened else "")
+
+
+def fitting(inputs: Sequence[str], family_of: dict[str, str], variants: bool, model: str | None) -> Fitting:
+    plain = training.load(inputs, family_of, jobs=1, variants=variants)
+    detector = Detector.default() if model is None else Detector.load(model)
+    extra = model_only_bots(detector, plain)
+    return Fitting(plain, plain if extra is None else concat([plain, extra]), extra, detector.model.plain is not None)
+
+
 def report(inputs: Sequence[str], family_of: dict[str, str], target_fpr: float, seed: int,
            variants: bool = True, model: str | None = None) -> str:
-    plain_data = training.load(inputs, family_of, jobs=1, variants=variants)
-    detector = Detector.default() if model is None else Detector.load(model)
-    extra = model_only_bots(detector, plain_data)
-    data = plain_data if extra is None else concat([plain_data, extra])
+    fit = fitting(inputs, family_of, variants, model)
+    plain_data, data, hardened = fit.plain, fit.data, fit.hardened
     people = np.flatnonzero((data.y == 0) & training.sessions_of(data))
     sessions = _human_sessions(inputs)
     if len(sessions) != len(people):
         raise ValueError("every human line must be a usable session")
     shifted = {name: np.array([feature_set.feature_row(cast(Telemetry, shift(s))) for s in sessions])
                for name, shift in SHIFTS.items()}
-    hardened = detector.model.plain is not None
     nothing = np.empty(0, dtype=np.intp)
     # The thresholds as evaluate picks them: over the people whose outcome the trees decide.
     _, models, threshold, _, _ = training.held_out_models(
@@ -173,23 +193,21 @@ def report(inputs: Sequence[str], family_of: dict[str, str], target_fpr: float, 
             plain_data, people, np.flatnonzero(plain_data.y == 1), nothing, target_fpr, seed)
         plain = list[training.Judge | None](found)
     judges = list(zip(models, plain, training.human_folds(data, people, seed)))
-    fitted = "" if extra is None else f", fitted also on the model's {len(extra.sources)} families the data lack"
-    if hardened:
-        fitted += " and, as its plain trees are, without them"
 
     def shares(rows: Any) -> str:
-        return _shares(judges, rows, threshold, plain_threshold)
-    lines = [f"Held-out people ({len(people)}) as other devices report them, judged by out-of-fold models{fitted} "
-             f"(share bot / unsure):", f"{'as recorded':<26} " + shares(data.x[people])]
+        got = training.shares(judged(judges, rows, threshold, plain_threshold))
+        return f"{100 * got['bot']:>6.1f} % {100 * got['unsure']:>6.1f} %"
+    lines = [f"Held-out people ({len(people)}) as other devices report them, judged by out-of-fold models"
+             f"{fit.described()} (share bot / unsure):", f"{'as recorded':<26} " + shares(data.x[people])]
     lines += [f"{name:<26} " + shares(rows) for name, rows in shifted.items()]
     return "\n".join(lines)
 
 
-def _shares(judges: Sequence[tuple[training.Judge, training.Judge | None, Any]], rows: Any, threshold: float,
-            plain_threshold: float) -> str:
+def judged(judges: Sequence[tuple[training.Judge, training.Judge | None, Any]], rows: Any, threshold: float,
+           plain_threshold: float) -> list[str]:
+    """The outcomes of rows[test] by each (judge, its plain judge or None, test), in order."""
     outcomes: list[str] = []
     for judge, plain, test in judges:
         confirmed = None if plain is None else (plain.scores(rows[test]) > plain_threshold).tolist()
         outcomes += judge.outcomes(rows[test], threshold, confirmed)
-    got = training.shares(outcomes)
-    return f"{100 * got['bot']:>6.1f} % {100 * got['unsure']:>6.1f} %"
+    return outcomes
