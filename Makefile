@@ -126,9 +126,10 @@ redteam-corpus: $(VPY)
 # attack (ATTACK_BUDGET queries), the evasive bots added as a training family and a refit,
 # until the attacker's pass rate falls below ADV_STOP or after ADV_ROUNDS rounds; then the
 # final fit on every session, hardened (a challenge band, and trees fitted without the
-# evasive bots that must agree for "bot": docs/detector.md) and attacked once more. The rounds
-# and the attack figures go into the model file. Eight rounds, the final fit and its attack took about 15-30 minutes on a
-# 2-core machine (each attack 1-8 minutes: its cost grows with the event rate it settles on).
+# evasive bots that must agree for "bot": docs/detector.md) and attacked once more. The
+# rounds and the attack figures go into the model file. Eight rounds, the final fit and its
+# attack took about 15-30 minutes on a 2-core machine (each attack 1-8 minutes: its cost
+# grows with the event rate it settles on).
 ATTACK_BUDGET ?= 10000
 ATTACK_SEED ?= 1
 ATTACK_OBJECTIVE ?= verdict

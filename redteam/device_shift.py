@@ -172,30 +172,43 @@ def fitting(inputs: Sequence[str], family_of: dict[str, str], variants: bool, mo
     return Fitting(plain, plain if extra is None else concat([plain, extra]), extra, detector.model.plain is not None)
 
 
+Pair = tuple[training.Judge, training.Judge | None]
+
+
+def judges(fit: Fitting, people: Any, others: Any, held: Any, target_fpr: float,
+           seed: int) -> tuple[list[Pair], float, float]:
+    """Out-of-fold models as the model judges (training.held_out_models on people), in fold
+    order: each fitted on fit.data with the bots `others` (rows of fit.plain) and those only
+    the model holds, paired with plain trees fitted without the latter for a hardened model
+    (else None); and their thresholds (the band's or the target's, and the plain trees')."""
+    only_model = np.arange(len(fit.plain.y), len(fit.data.y))
+    _, shipped, threshold, _, _ = training.held_out_models(
+        fit.data, people, np.concatenate([others, only_model]), held,
+        training.HUMAN_BAND if fit.hardened else target_fpr, seed)
+    if not fit.hardened:
+        return [(judge, None) for judge in shipped], threshold, 0.0
+    # The people come first in both datasets, so the folds are the same.
+    _, plain, plain_threshold, _, _ = training.held_out_models(fit.plain, people, others, held, target_fpr, seed)
+    return list(zip(shipped, plain)), threshold, plain_threshold
+
+
 def report(inputs: Sequence[str], family_of: dict[str, str], target_fpr: float, seed: int,
            variants: bool = True, model: str | None = None) -> str:
     fit = fitting(inputs, family_of, variants, model)
-    plain_data, data, hardened = fit.plain, fit.data, fit.hardened
+    data = fit.data
     people = np.flatnonzero((data.y == 0) & training.sessions_of(data))
     sessions = _human_sessions(inputs)
     if len(sessions) != len(people):
         raise ValueError("every human line must be a usable session")
     shifted = {name: np.array([feature_set.feature_row(cast(Telemetry, shift(s))) for s in sessions])
                for name, shift in SHIFTS.items()}
-    nothing = np.empty(0, dtype=np.intp)
     # The thresholds as evaluate picks them: over the people whose outcome the trees decide.
-    _, models, threshold, _, _ = training.held_out_models(
-        data, people, np.flatnonzero(data.y == 1), nothing, training.HUMAN_BAND if hardened else target_fpr, seed)
-    plain: list[training.Judge | None] = [None] * len(models)
-    plain_threshold = 0.0
-    if hardened:  # the people come first in both, so the folds are the same
-        _, found, plain_threshold, _, _ = training.held_out_models(
-            plain_data, people, np.flatnonzero(plain_data.y == 1), nothing, target_fpr, seed)
-        plain = list[training.Judge | None](found)
-    judges = list(zip(models, plain, training.human_folds(data, people, seed)))
+    pairs, threshold, plain_threshold = judges(fit, people, np.flatnonzero(fit.plain.y == 1),
+                                               np.empty(0, dtype=np.intp), target_fpr, seed)
+    folds = [(shipped, plain, test) for (shipped, plain), test in zip(pairs, training.human_folds(data, people, seed))]
 
     def shares(rows: Any) -> str:
-        got = training.shares(judged(judges, rows, threshold, plain_threshold))
+        got = training.shares(judged(folds, rows, threshold, plain_threshold))
         return f"{100 * got['bot']:>6.1f} % {100 * got['unsure']:>6.1f} %"
     lines = [f"Held-out people ({len(people)}) as other devices report them, judged by out-of-fold models"
              f"{fit.described()} (share bot / unsure):", f"{'as recorded':<26} " + shares(data.x[people])]
@@ -203,11 +216,11 @@ def report(inputs: Sequence[str], family_of: dict[str, str], target_fpr: float, 
     return "\n".join(lines)
 
 
-def judged(judges: Sequence[tuple[training.Judge, training.Judge | None, Any]], rows: Any, threshold: float,
+def judged(folds: Sequence[tuple[training.Judge, training.Judge | None, Any]], rows: Any, threshold: float,
            plain_threshold: float) -> list[str]:
     """The outcomes of rows[test] by each (judge, its plain judge or None, test), in order."""
     outcomes: list[str] = []
-    for judge, plain, test in judges:
+    for judge, plain, test in folds:
         confirmed = None if plain is None else (plain.scores(rows[test]) > plain_threshold).tolist()
         outcomes += judge.outcomes(rows[test], threshold, confirmed)
     return outcomes

@@ -14,16 +14,15 @@ import numpy as np
 
 from velmora_core import training
 
-from .device_shift import fitting, judged
+from .device_shift import fitting, judged, judges
 
 
 def report(inputs: Sequence[str], family_of: dict[str, str], target_fpr: float, seed: int,
            variants: bool = True, model: str | None = None) -> str:
     fit = fitting(inputs, family_of, variants, model)
-    plain_data, data = fit.plain, fit.data
+    plain_data = fit.plain
     sessions = training.sessions_of(plain_data)
     people = np.flatnonzero((plain_data.y == 0) & sessions)
-    only_model = np.arange(len(plain_data.y), len(data.y))  # the rows of the bots only the model holds
     lines = [f"Leave-one-family-out as the model judges, by out-of-fold models{fit.described()} "
              f"(share bot / unsure / human):",
              f"{'held-out family':<32} {'bots':>6} {'bot':>10} {'unsure':>10} {'human':>10}"]
@@ -32,17 +31,10 @@ def report(inputs: Sequence[str], family_of: dict[str, str], target_fpr: float, 
     for family in plain_data.families:
         held = np.flatnonzero((plain_data.y == 1) & (plain_data.family == family) & sessions)
         others = np.flatnonzero((plain_data.y == 1) & (plain_data.family != family))  # with their variants
-        _, shipped, threshold, _, _ = training.held_out_models(
-            data, people, np.concatenate([others, only_model]), held,
-            training.HUMAN_BAND if fit.hardened else target_fpr, seed)
-        plain: list[training.Judge | None] = [None] * len(shipped)
-        plain_threshold = 0.0
-        if fit.hardened:
-            _, found, plain_threshold, _, _ = training.held_out_models(plain_data, people, others, held,
-                                                                      target_fpr, seed)
-            plain = list[training.Judge | None](found)
-        per_model = [training.shares(judged([(s, p, slice(None))], data.x[held], threshold, plain_threshold))
-                     for s, p in zip(shipped, plain)]
+        pairs, threshold, plain_threshold = judges(fit, people, others, held, target_fpr, seed)
+        per_model = [training.shares(judged([(shipped, plain, slice(None))], plain_data.x[held], threshold,
+                                            plain_threshold))
+                     for shipped, plain in pairs]
         got = {name: float(np.mean([m[name] for m in per_model])) for name in ("bot", "unsure", "human")}
         caught.append(got["bot"])
         passed.append(got["human"])

@@ -57,7 +57,8 @@ class Detector:
     def __init__(self, model: Model) -> None:
         try:
             self._forest = _build(model.forest, len(model.names))
-            self._plain = None if model.plain is None else _build(model.plain.forest, len(model.names))
+            self._plain = None if model.plain is None else \
+                (_build(model.plain.forest, len(model.names)), model.plain.threshold)
         except (ValueError, TypeError, OverflowError) as error:
             raise ValueError(f"damaged model file: {error}") from None
         self.model: Final = model
@@ -172,9 +173,10 @@ class Detector:
     def _plain_score(self, row: tuple[float, ...], score: float) -> tuple[float, float] | None:
         """The plain trees' score and threshold, when the model has them and the score is above
         its threshold (only then do they have a say)."""
-        if self._plain is None or self.model.plain is None or score <= self.threshold:
+        if self._plain is None or score <= self.threshold:
             return None
-        return _native.forest_score(self._plain, row), self.model.plain.threshold
+        forest, threshold = self._plain
+        return _native.forest_score(forest, row), threshold
 
     def familiarity(self, row: tuple[float, ...]) -> familiarity.Excess | None:
         """How far the row lies outside the model's familiar ranges (None: the model has none)."""

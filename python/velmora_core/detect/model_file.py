@@ -17,11 +17,11 @@
 own threshold: a hardened model calls a session "bot" only when both sets of trees score it
 above their thresholds (verdicts.py). The basis is the labelled rows the trees were fitted
 on (little-endian float64, row after row, base64), kept so that a calibration can fit the
-trees again with a site's people among them. The forest's columns hold one item per node; a leaf has feature -1. "sha256" is the
-digest of the rest (keys sorted, compact separators), so a file changed by accident is
-refused rather than read as a different model. Every number in the file must be finite,
-and a file, its trees and its nodes have upper limits, so that no file can make a reader
-spend unbounded memory or time.
+trees again with a site's people among them. The forest's columns hold one item per node;
+a leaf has feature -1. "sha256" is the digest of the rest (keys sorted, compact separators),
+so a file changed by accident is refused rather than read as a different model. Every number
+in the file must be finite, and a file, its trees and its nodes have upper limits, so that
+no file can make a reader spend unbounded memory or time.
 """
 
 import base64
