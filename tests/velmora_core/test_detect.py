@@ -224,6 +224,14 @@ def test_a_hardened_model_calls_bot_only_when_its_plain_trees_agree(model_path, 
     assert "adaptive attacker" in str(verdict.reasons[0]) and verdict.reasons[1:] == strict.verdict(human).reasons
     agreeing = Detector(dataclasses.replace(det.model, plain=model_file.Plain(det.model.forest, 0.0)))
     assert [agreeing.verdict(s) for s in data[1]] == [det.verdict(s) for s in data[1]]
+    # The out-of-fold judges of training and the red-team reports decide as the detector does.
+    rows = np.array([feature_set.feature_row(s) for s in data[1]])
+    judge = training.Judge(det.model.forest, det.model.familiar, rows.shape[1])
+    for detector in (doubting, agreeing):
+        plain = detector.model.plain
+        confirmed = (training.scorer(plain.forest, rows.shape[1])(rows) > plain.threshold).tolist()
+        assert judge.outcomes(rows, detector.threshold, confirmed) == \
+            [detector.verdict_row(tuple(r)).outcome for r in rows.tolist()]
     # A calibration fits the site's people instead: one set of trees.
     rng = random.Random(5)
     assert doubting.calibrated([_session(rng, "human", "human") for _ in range(30)], refit=False).model.plain is None
