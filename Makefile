@@ -147,7 +147,8 @@ model: install redteam-corpus
 
 # Also prints the adversarial rounds recorded in MODEL (default: the bundled model), and judges
 # held-out people as other devices report them, and each held-out bot family, with models
-# fitted as MODEL was and by its rule.
+# fitted as MODEL was and by its rule; then each human source left out, calibrated on half of
+# its people, the other half as other devices report them.
 evaluate: EXTRAS := train
 evaluate: install redteam-corpus
 	$(VPY) -m velmora_core evaluate $(MODEL_DATA) $(REDTEAM_FAMILIES:%=$(REDTEAM_DIR)/%.jsonl) $(MODEL_OPTIONS) \
@@ -156,6 +157,8 @@ evaluate: install redteam-corpus
 	$(VPY) -m redteam devices $(MODEL_DATA) $(REDTEAM_FAMILIES:%=$(REDTEAM_DIR)/%.jsonl) $(MODEL_OPTIONS) \
 	    $(if $(MODEL),--model $(MODEL))
 	$(VPY) -m redteam families $(MODEL_DATA) $(REDTEAM_FAMILIES:%=$(REDTEAM_DIR)/%.jsonl) $(MODEL_OPTIONS) \
+	    $(if $(MODEL),--model $(MODEL))
+	$(VPY) -m redteam calibrated $(MODEL_DATA) $(REDTEAM_FAMILIES:%=$(REDTEAM_DIR)/%.jsonl) $(MODEL_OPTIONS) \
 	    $(if $(MODEL),--model $(MODEL))
 
 # Our adaptive attacker against MODEL (default: the bundled model): the share of fresh bots

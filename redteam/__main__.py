@@ -1,4 +1,5 @@
-"""Command line: `python -m redteam list | build | check | consistency | devices | families | attack | harden`."""
+"""Command line: `python -m redteam list | build | check | consistency | devices | families | calibrated | attack |
+harden`."""
 
 from __future__ import annotations
 
@@ -60,7 +61,9 @@ def _parser() -> argparse.ArgumentParser:
     cmd.add_argument("--model", type=Path, default=None, help="a detector model file (default: the bundled one)")
     for name, text in (("devices", "held-out people as other devices report them, judged by out-of-fold models"),
                        ("families", "each bot family judged by out-of-fold models fitted without it, as the "
-                                    "model judges")):
+                                    "model judges"),
+                       ("calibrated", "each human source left out and calibrated on half of its people; the other "
+                                      "half as other devices report them")):
         cmd = sub.add_parser(name, help=text)
         cmd.add_argument("inputs", nargs="+", metavar="DATA",
                          help="labelled session files, as `velmora-core evaluate` reads")
@@ -84,12 +87,13 @@ def main(argv: list[str] | None = None) -> int:
         return 0
     if args.command in ("attack", "harden"):
         return attack_cli.run(args)
-    if args.command in ("devices", "families"):
+    if args.command in ("devices", "families", "calibrated"):
         from velmora_core import training
+        from .calibrated_devices import report as calibrated
         from .device_shift import report as devices
         from .held_out_families import report as families
         try:
-            print((devices if args.command == "devices" else families)(
+            print({"devices": devices, "families": families, "calibrated": calibrated}[args.command](
                 args.inputs, training.parse_families(args.family), args.target_fpr, args.seed, args.variants,
                 args.model))
         except (OSError, ValueError) as error:

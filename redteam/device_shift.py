@@ -120,7 +120,7 @@ SHIFTS: dict[str, Shift] = {
 }
 
 
-def _human_sessions(inputs: Sequence[str]) -> list[Session]:
+def human_sessions(inputs: Sequence[str]) -> list[Session]:
     out: list[Session] = []
     for path in inputs:
         with open(path, encoding="utf-8") as f:
@@ -197,7 +197,7 @@ def report(inputs: Sequence[str], family_of: dict[str, str], target_fpr: float, 
     fit = fitting(inputs, family_of, variants, model)
     data = fit.data
     people = np.flatnonzero((data.y == 0) & training.sessions_of(data))
-    sessions = _human_sessions(inputs)
+    sessions = human_sessions(inputs)
     if len(sessions) != len(people):
         raise ValueError("every human line must be a usable session")
     shifted = {name: np.array([feature_set.feature_row(cast(Telemetry, shift(s))) for s in sessions])

@@ -106,6 +106,12 @@ def with_variants(data: Dataset, rows: Indices) -> Indices:
     return np.flatnonzero(chosen[origins(data)])
 
 
+def variants_of(data: Dataset, rows: Indices) -> list[list[list[float]]]:
+    """Per row, its variants' feature rows."""
+    origin = origins(data)
+    return [data.x[np.flatnonzero((origin == r) & (np.arange(len(origin)) != r))].tolist() for r in rows]
+
+
 def _lightgbm() -> Any:
     try:
         return importlib.import_module("lightgbm")
@@ -464,7 +470,8 @@ def leave_one_source_out(data: Dataset, target_fpr: float, seed: int,
         try:
             again = calibration.refit_rows(data.x[basis], data.y[basis], data.family[basis],
                                            familiar_of(data, basis), data.x[fit_half].tolist(),
-                                           target_fpr, seed, person_numbers(people(data)[basis]).tolist())
+                                           target_fpr, seed, person_numbers(people(data)[basis]).tolist(),
+                                           variants_of(data, fit_half))
         except calibration.CalibrationError:
             again = None  # too few of them to calibrate to: the zero-shot figures stand alone
         if again is not None:

@@ -33,7 +33,7 @@ from velmora_core import training
 from velmora_core.batch import Summary
 from velmora_core.detect import Detector, feature_set, model_file
 from velmora_core.detect.model_file import Model, Plain
-from velmora_core.detect.rows import variant_rows
+from velmora_core.detect.variants import variant_rows
 from velmora_core.records import Telemetry
 
 from ..corpus import encode
@@ -176,7 +176,8 @@ def harden(humans: training.Dataset, bots: training.Dataset, pool: Pool, setting
     report("plain trees: every session but the evasive bots")
     final_plain, plain_cv = plain_of(concat([humans, bots]), settings.target_fpr, settings.seed)
     band = float(model.training["cross_validation"]["band_threshold"])
-    model = replace(model, threshold=band, plain=final_plain)
+    evasive = tuple(sorted(name for family in added for name in family.families))
+    model = replace(model, threshold=band, plain=replace(final_plain, without=evasive))
     final = run_attack(Target(Detector(model)), pool, settings.budget, settings.seed + 7777,
                        settings.per_query, checkpoints, lambda line: report("  final: " + line))
     record = {"rounds": rounds, "stop_below": settings.stop_below, "max_rounds": settings.rounds,

@@ -109,7 +109,7 @@ def test_hardened_model_records_its_rounds(human_file: Path, tmp_path: Path, cap
     hardened = Detector.load(model).model
     assert hardened.plain is not None and hardened.plain.threshold == record["plain"]["threshold"]
     assert hardened.threshold == hardened.training["cross_validation"]["band_threshold"]
-    assert hardened.plain.forest != hardened.forest
+    assert hardened.plain.forest != hardened.forest and hardened.plain.without == ("adaptive_attack_1",)
     # The evasive bots were trained on as a family of their own, and are kept for inspection.
     assert "adaptive_attack_1" in Detector.load(model).training["families"]
     assert len((tmp_path / "work" / "adaptive_attack_1.jsonl").read_text().splitlines()) == 8

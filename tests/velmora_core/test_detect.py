@@ -232,9 +232,17 @@ def test_a_hardened_model_calls_bot_only_when_its_plain_trees_agree(model_path, 
         confirmed = (training.scorer(plain.forest, rows.shape[1])(rows) > plain.threshold).tolist()
         assert judge.outcomes(rows, detector.threshold, confirmed) == \
             [detector.verdict_row(tuple(r)).outcome for r in rows.tolist()]
-    # A calibration fits the site's people instead: one set of trees.
+    # A calibration refits both sets when the file names the bot families its plain trees
+    # were fitted without; without a refit it keeps one set.
     rng = random.Random(5)
-    assert doubting.calibrated([_session(rng, "human", "human") for _ in range(30)], refit=False).model.plain is None
+    site = [_session(rng, "human", "human") for _ in range(30)]
+    assert doubting.calibrated(site, refit=False).model.plain is None
+    named = dataclasses.replace(doubting.model, plain=model_file.Plain(det.model.forest, 1.0, ("line5",)))
+    model_file.write(named, tmp_path / "named.json")
+    assert Detector.load(tmp_path / "named.json").model == named
+    again = Detector(named).calibrated(site).model
+    assert again.plain is not None and again.plain.without == ("line5",)
+    assert again.plain.forest not in (again.forest, det.model.forest) and again.plain.threshold < 1.0
 
 
 def test_a_sites_people_weigh_at_least_their_share():
@@ -346,6 +354,8 @@ def test_foreign_and_truncated_files_are_refused(tmp_path, content, message):
     (lambda d: _resealed(d, lambda d: d["familiar"].update(ceiling={"no_such": 1.0})), "familiar.ceiling"),
     (lambda d: _resealed(d, lambda d: d.update(plain={"threshold": 0.5, "forest": {**d["forest"], "value": "x"}})),
      "plain.forest.value is not a list"),
+    (lambda d: _resealed(d, lambda d: d.update(plain={"threshold": 0.5, "forest": d["forest"], "without": "x"})),
+     "plain.without is not a list"),
 ])
 def test_damaged_and_other_feature_set_models_are_refused(model_path, tmp_path, change, message):
     with pytest.raises(ValueError, match=message):
@@ -534,6 +544,8 @@ def test_calibration_round_trip_and_bad_input(model_path, data, tmp_path, capsys
     calibrated = Detector.load(out)
     base = Detector.load(model_path)
     assert calibrated.model.calibration["sessions"] == 40 and calibrated.model.calibration["refit"]
+    # Each site session is fitted on with its variants, as our people are.
+    assert calibrated.model.calibration["variants"] == 3 * calibrated.model.calibration["used"] > 0
     assert calibrated.model.forest != base.model.forest and calibrated.model.basis == base.model.basis
     in_process = base.calibrated(site)
     assert (in_process.threshold, in_process.model.familiar, in_process.model.forest) == \

@@ -4,6 +4,7 @@ fitted to a site's own users from its logged sessions (no labels; see calibratio
 import argparse
 import os
 import sys
+from functools import partial
 from typing import Any
 
 from velmora_core.batch import run
@@ -14,14 +15,23 @@ from velmora_core.errors import BatchError, require_extra
 
 
 class ReservoirSink:
-    """Keeps a bounded sample of the rows, in input order of arrival."""
+    """Keeps a bounded sample of the sessions' rows, each with its variants' rows."""
 
     def __init__(self) -> None:
         self.sample = calibration.Reservoir()
 
     def write(self, result: ChunkResult) -> None:
-        for row in result.rows:
-            self.sample.add(row[1:])
+        session: tuple[float, ...] | None = None
+        variants: list[tuple[float, ...]] = []
+        for row in result.rows:  # a session's row, then its variants'
+            if row[1] != rows.VARIANT:
+                if session is not None:
+                    self.sample.add(session, variants)
+                session, variants = row[2:], []
+            else:
+                variants.append(row[2:])
+        if session is not None:
+            self.sample.add(session, variants)
 
     def close(self) -> None:
         pass
@@ -63,7 +73,8 @@ def run_calibrate(args: argparse.Namespace) -> int:
             print(f"velmora-core: the trees are kept, not fitted again: {missing}", file=sys.stderr)
         refit = missing is None
     sink = ReservoirSink()
-    summary = run(args.inputs, sink, jobs=args.jobs, strict=args.strict, work=rows.feature_chunk)
+    summary = run(args.inputs, sink, jobs=args.jobs, strict=args.strict,
+                  work=partial(rows.feature_chunk, variants=refit))
     if summary.stopped_at is not None:
         print(f"velmora-core: stopped at the first rejected line ({summary.stopped_at}, --strict); nothing written",
               file=sys.stderr)

@@ -3,8 +3,9 @@
 The input is the site's traffic without labels, mostly human. Three things move:
 - the trees: fitted again on the rows the model was fitted on (its basis) with the site's
   sessions among the people, so that what sets the site's people apart from ours no longer
-  looks like a bot. This needs the 'train' extra (LightGBM) and a model with a basis; by
-  default (refit None) a calibration without them keeps the trees and warns. The
+  looks like a bot. Each site session is fitted on with its variants (variants.py), as our
+  people are (see below why). This needs the 'train' extra (LightGBM) and a model with a
+  basis; by default (refit None) a calibration without them keeps the trees and warns. The
   site's scores for the threshold below are then out-of-fold (each from trees that did not
   see it), and so are the model's own people's;
 - what is familiar: the ranges of the pointer features become those of the base model's
@@ -18,9 +19,14 @@ The input is the site's traffic without labels, mostly human. Three things move:
   first. The threshold never drops below the one the (refitted) trees need for the
   model's own people.
 
-A hardened model's plain trees (model_file.Plain) stood in for people unlike ours; a
-calibrated model has the site's people in its fit instead, and one set of trees: "bot"
-above its threshold, "human" at or below.
+A hardened model (model_file.Plain) keeps its rule: both sets are fitted again with the
+site's people, its trees' threshold the band (training.HUMAN_BAND of the site's people
+above it), its plain trees' at the target; "bot" only when both score a session above
+theirs. Its trees alone, refitted with the site's one device, called the same people on
+faster displays or smaller screens "bot" (up to 22 %; redteam/calibrated_devices.py) and
+caught fewer bots. Without a refit, or from a file that does not name the families its
+plain trees left out, a calibrated model has one set of trees: "bot" above its threshold,
+"human" at or below.
 
 Memory is bounded: a fixed-size uniform sample of the rows (reservoir) stands for them all.
 """
@@ -38,7 +44,8 @@ from typing import TYPE_CHECKING, Any, Final
 
 from velmora_core.detect import evidence, familiarity, feature_set
 from velmora_core.detect.familiarity import Familiar
-from velmora_core.detect.model_file import Forest, Model
+from velmora_core.detect.model_file import Forest, Model, Plain
+from velmora_core.detect.variants import variant_rows
 from velmora_core.errors import require_extra
 from velmora_core.records import Telemetry
 
@@ -100,10 +107,22 @@ def fit_rows(base: Familiar, scores: Callable[[list[list[float]]], list[float]],
 
 def site_rows(rows: Iterable[Sequence[float]]) -> list[list[float]]:
     """The usable rows; CalibrationError when too few are."""
-    kept = [list(r) for r in rows if usable(r)]
+    return site_sessions(rows, None)[0]
+
+
+def site_sessions(rows: Iterable[Sequence[float]], variants: Sequence[Sequence[Sequence[float]]] | None
+                  ) -> tuple[list[list[float]], list[list[list[float]]]]:
+    """The usable rows and the variant rows of each (variants: per row, None: none);
+    CalibrationError when too few are usable."""
+    kept: list[list[float]] = []
+    their: list[list[list[float]]] = []
+    for k, row in enumerate(rows):
+        if usable(row):
+            kept.append(list(row))
+            their.append([] if variants is None else [list(v) for v in variants[k]])
     if len(kept) < MIN_SESSIONS:
         raise CalibrationError(f"{len(kept)} usable sessions: at least {MIN_SESSIONS} are needed to calibrate")
-    return kept
+    return kept, their
 
 
 def joined_familiar(base: Familiar, rows: list[list[float]]) -> Familiar:
@@ -146,27 +165,33 @@ def site_threshold(site_scores: Sequence[float], reference_scores: Sequence[floa
 class Refitted:
     forest: Forest
     fitted: Fitted
+    variants: int  # variant rows of the site's sessions fitted on
 
 
 def refit_rows(x: Any, y: Any, family: Any, base: Familiar, rows: list[list[float]], target_fpr: float,
-               seed: int, people: Sequence[int] | None = None) -> Refitted:
+               seed: int, people: Sequence[int] | None = None,
+               variants: Sequence[Sequence[Sequence[float]]] | None = None) -> Refitted:
     """Trees fitted on the basis (x, y, family: numpy arrays) with the usable rows among its
     people, and the familiar ranges and threshold that go with them. people: the basis
-    rows' person numbers (None: each row its own), so that a person is judged out of fold."""
+    rows' person numbers (None: each row its own), so that a person is judged out of fold.
+    variants: per row, its variants' rows, fitted on (and held out) with it."""
     import numpy as np
 
     from velmora_core import training
-    site = site_rows(rows)
-    every = np.vstack([x, np.array(site, dtype=np.float64)])
-    labels = np.concatenate([y, np.zeros(len(site), dtype=np.int64)])
-    names = np.concatenate([family, np.full(len(site), training.SITE)])
-    at_site = np.arange(len(y), len(every))
+    site, their = site_sessions(rows, variants)
+    extra = [v for vs in their for v in vs]
+    of_session = np.repeat(np.arange(len(site)), [len(vs) for vs in their])
+    every = np.vstack([x, np.array(site + extra, dtype=np.float64).reshape(-1, x.shape[1])])
+    labels = np.concatenate([y, np.zeros(len(site) + len(extra), dtype=np.int64)])
+    names = np.concatenate([family, np.full(len(site) + len(extra), training.SITE)])
+    at_site = np.arange(len(y), len(y) + len(site))
+    at_extra = np.arange(len(y) + len(site), len(every))
     humans = np.flatnonzero(y == 0)
     site_oof = np.empty(len(site))
     people_oof = np.empty(len(humans))
     groups = humans if people is None else np.asarray(people)[humans]  # a row is its own person
     for s, p in zip(training.folds(len(site), seed), training.folds_by(groups, seed + 1)):
-        held = np.concatenate([at_site[s], humans[p]])
+        held = np.concatenate([at_site[s], at_extra[np.isin(of_session, s)], humans[p]])
         keep = np.setdiff1d(np.arange(len(every)), held)
         forest = training.fit_forest(every[keep], labels[keep], seed, names[keep], SITE_SHARE)
         score = training.scorer(forest, every.shape[1])
@@ -175,26 +200,54 @@ def refit_rows(x: Any, y: Any, family: Any, base: Familiar, rows: list[list[floa
     forest = training.fit_forest(every, labels, seed, names, SITE_SHARE)
     floor = training.pick_threshold(people_oof, target_fpr)
     threshold = site_threshold(site_oof.tolist(), people_oof.tolist(), floor, target_fpr)
-    return Refitted(forest, Fitted(joined_familiar(base, site), threshold, len(site)))
+    return Refitted(forest, Fitted(joined_familiar(base, site), threshold, len(site)), len(extra))
+
+
+def refit_hardened(x: Any, y: Any, family: Any, base: Familiar, rows: list[list[float]], target_fpr: float,
+                   seed: int, people: Sequence[int] | None, variants: Sequence[Sequence[Sequence[float]]] | None,
+                   without: Sequence[str]) -> tuple[Refitted, Refitted]:
+    """A hardened model's two sets fitted again as refit_rows fits one: its trees on the whole
+    basis, their threshold the band (training.HUMAN_BAND of the people above it), and its
+    plain trees on the basis without the families `without`, at target_fpr."""
+    import numpy as np
+
+    from velmora_core import training
+    shipped = refit_rows(x, y, family, base, rows, training.HUMAN_BAND, seed, people, variants)
+    keep = ~np.isin(family, list(without))
+    plain = refit_rows(x[keep], y[keep], family[keep], base, rows, target_fpr, seed,
+                       None if people is None else [p for p, k in zip(people, keep.tolist()) if k], variants)
+    return shipped, plain
 
 
 class Reservoir:
-    """A uniform sample of at most `size` rows of a stream, and the stream's count and digest."""
+    """A uniform sample of at most `size` rows of a stream, each with its variants' rows, and
+    the stream's count and digest (of the rows)."""
 
     def __init__(self, size: int = SAMPLE_ROWS) -> None:
         self.size, self.seen, self.rows = size, 0, list[list[float]]()
+        self._variants = list[bytes]()  # packed, a quarter of the memory of lists of floats
         self._random = random.Random(SEED)
         self._digest = hashlib.sha256()
 
-    def add(self, row: Sequence[float]) -> None:
-        self._digest.update(struct.pack(f"<{len(row)}d", *row))
+    def add(self, row: Sequence[float], variants: Sequence[Sequence[float]] = ()) -> None:
+        packed = struct.pack(f"<{len(row)}d", *row)
+        self._digest.update(packed)
         self.seen += 1
+        theirs = b"".join(struct.pack(f"<{len(v)}d", *v) for v in variants)
         if len(self.rows) < self.size:
             self.rows.append(list(row))
+            self._variants.append(theirs)
         else:
             at = self._random.randrange(self.seen)
             if at < self.size:
                 self.rows[at] = list(row)
+                self._variants[at] = theirs
+
+    def variants(self) -> list[list[list[float]]]:
+        """Per sampled row, its variants' rows."""
+        width = len(self.rows[0]) if self.rows else 1
+        return [[list(v) for v in struct.iter_unpack(f"<{width}d", theirs)] for theirs in self._variants]
+
 
     def digest(self) -> str:
         return self._digest.hexdigest()
@@ -235,10 +288,18 @@ def calibrated_model(detector: "Detector", sample: Reservoir, target_fpr: float,
         import numpy as np
         x = np.frombuffer(basis.rows, dtype="<f8").reshape(len(basis.labels), len(model.names))
         seed = model.training.get("seed", 1)
-        again = refit_rows(x, np.array(basis.labels, dtype=np.int64), np.array(basis.families, dtype=np.str_),
-                           model.familiar, sample.rows, target_fpr, seed if type(seed) is int else 1, basis.people)
+        fitting = (x, np.array(basis.labels, dtype=np.int64), np.array(basis.families, dtype=np.str_),
+                   model.familiar, sample.rows, target_fpr, seed if type(seed) is int else 1, basis.people,
+                   sample.variants())
+        plain = None
+        if model.plain is not None and model.plain.without:
+            again, refitted = refit_hardened(*fitting, model.plain.without)
+            plain = Plain(refitted.forest, refitted.fitted.threshold, model.plain.without)
+        else:
+            again = refit_rows(*fitting)
         return replace(model, forest=again.forest, threshold=again.fitted.threshold, target_fpr=target_fpr,
-                       familiar=again.fitted.familiar, calibration={**record, "used": again.fitted.used}, plain=None)
+                       familiar=again.fitted.familiar, plain=plain,
+                       calibration={**record, "used": again.fitted.used, "variants": again.variants})
     cv = model.training.get("cross_validation", {})
     human_scores = [float(s) for s in cv.get("human_scores", []) if isinstance(s, (int, float))]
 
@@ -256,8 +317,10 @@ def calibrate(detector: "Detector", sessions: Iterable[Telemetry], target_fpr: f
     if not 0.0 <= target_fpr < 1.0:
         raise ValueError("target_fpr must be at least 0 and below 1")
     sample = Reservoir()
+    with_variants = refit is not False and refit_missing(detector.model) is None
     for telemetry in sessions:
         if not isinstance(telemetry, dict):
             raise TypeError(f"sessions must be telemetry dicts, not {type(telemetry).__name__}")
-        sample.add(feature_set.feature_row(telemetry))
+        sample.add(feature_set.feature_row(telemetry), variant_rows(telemetry, human=True) if with_variants else ())
     return calibrated_model(detector, sample, target_fpr, {}, refit)
+

@@ -5,7 +5,7 @@
      "threshold": 0.8, "target_fpr": 0.01,
      "forest": {"baseline": ..., "roots": [...], "feature": [...], "left": [...],
                 "right": [...], "missing_left": [...], "threshold": [...], "value": [...]},
-     "plain": {"threshold": 0.7, "forest": {...}},   (hardened models only)
+     "plain": {"threshold": 0.7, "forest": {...}, "without": [...]},   (hardened models only)
      "training": {...},
      "familiar": {"names": [...], "low": [...], "high": [...], "scale": [...], "limit": ...,
                   "ceiling": {"dt_stroke_divergence": ...}},
@@ -15,7 +15,8 @@
 
 "plain" holds trees fitted without the evasive bots of the adversarial rounds, with their
 own threshold: a hardened model calls a session "bot" only when both sets of trees score it
-above their thresholds (verdicts.py). The basis is the labelled rows the trees were fitted
+above their thresholds (verdicts.py). Its "without" names the basis families those bots
+are, so that a calibration can fit both sets again. The basis is the labelled rows the trees were fitted
 on (little-endian float64, row after row, base64), kept so that a calibration can fit the
 trees again with a site's people among them. The forest's columns hold one item per node;
 a leaf has feature -1. "sha256" is the digest of the rest (keys sorted, compact separators),
@@ -68,9 +69,13 @@ class Plain:
 
     forest: Forest
     threshold: float  # its people's target share above it
+    without: tuple[str, ...] = ()  # the basis families it was not fitted on (); older files: unknown
 
     def to_json(self) -> dict[str, Any]:
-        return {"threshold": self.threshold, "forest": self.forest.to_json()}
+        body: dict[str, Any] = {"threshold": self.threshold, "forest": self.forest.to_json()}
+        if self.without:
+            body["without"] = list(self.without)
+        return body
 
 
 @dataclass(frozen=True)
@@ -221,8 +226,11 @@ def parse(document: object, source: str = "model") -> Model:
     plain = None
     if "plain" in body:
         raw = _object(body["plain"], "plain", source)
+        without = raw.get("without", [])
+        if not isinstance(without, list) or not all(isinstance(f, str) for f in without):
+            raise _refuse("damaged model file: plain.without is not a list of family names", source)
         plain = Plain(_forest(_object(raw.get("forest"), "plain.forest", source), "plain.forest", source),
-                      _number(raw.get("threshold"), "plain.threshold", source))
+                      _number(raw.get("threshold"), "plain.threshold", source), tuple(cast(list[str], without)))
     training = _object(body.get("training", {}), "training", source)
     familiar = None
     if "familiar" in body:

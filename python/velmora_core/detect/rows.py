@@ -13,7 +13,7 @@ import orjson
 
 from velmora_core.detect import Detector, feature_set
 from velmora_core.detect.stroke_memory import StrokeMemory, evidence, stroke_prints_json
-from velmora_core.detect.variants import bot_variants, human_variants
+from velmora_core.detect.variants import variant_rows
 from velmora_core.batch.extraction import ChunkResult, Row, parse_object
 from velmora_core.batch.inputs import Chunk
 from velmora_core.records import Telemetry
@@ -118,15 +118,16 @@ def labelled_chunk(chunk: Chunk, variants: bool = False) -> ChunkResult:
     return ChunkResult(chunk.source, chunk.name, len(lines), chunk.size, sessions_used, rows, rejects)
 
 
-def variant_rows(session: Telemetry, human: bool) -> list[tuple[float, ...]]:
-    """The feature rows of a session's training variants (variants.py), a person's or a bot's."""
-    made = human_variants(session) if human else bot_variants(session)
-    return [feature_set.feature_row(variant) for _, variant in made]
-
-
-def feature_chunk(chunk: Chunk) -> ChunkResult:
-    """Rows (line, *features) of every session: what a calibration reads."""
+def feature_chunk(chunk: Chunk, variants: bool = False) -> ChunkResult:
+    """Rows (line, 0, *features) of every session, what a calibration reads; with variants,
+    each followed by its variants' as a person's (line, VARIANT, *features)."""
     lines = chunk.lines()
     rejects: list[tuple[int, str]] = []
-    rows: list[Row] = [(number, *row) for number, _, row in feature_rows(lines, chunk.first_line, rejects)]
-    return ChunkResult(chunk.source, chunk.name, len(lines), chunk.size, len(rows), rows, rejects)
+    rows: list[Row] = []
+    for number, line, row in feature_rows(lines, chunk.first_line, rejects):
+        rows.append((number, 0, *row))
+        session = _object(line)[0] if variants else None  # an object: the native reader read it as one
+        if session is not None:
+            rows += [(number, VARIANT, *extra) for extra in variant_rows(session, human=True)]
+    return ChunkResult(chunk.source, chunk.name, len(lines), chunk.size, sum(1 for r in rows if r[1] == 0), rows,
+                       rejects)

@@ -36,6 +36,7 @@ import math
 from collections.abc import Mapping
 from typing import Any, Final, cast
 
+from velmora_core.detect import feature_set
 from velmora_core.records import Telemetry
 
 # Sessions with fewer pointer samples give no variant (too thin to judge after).
@@ -53,6 +54,12 @@ def human_variants(session: Mapping[str, Any]) -> list[tuple[str, Telemetry]]:
         return []
     half = cast(Telemetry, {**session, "mouse_movements": moves[::2]})
     return [("half_rate", half), ("samples_lost", samples_lost(session)), ("small_screen", small_screen(session))]
+
+
+def variant_rows(session: Telemetry, human: bool) -> list[tuple[float, ...]]:
+    """The feature rows of a session's variants, a person's or a bot's."""
+    made = human_variants(session) if human else bot_variants(session)
+    return [feature_set.feature_row(variant) for _, variant in made]
 
 
 def samples_lost(session: Mapping[str, Any]) -> Telemetry:
