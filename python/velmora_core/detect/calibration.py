@@ -248,7 +248,6 @@ class Reservoir:
         width = len(self.rows[0]) if self.rows else 1
         return [[list(v) for v in struct.iter_unpack(f"<{width}d", theirs)] for theirs in self._variants]
 
-
     def digest(self) -> str:
         return self._digest.hexdigest()
 
