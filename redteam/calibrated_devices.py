@@ -12,7 +12,7 @@ on the devices its people used that day; another device is no evidence of a bot.
 from __future__ import annotations
 
 from collections.abc import Sequence
-from typing import Any, cast
+from typing import cast
 
 import numpy as np
 
@@ -20,7 +20,7 @@ from velmora_core import training
 from velmora_core.detect import calibration, feature_set
 from velmora_core.records import Telemetry
 
-from .device_shift import SHIFTS, fitting, human_sessions
+from .device_shift import SHIFTS, cell, fitting, human_sessions, judged
 
 
 def report(inputs: Sequence[str], family_of: dict[str, str], target_fpr: float, seed: int,
@@ -49,18 +49,19 @@ def report(inputs: Sequence[str], family_of: dict[str, str], target_fpr: float, 
         fit_half, judge_half = held[on], held[~on]
         basis = np.concatenate([training.with_variants(data, np.flatnonzero(human & (data.family != source))),
                                 training.with_variants(data, bots_fit), only_model])
-        fitting_args = (data.x[basis], data.y[basis], data.family[basis], training.familiar_of(data, basis),
-                        data.x[fit_half].tolist(), target_fpr, seed,
-                        training.person_numbers(persons[basis]).tolist(), training.variants_of(data, fit_half))
-        if fit.hardened and fit.extra is not None:
-            again, plain = calibration.refit_hardened(*fitting_args, sorted(fit.extra.families))
-        else:
-            again, plain = calibration.refit_rows(*fitting_args), None
-        judges = (training.Judge(again.forest, again.fitted.familiar, data.x.shape[1]), again.fitted.threshold,
-                  plain)
+        without = sorted(fit.extra.families) if fit.hardened and fit.extra is not None else []
+        again, plain = calibration.refit_sets(
+            data.x[basis], data.y[basis], data.family[basis], training.familiar_of(data, basis),
+            data.x[fit_half].tolist(), target_fpr, seed, training.person_numbers(persons[basis]).tolist(),
+            training.variants_of(data, fit_half), without)
+        width = data.x.shape[1]
+        folds = [(training.Judge(again.forest, again.fitted.familiar, width),
+                  None if plain is None else training.Judge(plain.forest, plain.fitted.familiar, width), slice(None))]
+        plain_threshold = 0.0 if plain is None else plain.fitted.threshold
         shifted = [np.array([feature_set.feature_row(cast(Telemetry, shift(sessions[position[int(r)]])))
                              for r in judge_half]) for shift in SHIFTS.values()]
-        cells = [_shares(judges, rows) for rows in (data.x[judge_half], *shifted, data.x[bots_judged])]
+        cells = [cell(judged(folds, rows, again.fitted.threshold, plain_threshold))
+                 for rows in (data.x[judge_half], *shifted, data.x[bots_judged])]
         columns.append(cells)
         heads.append(f"{source} ({len(fit_half)} / {len(judge_half)})")
     labels = ["as recorded", *SHIFTS, "bots (the other half)"]
@@ -70,11 +71,3 @@ def report(inputs: Sequence[str], family_of: dict[str, str], target_fpr: float, 
     lines += [f"{label:<26} " + " ".join(f"{column[k]:>19}" for column in columns) for k, label in enumerate(labels)]
     return "\n".join(lines)
 
-
-def _shares(judges: tuple[training.Judge, float, calibration.Refitted | None], rows: Any) -> str:
-    """The shares "bot" and "unsure" of rows by a calibrated model (and its plain trees)."""
-    judge, threshold, plain = judges
-    confirmed = None if plain is None else \
-        (training.scorer(plain.forest, rows.shape[1])(rows) > plain.fitted.threshold).tolist()
-    got = training.shares(judge.outcomes(rows, threshold, confirmed))
-    return f"{100 * got['bot']:>6.1f} % {100 * got['unsure']:>6.1f} %"

@@ -208,8 +208,7 @@ def report(inputs: Sequence[str], family_of: dict[str, str], target_fpr: float, 
     folds = [(shipped, plain, test) for (shipped, plain), test in zip(pairs, training.human_folds(data, people, seed))]
 
     def shares(rows: Any) -> str:
-        got = training.shares(judged(folds, rows, threshold, plain_threshold))
-        return f"{100 * got['bot']:>6.1f} % {100 * got['unsure']:>6.1f} %"
+        return cell(judged(folds, rows, threshold, plain_threshold))
     lines = [f"Held-out people ({len(people)}) as other devices report them, judged by out-of-fold models"
              f"{fit.described()} (share bot / unsure):", f"{'as recorded':<26} " + shares(data.x[people])]
     lines += [f"{name:<26} " + shares(rows) for name, rows in shifted.items()]
@@ -224,3 +223,9 @@ def judged(folds: Sequence[tuple[training.Judge, training.Judge | None, Any]], r
         confirmed = None if plain is None else (plain.scores(rows[test]) > plain_threshold).tolist()
         outcomes += judge.outcomes(rows[test], threshold, confirmed)
     return outcomes
+
+
+def cell(outcomes: Sequence[str]) -> str:
+    """The shares "bot" and "unsure" of the outcomes, for a table."""
+    got = training.shares(outcomes)
+    return f"{100 * got['bot']:>6.1f} % {100 * got['unsure']:>6.1f} %"

@@ -111,15 +111,15 @@ def site_rows(rows: Iterable[Sequence[float]]) -> list[list[float]]:
 
 
 def site_sessions(rows: Iterable[Sequence[float]], variants: Sequence[Sequence[Sequence[float]]] | None
-                  ) -> tuple[list[list[float]], list[list[list[float]]]]:
+                  ) -> tuple[list[list[float]], list[Sequence[Sequence[float]]]]:
     """The usable rows and the variant rows of each (variants: per row, None: none);
     CalibrationError when too few are usable."""
     kept: list[list[float]] = []
-    their: list[list[list[float]]] = []
+    their: list[Sequence[Sequence[float]]] = []
     for k, row in enumerate(rows):
         if usable(row):
             kept.append(list(row))
-            their.append([] if variants is None else [list(v) for v in variants[k]])
+            their.append(() if variants is None else variants[k])
     if len(kept) < MIN_SESSIONS:
         raise CalibrationError(f"{len(kept)} usable sessions: at least {MIN_SESSIONS} are needed to calibrate")
     return kept, their
@@ -181,7 +181,7 @@ def refit_rows(x: Any, y: Any, family: Any, base: Familiar, rows: list[list[floa
     site, their = site_sessions(rows, variants)
     extra = [v for vs in their for v in vs]
     of_session = np.repeat(np.arange(len(site)), [len(vs) for vs in their])
-    every = np.vstack([x, np.array(site + extra, dtype=np.float64).reshape(-1, x.shape[1])])
+    every = np.vstack([x, np.array([*site, *extra], dtype=np.float64).reshape(-1, x.shape[1])])
     labels = np.concatenate([y, np.zeros(len(site) + len(extra), dtype=np.int64)])
     names = np.concatenate([family, np.full(len(site) + len(extra), training.SITE)])
     at_site = np.arange(len(y), len(y) + len(site))
@@ -203,12 +203,15 @@ def refit_rows(x: Any, y: Any, family: Any, base: Familiar, rows: list[list[floa
     return Refitted(forest, Fitted(joined_familiar(base, site), threshold, len(site)), len(extra))
 
 
-def refit_hardened(x: Any, y: Any, family: Any, base: Familiar, rows: list[list[float]], target_fpr: float,
-                   seed: int, people: Sequence[int] | None, variants: Sequence[Sequence[Sequence[float]]] | None,
-                   without: Sequence[str]) -> tuple[Refitted, Refitted]:
-    """A hardened model's two sets fitted again as refit_rows fits one: its trees on the whole
-    basis, their threshold the band (training.HUMAN_BAND of the people above it), and its
-    plain trees on the basis without the families `without`, at target_fpr."""
+def refit_sets(x: Any, y: Any, family: Any, base: Familiar, rows: list[list[float]], target_fpr: float,
+               seed: int, people: Sequence[int] | None, variants: Sequence[Sequence[Sequence[float]]] | None,
+               without: Sequence[str]) -> tuple[Refitted, Refitted | None]:
+    """The trees fitted again as refit_rows fits them, and None; or, for a hardened model
+    (without: the basis families its plain trees left out), its two sets: its trees on the
+    whole basis, their threshold the band (training.HUMAN_BAND of the people above it), and
+    its plain trees on the basis without those families, at target_fpr."""
+    if not without:
+        return refit_rows(x, y, family, base, rows, target_fpr, seed, people, variants), None
     import numpy as np
 
     from velmora_core import training
@@ -290,12 +293,9 @@ def calibrated_model(detector: "Detector", sample: Reservoir, target_fpr: float,
         fitting = (x, np.array(basis.labels, dtype=np.int64), np.array(basis.families, dtype=np.str_),
                    model.familiar, sample.rows, target_fpr, seed if type(seed) is int else 1, basis.people,
                    sample.variants())
-        plain = None
-        if model.plain is not None and model.plain.without:
-            again, refitted = refit_hardened(*fitting, model.plain.without)
-            plain = Plain(refitted.forest, refitted.fitted.threshold, model.plain.without)
-        else:
-            again = refit_rows(*fitting)
+        without = () if model.plain is None else model.plain.without
+        again, refitted = refit_sets(*fitting, without)
+        plain = None if refitted is None else Plain(refitted.forest, refitted.fitted.threshold, without)
         return replace(model, forest=again.forest, threshold=again.fitted.threshold, target_fpr=target_fpr,
                        familiar=again.fitted.familiar, plain=plain,
                        calibration={**record, "used": again.fitted.used, "variants": again.variants})
