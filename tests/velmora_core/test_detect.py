@@ -245,6 +245,16 @@ def test_a_hardened_model_calls_bot_only_when_its_plain_trees_agree(model_path, 
     assert again.plain.forest not in (again.forest, det.model.forest) and again.plain.threshold < 1.0
 
 
+def test_a_reservoir_keeps_each_sampled_row_with_its_own_variants():
+    from velmora_core.detect import calibration
+    sample = calibration.Reservoir(size=4)
+    for i in range(50):  # most rows are replaced at random
+        sample.add([float(i), 1.0], [[i + 0.25, 2.0], [i + 0.5, 3.0]] if i % 3 else [])
+    assert sample.seen == 50 and len(sample.rows) == 4
+    for row, theirs in zip(sample.rows, sample.variants()):
+        assert theirs == ([[row[0] + 0.25, 2.0], [row[0] + 0.5, 3.0]] if row[0] % 3 else [])
+
+
 def test_a_sites_people_weigh_at_least_their_share():
     y = np.array([0] * 10 + [1] * 10)
     family = np.array(["a"] * 8 + [training.SITE] * 2 + ["x"] * 5 + ["y"] * 5)
